@@ -1,0 +1,41 @@
+// Calendar days as day counts: days since 1899-12-30 00:00 in the local
+// calendar (proleptic Gregorian, years 1 to 9999), the fraction being the
+// time of day. Dates are written "dd/mm/yyyy" with the date separator of
+// Conventions().
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace celestra {
+
+struct CalendarDate {
+    int year = 1;
+    int month = 1;
+    int day = 1;
+};
+
+bool IsLeapYear(int year);
+
+// Days in a month of a year (month 1..12).
+int DaysInMonth(int year, int month);
+
+// The day count of 0h of an existing date: 1899-12-30 is 0, 2005-03-21 is
+// 38432.
+int DayNumber(const CalendarDate& date);
+
+// The calendar date of a whole day count.
+CalendarDate DateOfDayNumber(long long dayNumber);
+
+// "dd/mm/yyyy" (or "dd/mm" with the current year) to the day count of that
+// date, a whole number. Throws ConversionError "'<text>' is not a valid date".
+double TextToDate(std::string_view text);
+
+// The day of a day count, to the nearest millisecond, as "dd/mm/yyyy".
+std::string DateToText(double dayCount);
+
+// The local date and time of CurrentClock(), as a day count to the
+// millisecond.
+double CurrentDateTime();
+
+}  // namespace celestra

@@ -1,0 +1,132 @@
+#include "text/platform_file.h"
+
+#include <cerrno>
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+namespace celestra {
+namespace {
+
+constexpr std::size_t kStreamBufferBytes = 1 << 16;
+
+// errno, or EIO when a failing call left none.
+int LastError() { return errno != 0 ? errno : EIO; }
+
+bool Stat(const std::string& path, bool& isFolder) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return false;
+    isFolder = S_ISDIR(info.st_mode);
+    return true;
+}
+
+}  // namespace
+
+bool FileExists(const std::string& path) {
+    bool isFolder = false;
+    return !path.empty() && Stat(path, isFolder) && !isFolder;
+}
+
+bool FolderExists(const std::string& path) {
+    bool isFolder = false;
+    return !path.empty() && Stat(path, isFolder) && isFolder;
+}
+
+bool IsFolderSeparator(char c) {
+#ifdef _WIN32
+    return c == '\\' || c == '/' || c == ':';
+#else
+    return c == '/';
+#endif
+}
+
+std::string DirectoryPart(std::string_view path) {
+    std::size_t end = path.size();
+    while (end > 0 && !IsFolderSeparator(path[end - 1])) --end;
+    return std::string(path.substr(0, end));
+}
+
+InOutError InOutErrorOf(int platformError, FileAccess access, const std::string& path) {
+    switch (platformError) {
+    case ENOENT: {
+        // The file is missing, or already a folder on its way.
+        const std::string folder = DirectoryPart(path);
+        const bool folderThere = folder.empty() || FolderExists(folder);
+        if (access == FileAccess::kOpenForReading && folderThere) {
+            return InOutError::FromCode(InOutError::kFileNotFound);
+        }
+        return InOutError::FromCode(InOutError::kInvalidFilename);
+    }
+    case ENOTDIR:
+        return InOutError::FromCode(InOutError::kInvalidFilename);
+    case EMFILE:
+    case ENFILE:
+        return InOutError::FromCode(InOutError::kTooManyOpenFiles);
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+        return InOutError::FromCode(InOutError::kAccessDenied);
+    default:
+        return InOutError::FromPlatform(platformError);
+    }
+}
+
+InputFile::~InputFile() { Close(); }
+
+int InputFile::Open(const std::string& path) {
+    Close();
+    errno = 0;
+    file_ = std::fopen(path.c_str(), "rb");
+    if (file_ == nullptr) return LastError();
+#ifndef _WIN32
+    // POSIX opens a folder for reading; it is no file of ours.
+    struct stat info {};
+    if (::fstat(::fileno(file_), &info) == 0 && S_ISDIR(info.st_mode)) {
+        Close();
+        return EISDIR;
+    }
+#endif
+    std::setvbuf(file_, nullptr, _IOFBF, kStreamBufferBytes);
+    return 0;
+}
+
+std::size_t InputFile::Read(char* buffer, std::size_t size, int& error) {
+    errno = 0;
+    const std::size_t count = std::fread(buffer, 1, size, file_);
+    error = count < size && std::ferror(file_) ? LastError() : 0;
+    return error != 0 ? 0 : count;
+}
+
+void InputFile::Close() {
+    if (file_ != nullptr) std::fclose(file_);
+    file_ = nullptr;
+}
+
+OutputFile::~OutputFile() {
+    if (file_ != nullptr) std::fclose(file_);
+}
+
+int OutputFile::Create(const std::string& path) {
+    errno = 0;
+    file_ = std::fopen(path.c_str(), "wb");
+    if (file_ == nullptr) return LastError();
+    std::setvbuf(file_, nullptr, _IOFBF, kStreamBufferBytes);
+    return 0;
+}
+
+int OutputFile::Write(std::string_view bytes) {
+    if (bytes.empty()) return 0;
+    errno = 0;
+    return std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size() ? 0 : LastError();
+}
+
+int OutputFile::Close() {
+    std::FILE* file = file_;
+    file_ = nullptr;
+    if (file == nullptr) return 0;
+    errno = 0;
+    return std::fclose(file) == 0 ? 0 : LastError();
+}
+
+}  // namespace celestra

@@ -1,0 +1,74 @@
+// The file system as the text layer needs it: plain byte files, opened,
+// read or written and closed, with the platform's error number on failure.
+// Every platform call of the text layer lives in platform_file.cpp.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "text/errors.h"
+
+namespace celestra {
+
+// True when the path names an existing file that is not a folder.
+bool FileExists(const std::string& path);
+
+// True when the path names an existing folder.
+bool FolderExists(const std::string& path);
+
+// True for the bytes that end the folder part of a path: "/" on POSIX; "\",
+// "/" and the drive colon on Windows.
+bool IsFolderSeparator(char c);
+
+// The path up to and including its last folder separator; empty when it has
+// none. A file name joined to it names a file in the path's folder.
+std::string DirectoryPart(std::string_view path);
+
+// How a file was being used when the platform reported an error.
+enum class FileAccess { kOpenForReading, kOpenForWriting, kRead, kWrite };
+
+// The input/output error of a platform error number (errno).
+InOutError InOutErrorOf(int platformError, FileAccess access, const std::string& path);
+
+// A file open for reading, as bytes. Closed on destruction.
+class InputFile {
+public:
+    InputFile() = default;
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+    ~InputFile();
+
+    // 0, or the platform error number (EISDIR for a folder).
+    int Open(const std::string& path);
+    // Reads up to `size` bytes into `buffer`: the count read, 0 at the end.
+    // On failure returns 0 and sets `error` to the platform number.
+    std::size_t Read(char* buffer, std::size_t size, int& error);
+    void Close();
+
+private:
+    std::FILE* file_ = nullptr;
+};
+
+// A file open for writing, created or emptied on opening. Closed (without
+// reporting) on destruction.
+class OutputFile {
+public:
+    OutputFile() = default;
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+    ~OutputFile();
+
+    // 0, or the platform error number.
+    int Create(const std::string& path);
+    // 0, or the platform error number; bytes may be held back until Close.
+    int Write(std::string_view bytes);
+    // Writes out what is pending and closes: 0, or the platform error number.
+    int Close();
+
+private:
+    std::FILE* file_ = nullptr;
+};
+
+}  // namespace celestra

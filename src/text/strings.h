@@ -1,0 +1,21 @@
+// Byte strings: the system's text is 8-bit bytes, never re-encoded, and
+// compared byte for byte.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace celestra {
+
+// `count` bytes from the 1-based position `start`: a start below 1 counts as
+// 1; a start beyond the end or a negative count gives the empty text; a
+// count past the end is cut there.
+std::string Substring(std::string_view text, long long start, long long count);
+
+// The text without the bytes 0 to 32 at either end.
+std::string Trim(std::string_view text);
+
+// Same length, same bytes: no case folding, no locale.
+bool TextEquals(std::string_view a, std::string_view b);
+
+}  // namespace celestra

@@ -1,0 +1,104 @@
+#include "text/line_list.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+#include "text/errors.h"
+
+namespace celestra {
+namespace {
+
+using namespace std::string_literals;
+using Lines = std::vector<std::string>;
+
+TEST(SplitLines, SplitsAtEveryKindOfLineEnd) {
+    const std::pair<std::string, Lines> rows[] = {
+        {"a\rb", {"a", "b"}},             // a lone CR ends a line here
+        {"a\n\nb", {"a", "", "b"}},
+        {"a\r\n", {"a"}},                 // no empty line after the last end
+        {"a\r\n\r\n", {"a", ""}},
+        {"a\n\rb", {"a", "", "b"}},       // LF CR is two line ends
+        {"", {}},
+        {"\r\n", {""}},
+        {"\x1A\r\nz", {"\x1A", "z"}},     // Ctrl-Z is an ordinary byte here
+        {"a\0b"s, {"a\0b"s}},
+    };
+    for (const auto& [bytes, lines] : rows) EXPECT_EQ(SplitLines(bytes), lines);
+}
+
+TEST(LineList, SavesAndLoadsWholeFiles) {
+    testing::TempDir dir;
+    const std::string path = dir.File("comet.dat");
+
+    LineList list;
+    list.SaveToFile(path);
+    EXPECT_EQ(testing::ReadBytes(path), "") << "an empty list gives 0 bytes";
+
+    list.Add("x");
+    list.SaveToFile(path);
+    EXPECT_EQ(testing::ReadBytes(path), "x\r\n");
+
+    testing::WriteBytes(path, "first\rsecond\n\x1A\r\nlast");
+    list.LoadFromFile(path);
+    EXPECT_EQ(list.Lines(), (Lines{"first", "second", "\x1A", "last"}));
+    list.SaveToFile(path);
+    EXPECT_EQ(testing::ReadBytes(path), "first\r\nsecond\r\n\x1A\r\nlast\r\n");
+}
+
+TEST(LineList, KeepsItsLinesWhenAFileCannotBeOpened) {
+    testing::TempDir dir;
+    LineList list;
+    list.Add("kept");
+    for (const std::string& path : {dir.File("missing"), dir.path()}) {
+        try {
+            list.LoadFromFile(path);
+            ADD_FAILURE() << "loaded " << path;
+        } catch (const FileStreamError& error) {
+            EXPECT_EQ(error.what(), "Cannot open file " + path);
+        }
+        EXPECT_EQ(list.Lines(), Lines{"kept"});
+    }
+}
+
+TEST(LineList, ReportsFilesThatCannotBeCreatedOrWritten) {
+    testing::TempDir dir;
+    LineList list;
+    list.Add("x");
+    for (const std::string& path : {dir.path(), dir.File("no-folder/comet.dat")}) {
+        try {
+            list.SaveToFile(path);
+            ADD_FAILURE() << "saved " << path;
+        } catch (const FileStreamError& error) {
+            EXPECT_EQ(error.what(), "Cannot create file " + path);
+        }
+    }
+#ifndef _WIN32
+    try {
+        list.SaveToFile("/dev/full");
+        ADD_FAILURE() << "saved to a full disk";
+    } catch (const FileStreamError& error) {
+        EXPECT_STREQ(error.what(), "Stream write error");
+    }
+#endif
+}
+
+TEST(LineList, RefusesALineOnlyWhenFull) {
+    LineList list(2);
+    list.Add("a");
+    list.Add("b");
+    try {
+        list.Add("c");
+        ADD_FAILURE() << "a third line fitted";
+    } catch (const ListError& error) {
+        EXPECT_STREQ(error.what(), "Unable to insert a line");
+    }
+    list.Delete(0);
+    list.Add("c");
+    EXPECT_EQ(list.Lines(), (Lines{"b", "c"}));
+}
+
+}  // namespace
+}  // namespace celestra

@@ -1,0 +1,241 @@
+#include "text/numbers.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstdint>
+#include <locale>
+#include <string>
+
+#include "support/temp_dir.h"
+#include "text/errors.h"
+
+namespace celestra {
+namespace {
+
+// Expects a ConversionError with exactly this message.
+template <typename Call>
+void ExpectConversionError(Call call, const std::string& message) {
+    try {
+        call();
+        ADD_FAILURE() << "no error, expected: " << message;
+    } catch (const ConversionError& error) {
+        EXPECT_EQ(error.what(), message);
+    }
+}
+
+struct IntRow {
+    const char* text;
+    bool ok;
+    std::int32_t value;
+    const char* reason;
+};
+
+TEST(TextToInt, AcceptsAndRejectsByTable) {
+    const IntRow rows[] = {
+        {"05", true, 5, "leading zeros are free"},
+        {"+5", true, 5, ""},
+        {"-5", true, -5, ""},
+        {" 5", true, 5, "leading blanks are skipped"},
+        {"   -00012", true, -12, ""},
+        {"5 ", false, 0, "a trailing blank fails"},
+        {"", false, 0, "empty"},
+        {"   ", false, 0, "blanks only"},
+        {"-", false, 0, "sign without digits"},
+        {"1.0", false, 0, "no decimals"},
+        {"\t5", false, 0, "a tab is not a blank"},
+        {"2147483647", true, 2147483647, "largest"},
+        {"-2147483648", true, -2147483647 - 1, "smallest"},
+        {"2147483648", false, 0, "one past the largest"},
+        {"-2147483649", false, 0, "one past the smallest"},
+        {"99999999999999999999", false, 0, "far past the range"},
+        {"$1F", true, 31, ""},
+        {"x1F", true, 31, ""},
+        {"X1f", true, 31, ""},
+        {"0x1F", true, 31, ""},
+        {"0X1F", true, 31, ""},
+        {" $10", true, 16, "blanks before a hexadecimal form"},
+        {"$FFFFFFFF", true, -1, "taken modulo 2^32"},
+        {"$80000000", true, -2147483647 - 1, ""},
+        {"$7FFFFFFF", true, 2147483647, ""},
+        {"$000000001", true, 1, "leading zeros are not significant"},
+        {"$100000000", false, 0, "a ninth significant digit"},
+        {"-$1F", false, 0, "no sign before a hexadecimal form"},
+        {"+$1F", false, 0, ""},
+        {"$", false, 0, "no digits"},
+        {"0x", false, 0, "no digits"},
+        {"$1G", false, 0, "not a hexadecimal digit"},
+        {"$1F ", false, 0, "trailing blank"},
+    };
+    for (const IntRow& row : rows) {
+        SCOPED_TRACE(std::string("'") + row.text + "' " + row.reason);
+        if (row.ok) {
+            EXPECT_EQ(TextToInt(row.text), row.value);
+        } else {
+            ExpectConversionError([&] { TextToInt(row.text); },
+                                  std::string("'") + row.text + "' is not a valid integer value");
+        }
+    }
+}
+
+struct FloatRow {
+    const char* text;
+    bool ok;
+    long double value;
+    const char* reason;
+};
+
+// Values are compared exactly: the result must be the extended value nearest
+// to the decimal text, which is also how the compiler rounds the literal.
+TEST(TextToFloat, AcceptsAndRejectsByTable) {
+    const FloatRow rows[] = {
+        {"41.30", true, 41.3L, ""},
+        {" 41.30", true, 41.3L, "blank before"},
+        {"41.30 ", true, 41.3L, "blank after"},
+        {"  -41.30  ", true, -41.3L, ""},
+        {"5.", true, 5.0L, ""},
+        {".5", true, 0.5L, ""},
+        {".", true, 0.0L, "the separator alone is zero"},
+        {"-0.5", true, -0.5L, ""},
+        {"+7", true, 7.0L, ""},
+        {"0.1", true, 0.1L, "rounded to extended, not to double"},
+        {"07.33", true, 7.33L, ""},
+        {"1e3", true, 1000.0L, ""},
+        {"1E-2", true, 0.01L, ""},
+        {"1e", true, 1.0L, "an exponent without digits is 0"},
+        {"1e+", true, 1.0L, ""},
+        {"2.5e+1", true, 25.0L, ""},
+        {"1e1000", true, 1e1000L, "exponent digits read while below 500"},
+        {"0.000000000000000000000000000001", true, 1e-30L, ""},
+        {"123456789012345678901234567890", true, 123456789012345678901234567890.0L, "more than 19 digits"},
+        {"1e-4999", true, 0.0L, "too small comes out as zero"},
+        {"41,30", false, 0, "the separator is the point"},
+        {"", false, 0, "empty"},
+        {"   ", false, 0, "blanks only"},
+        {"\t1", false, 0, "a tab is not a blank"},
+        {"1 000", false, 0, "no grouping"},
+        {"12.5.0", false, 0, "a second separator"},
+        {"+", false, 0, "a sign alone"},
+        {"e5", false, 0, "an exponent needs a mantissa"},
+        {"1e5000", false, 0, "the fourth exponent digit is not taken"},
+        {"1e4999", false, 0, "too large for extended precision"},
+        {"1.5x", false, 0, ""},
+        {"--1", false, 0, ""},
+        {"inf", false, 0, "no words"},
+        {"nan", false, 0, ""},
+    };
+    for (const FloatRow& row : rows) {
+        SCOPED_TRACE(std::string("'") + row.text + "' " + row.reason);
+        if (row.ok) {
+            EXPECT_EQ(TextToFloat(row.text), row.value);
+        } else {
+            ExpectConversionError([&] { TextToFloat(row.text); },
+                                  std::string("'") + row.text + "' is not a valid floating point value");
+        }
+    }
+}
+
+TEST(TextToFloat, KeepsTheSignOfZero) {
+    EXPECT_TRUE(std::signbit(TextToFloat("-0")));
+    EXPECT_FALSE(std::signbit(TextToFloat("0")));
+}
+
+TEST(TextToFloat, ReadsTheSeparatorOfTheConventions) {
+    TextConventions comma;
+    comma.decimalSeparator = ',';
+    testing::ScopedConventions scoped(comma);
+    EXPECT_EQ(TextToFloat("41,30"), 41.3L);
+    ExpectConversionError([] { TextToFloat("41.30"); }, "'41.30' is not a valid floating point value");
+}
+
+struct FormatRow {
+    const char* pattern;
+    long double value;
+    const char* text;
+    const char* reason;
+};
+
+TEST(FormatFloat, WritesByTable) {
+    const FormatRow rows[] = {
+        {"000.0000", 0.0L, "000.0000", ""},
+        {"000.0000", 5.5L, "005.5000", ""},
+        {"000.0000", 359.99994L, "359.9999", ""},
+        {"000.0000", 359.99996L, "360.0000", "carry into the integer part"},
+        {"000.0000", 1234.5L, "1234.5000", "extra integer digits come out in full"},
+        {"000.0000", 0.00004L, "000.0000", ""},
+        {"000.0000", -12.5L, "-012.5000", "one section: the sign goes in front"},
+        {"000.0000", -0.00004L, "000.0000", "rounds to zero: unsigned"},
+        {"   00.0000  ", 5.5L, "   05.5000  ", "literals stay where they stand"},
+        {"   00.0000  ", 123.45678L, "   123.4568  ", ""},
+        {"   00.0000  ", -5.5L, "-   05.5000  ", "the sign goes before leading literals"},
+        {"00.0;-0.0", 0.0L, "00.0", ""},
+        {"00.0;-0.0", 0.92L, "00.9", ""},
+        {"00.0;-0.0", 99.96L, "100.0", "all nines carry to a new digit"},
+        {"00.0;-0.0", -0.04L, "00.0", "negative rounding to zero is zero"},
+        {"00.0;-0.0", -0.06L, "-0.1", "k = 0: the dropped first digit rounds up"},
+        {"00.0;-0.0", -12.34L, "-12.3", "second section writes no sign of its own"},
+        {"00.0;-0.0", 0.25L, "00.3", "halves away from zero"},
+        {"00.0;-0.0", -0.25L, "-0.3", ""},
+        {"00.0;-0.0", -0.0L, "00.0", "negative zero"},
+        {"00.0;-0.0", 0.0499999999999999999999L, "00.1", "the 18-digit step comes first"},
+        {"00.0;;", -1.5L, "-01.5", "an empty section gives way to the first"},
+        {"0.0;-0.0;zero", 0.0L, "zero", "the third section serves zero"},
+        {"0.0;-0.0;zero", 0.04L, "zero", "and what rounds to zero"},
+        {"0", 123456789012345678.5L, "123456789012345678", "18-digit tie to even, down"},
+        {"0", 123456789012345677.5L, "123456789012345678", "18-digit tie to even, up"},
+        {"0", 0.5L, "1", ""},
+        {"0", 0.4L, "0", ""},
+        {"#.##", 0.0L, "", "nothing required, and the point writes nothing"},
+        {"#.##", 0.5L, ".5", ""},
+        {"#0.0#", 3.14159L, "3.14", ""},
+        {"#0.0#", 3.1L, "3.1", "optional fraction digit left out"},
+        {"0.00.0", 1.25L, "1.25.0", "only the first point is the decimal point"},
+        {"0-0", 12345.0L, "1234-5", "extra digits at the first placeholder, before a literal"},
+    };
+    for (const FormatRow& row : rows) {
+        SCOPED_TRACE(std::string("'") + row.pattern + "' " + row.reason);
+        EXPECT_EQ(FormatFloat(row.pattern, row.value), row.text);
+    }
+}
+
+TEST(FormatFloat, WritesTheSeparatorOfTheConventions) {
+    TextConventions comma;
+    comma.decimalSeparator = ',';
+    testing::ScopedConventions scoped(comma);
+    EXPECT_EQ(FormatFloat("000.0000", 5.5L), "005,5000");
+}
+
+// The conversions must not follow a German or French numeric locale, whether
+// set for C (setlocale) or for C++ (std::locale::global).
+TEST(NumberConversions, IgnoreTheProcessLocale) {
+    for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8"}) {
+        SCOPED_TRACE(name);
+        if (std::setlocale(LC_ALL, name) == nullptr) GTEST_SKIP() << name << " is not installed";
+        const std::locale saved = std::locale::global(std::locale(name));
+        EXPECT_EQ(TextToFloat("41.30"), 41.3L);
+        ExpectConversionError([] { TextToFloat("41,30"); }, "'41,30' is not a valid floating point value");
+        EXPECT_EQ(FormatFloat("000.0000", 5.5L), "005.5000");
+        EXPECT_EQ(FormatFloat("   00.0000  ", 1234.5L), "   1234.5000  ");
+        EXPECT_EQ(IntToText(-1234567), "-1234567");
+        std::locale::global(saved);
+        std::setlocale(LC_ALL, "C");
+    }
+}
+
+TEST(IntToText, WritesPlainDigits) {
+    EXPECT_EQ(IntToText(0), "0");
+    EXPECT_EQ(IntToText(3), "3");
+    EXPECT_EQ(IntToText(-2147483647 - 1), "-2147483648");
+    EXPECT_EQ(IntToText(200000), "200000");
+}
+
+TEST(FractionalPart, CutsTowardZero) {
+    // Exact: every value here and its fraction are representable.
+    EXPECT_EQ(FractionalPart(38432.75L), 0.75L);
+    EXPECT_EQ(FractionalPart(-2.25L), -0.25L);
+    EXPECT_EQ(FractionalPart(7.0L), 0.0L);
+}
+
+}  // namespace
+}  // namespace celestra
