@@ -1,0 +1,39 @@
+// Constants of the astronomical routines, each with its meaning and unit.
+#pragma once
+
+namespace celestra::UMath {
+
+// 2 pi: one turn (radians).
+inline constexpr double kTwoPi = 6.283185307179586477;
+// pi / 2: a quarter turn (radians).
+inline constexpr double kHalfPi = 1.5707963267948966193;
+// Degrees to radians (radians per degree).
+inline constexpr double kDegreesToRadians = 0.017453292519943295769;
+// Radians to degrees (degrees per radian).
+inline constexpr double kRadiansToDegrees = 57.295779513082320877;
+
+// Julian Day of the day count's origin, 1899-12-30 00:00 (days).
+inline constexpr double kJulianDayOfDayCountZero = 2415018.5;
+// Julian Day of the epoch of the solar series, 1900 January 0.5 (days).
+inline constexpr double kSeriesEpochJulianDay = 2415020.0;
+// Days per Julian century.
+inline constexpr double kDaysPerJulianCentury = 36525.0;
+
+// One turn (degrees).
+inline constexpr double kDegreesPerTurn = 360.0;
+
+// Hours of right ascension to degrees (degrees per hour).
+inline constexpr double kDegreesPerHour = 15.0;
+// Minutes per unit, seconds per unit (of hours or degrees).
+inline constexpr double kMinutesPerUnit = 60.0;
+inline constexpr double kSecondsPerUnit = 3600.0;
+
+// The pseudo-comet: its parallax angle k as seen from the Sun (degrees), so
+// that it stands 1 / sin k = 1000.0085 AU from the Earth.
+inline constexpr double kPseudoCometParallaxDeg = 0.05729530205541;
+// Slope of the pseudo-comet's magnitude law: n = (m - offset) / divisor, with
+// m the catalogue magnitude (magnitudes).
+inline constexpr double kSlopeMagnitudeOffset = 5.1;
+inline constexpr double kSlopeMagnitudeDivisor = 7.5;
+
+}  // namespace celestra::UMath

@@ -1,0 +1,176 @@
+#include "core/pseudo_comet.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "astro/umath.h"
+#include "support/temp_dir.h"
+#include "text/errors.h"
+#include "text/numbers.h"
+#include "text/strings.h"
+
+namespace celestra {
+namespace {
+
+// An object line in the fixed columns: designation in 1-8, right ascension
+// "hh mm ss.ss" in 11-21, declination "+dd mm ss.s" in 24-34, magnitude
+// right-aligned in 37-40.
+std::string ObjectLine(std::string designation, const std::string& ra, const std::string& dec,
+                       const std::string& magnitude) {
+    designation.resize(8, ' ');
+    std::string mag = magnitude;
+    if (mag.size() < 4) mag.insert(0, 4 - mag.size(), ' ');
+    return designation + "  " + ra + "  " + dec + "  " + mag;
+}
+
+// Columns `first` to `last` (1-based) of a line.
+std::string Columns(const std::string& line, int first, int last) { return Substring(line, first, last - first + 1); }
+
+TEST(BuildElementLine, WritesTheWorkedLinesCharacterForCharacter) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"STAR01    07 33 41.30  +67 32 14.8  12.5",
+         "    STAR01    2006 01 15.0000999.999999  0.000000   90.0000  012.4435   45.0677            -9.9 01.0  STAR01"},
+        {"SOUTH-02  12 30 00.00  -20 00 00.0   4.5",
+         "    SOUTH-02  2006 01 15.0000999.999999  0.000000  270.0000  284.8817   15.3651            -9.9 -0.1  SOUTH-02"},
+    };
+    for (const auto& [object, element] : rows) EXPECT_EQ(BuildElementLine(object, "15/01/2006"), element);
+}
+
+TEST(BuildElementLine, PutsEachPieceInItsColumns) {
+    const std::string line = BuildElementLine("AB        07 33 41.30  +67 32 14.8  12.5", "03/11/2024");
+    EXPECT_EQ(Columns(line, 1, 4), "    ");
+    EXPECT_EQ(Columns(line, 5, 12), "AB      ") << "designation with its blanks";
+    EXPECT_EQ(Columns(line, 15, 29), "2024 11 03.0000") << "perihelion date from the date text";
+    EXPECT_EQ(Columns(line, 30, 39), "999.999999");
+    EXPECT_EQ(Columns(line, 42, 49), "0.000000");
+    EXPECT_EQ(Columns(line, 92, 95), "-9.9");
+    EXPECT_EQ(line.substr(100), "  AB") << "key from column 103, trimmed";
+    EXPECT_EQ(line.size(), 104u);
+
+    const std::string blank = BuildElementLine("          07 33 41.30  +67 32 14.8  12.5", "03/11/2024");
+    EXPECT_EQ(Columns(blank, 5, 12), "        ");
+    EXPECT_EQ(blank.size(), 102u) << "ends with the two blanks of columns 101-102";
+    EXPECT_EQ(blank.substr(96), "01.0  ");
+}
+
+TEST(BuildElementLine, WritesTheSlopeOfTheMagnitude) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"5.1", "00.0"}, {"4.8", "00.0"}, {"4.5", "-0.1"}, {"12.5", "01.0"}, {"-9.9", "-2.0"}, {"99.9", "12.6"},
+    };
+    for (const auto& [magnitude, slope] : rows) {
+        const std::string line = BuildElementLine(ObjectLine("S", "07 33 41.30", "+67 32 14.8", magnitude), "15/01/2006");
+        EXPECT_EQ(Columns(line, 97, 100), slope) << "magnitude " << magnitude;
+    }
+}
+
+TEST(NodeDeg, BringsTheNodeIntoRange) {
+    struct Row {
+        double latitudeDeg, longitudeDeg, nodeDeg;
+        const char* text;
+    } rows[] = {
+        {45.067712, 102.443496, 12.443496, "012.4435"},
+        {-15.365108, -165.118337, 284.881663, "284.8817"},
+        {0.0, 30.0, 300.0, "300.0000"},       // zero latitude counts as north
+        {-0.0, 30.0, 300.0, "300.0000"},
+        {-1.0, -480.0, 330.0, "330.0000"},    // -390: two turns added
+        {1.0, 90.0 - 1e-14, 360.0, "360.0000"},  // a tiny negative plus a turn stays 360
+        {1.0, 449.99996, 359.99996, "360.0000"},
+        {1.0, 90.0, 0.0, "000.0000"},
+        {-1.0, 540.0, 270.0, "270.0000"},     // 630: one turn off
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_NEAR(NodeDeg(row.latitudeDeg, row.longitudeDeg), row.nodeDeg, 1e-9);
+        EXPECT_EQ(FormatFloat("000.0000", NodeDeg(row.latitudeDeg, row.longitudeDeg)), row.text);
+    }
+}
+
+TEST(ReadObjectPlace, AppliesTheSignToTheWholeDeclination) {
+    const ObjectPlace minusHalf = ReadObjectPlace(ObjectLine("D", "00 00 00.00", "-00 30 00.0", "1.0"));
+    EXPECT_DOUBLE_EQ(UMath::RadiansToDegrees(minusHalf.decRad), -0.5);
+    // Any character but "-" leaves it positive.
+    const ObjectPlace blankSign = ReadObjectPlace(ObjectLine("D", "00 00 00.00", " 00 30 00.0", "1.0"));
+    EXPECT_DOUBLE_EQ(UMath::RadiansToDegrees(blankSign.decRad), 0.5);
+}
+
+TEST(BuildElementLine, ReportsTheFieldsBeforeTheDate) {
+    testing::FixedClock clock({2026, 12, 8, 0, 0, 0, 0});
+    const struct {
+        std::string object;
+        const char* date;
+        const char* message;
+    } rows[] = {
+        {ObjectLine("M", "07 3  41.30", "+67 32 14.8", "12.5"), "31/02/2006", "'3 ' is not a valid integer value"},
+        {ObjectLine("M", ".7 33 41.30", "+67 32 14.8", "12.5"), "15/01/2006", "'.7' is not a valid integer value"},
+        {ObjectLine("M", "07 33 41.30", "+67 32 1 .8", "12.5"), "15/01/2006", "'1 .8' is not a valid floating point value"},
+        {ObjectLine("M", "07 33 41.30", "+67 32 14.8", "12.5"), "31/02/2006", "'31/02/2006' is not a valid date"},
+        {ObjectLine("M", "07 33 41.30", "+67 32 14.8", "12.5"), "  /  /    ", "'  /  /    ' is not a valid date"},
+    };
+    for (const auto& row : rows) {
+        try {
+            BuildElementLine(row.object, row.date);
+            ADD_FAILURE() << "built a line for " << row.object;
+        } catch (const ConversionError& error) {
+            EXPECT_STREQ(error.what(), row.message);
+        }
+    }
+}
+
+// Near an ecliptic pole, on the Sun's side, the line must still place the
+// pseudo-comet at its target. The expected heliocentric place comes from
+// plain vectors: Earth at -R (cos L, sin L, 0), the point 1 / sin k AU from
+// it towards the target.
+TEST(BuildElementLine, KeepsTargetsNextToAPoleAtTheirPole) {
+    const std::string date = "15/01/2006";
+    const DateGeometry geometry = GeometryOfDate(date);
+    const double sinK = std::sin(UMath::DegreesToRadians(0.05729530205541));
+    int sunSideCount = 0;
+    // Around both poles (RA 18h / 6h, declination 90 - 23.4385 deg), at
+    // distances up to 3 arc minutes, eight position angles each.
+    const struct {
+        const char* ra;
+        int sign;
+    } poles[] = {{"18", +1}, {"06", -1}};
+    for (const auto& pole : poles) {
+        for (int offsetArcsec : {-180, -120, -60, -20, 0, 20, 60, 120, 180}) {
+            for (int raSeconds : {0, 20, 40, 59}) {
+                const double decDeg = 66.561505 + offsetArcsec / 3600.0;
+                const int d = static_cast<int>(decDeg);
+                const int m = static_cast<int>((decDeg - d) * 60);
+                const double s = (decDeg - d - m / 60.0) * 3600;
+                char dec[16], ra[16];
+                std::snprintf(dec, sizeof dec, "%c%02d %02d %04.1f", pole.sign > 0 ? '+' : '-', d, m, s);
+                std::snprintf(ra, sizeof ra, "%s %02d %05.2f", pole.ra, raSeconds, 0.0);
+                const std::string object = ObjectLine("POLE", ra, dec, "10.0");
+                SCOPED_TRACE(object);
+
+                const ObjectPlace place = ReadObjectPlace(object);
+                const auto [betaRad, lambdaRad] = UMath::EquatorialToEcliptic(geometry.obliquityRad, place.raRad, place.decRad);
+                const double px = std::cos(betaRad) * std::cos(lambdaRad) - geometry.sunDistanceAu * sinK * std::cos(geometry.sunLongitudeRad);
+                const double py = std::cos(betaRad) * std::sin(lambdaRad) - geometry.sunDistanceAu * sinK * std::sin(geometry.sunLongitudeRad);
+                const double pz = std::sin(betaRad);
+                const double latitudeDeg = UMath::RadiansToDegrees(std::atan2(pz, std::hypot(px, py)));
+                const double longitudeDeg = UMath::RadiansToDegrees(std::atan2(py, px));
+                const double hRad = geometry.sunLongitudeRad - lambdaRad;
+                if (std::cos(betaRad) - geometry.sunDistanceAu * sinK * std::cos(hRad) <= 0) ++sunSideCount;
+
+                // The line's perihelion: latitude +i for omega 90, -i for 270;
+                // longitude node + 90 or node - 90.
+                const std::string line = BuildElementLine(object, date);
+                const bool north = Columns(line, 52, 59) == " 90.0000";
+                const double inclinationDeg = static_cast<double>(TextToFloat(Columns(line, 73, 79)));
+                const double nodeDeg = static_cast<double>(TextToFloat(Columns(line, 62, 69)));
+                EXPECT_NEAR(north ? inclinationDeg : -inclinationDeg, latitudeDeg, 5.1e-5);
+                const double lineLongitudeDeg = nodeDeg + (north ? 90.0 : -90.0);
+                EXPECT_NEAR(std::remainder(lineLongitudeDeg - longitudeDeg, 360.0), 0.0, 1e-3);
+                EXPECT_LE(inclinationDeg, 90.0);
+            }
+        }
+    }
+    EXPECT_GT(sunSideCount, 4) << "the sample must reach the region the classic formula gets wrong";
+}
+
+}  // namespace
+}  // namespace celestra
