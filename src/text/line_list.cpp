@@ -1,32 +1,13 @@
 #include "text/line_list.h"
 
+#include "text/atomic_file.h"
 #include "text/errors.h"
 #include "text/platform_file.h"
 
 namespace celestra {
 namespace {
 
-constexpr std::size_t kReadChunkBytes = 1 << 20;
-
 [[noreturn]] void ThrowFull() { throw ListError("Unable to insert a line"); }
-
-// The whole content of a file; false when it cannot be opened or read.
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
-    InputFile file;
-    if (file.Open(path) != 0) return false;
-    std::string content;
-    for (;;) {
-        const std::size_t used = content.size();
-        content.resize(used + kReadChunkBytes);
-        int error = 0;
-        const std::size_t count = file.Read(content.data() + used, kReadChunkBytes, error);
-        content.resize(used + count);
-        if (error != 0) return false;
-        if (count == 0) break;
-    }
-    bytes = std::move(content);
-    return true;
-}
 
 }  // namespace
 
@@ -69,18 +50,17 @@ void LineList::Delete(std::size_t index) {
 
 void LineList::LoadFromFile(const std::string& path) {
     std::string bytes;
-    if (!ReadWholeFile(path, bytes)) throw FileStreamError("Cannot open file " + path);
+    FileAccess failedAccess;
+    if (ReadWholeFile(path, bytes, failedAccess) != 0) throw FileStreamError("Cannot open file " + path);
     std::vector<std::string> lines = SplitLines(bytes);
     if (lines.size() > maxCount_) ThrowFull();
     lines_ = std::move(lines);
 }
 
 void LineList::SaveToFile(const std::string& path) const {
-    OutputFile file;
-    if (file.Create(path) != 0) throw FileStreamError("Cannot create file " + path);
-    const int writeError = file.Write(JoinLines(lines_));
-    const int closeError = file.Close();
-    if (writeError != 0 || closeError != 0) throw FileStreamError("Stream write error");
+    const ReplaceOutcome outcome = ReplaceFileContent(path, JoinLines(lines_));
+    if (outcome.stage == ReplaceOutcome::Stage::kCreate) throw FileStreamError("Cannot create file " + path);
+    if (outcome.stage == ReplaceOutcome::Stage::kWrite) throw FileStreamError("Stream write error");
 }
 
 }  // namespace celestra

@@ -33,12 +33,20 @@ public:
     void Delete(std::size_t index);
     void Clear() { lines_.clear(); }
 
+    // Removes every line for which `remove` is true; the others keep their
+    // order.
+    template <typename Predicate>
+    void RemoveIf(Predicate remove) {
+        std::erase_if(lines_, remove);
+    }
+
     // Refills the list with the lines of a file. Throws FileStreamError
     // "Cannot open file <path>" when it cannot be opened, leaving the list
     // as it was.
     void LoadFromFile(const std::string& path);
 
-    // Creates or replaces the file with every line followed by CR LF. Throws
+    // Creates or replaces the file with every line followed by CR LF, through
+    // a temporary file, so that a failure leaves the old file whole. Throws
     // FileStreamError "Cannot create file <path>" when it cannot be created,
     // "Stream write error" when not every byte could be written.
     void SaveToFile(const std::string& path) const;

@@ -299,7 +299,7 @@ std::int32_t TextToInt(std::string_view text) {
     return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
 }
 
-long double TextToFloat(std::string_view text) {
+bool TryTextToFloat(std::string_view text, long double& result) {
     const char separator = Conventions().decimalSeparator;
     std::size_t pos = SkipBlanks(text, 0);
     bool negative = false;
@@ -328,7 +328,7 @@ long double TextToFloat(std::string_view text) {
             decimal.digits += text[pos];
         }
     }
-    if (pos == mantissaStart) ThrowNotFloat(text);
+    if (pos == mantissaStart) return false;
 
     // Exponent.
     long long exponent = 0;
@@ -346,12 +346,19 @@ long double TextToFloat(std::string_view text) {
     }
 
     pos = SkipBlanks(text, pos);
-    if (pos != text.size()) ThrowNotFloat(text);
+    if (pos != text.size()) return false;
 
     decimal.order = integerDigitCount - leadingFractionZeros + exponent;
     long double value = 0.0L;
-    if (!DecimalToExtended(decimal, value)) ThrowNotFloat(text);
-    return negative ? -value : value;
+    if (!DecimalToExtended(decimal, value)) return false;
+    result = negative ? -value : value;
+    return true;
+}
+
+long double TextToFloat(std::string_view text) {
+    long double value = 0.0L;
+    if (!TryTextToFloat(text, value)) ThrowNotFloat(text);
+    return value;
 }
 
 std::string FormatFloat(std::string_view pattern, long double value) {

@@ -19,6 +19,10 @@ std::int32_t TextToInt(std::string_view text);
 // Throws ConversionError "'<text>' is not a valid floating point value".
 long double TextToFloat(std::string_view text);
 
+// TextToFloat without the error: false, and `value` untouched, when the text
+// does not convert.
+bool TryTextToFloat(std::string_view text, long double& value);
+
 // Formats a value by a pattern of "0" and "#" placeholders, one "." for the
 // decimal point, ";" between the sections for positive, negative and zero
 // values, and literals. The value is first rounded to 18 significant digits

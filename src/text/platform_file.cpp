@@ -9,6 +9,7 @@ namespace celestra {
 namespace {
 
 constexpr std::size_t kStreamBufferBytes = 1 << 16;
+constexpr std::size_t kWholeFileChunkBytes = 1 << 20;
 
 // errno, or EIO when a failing call left none.
 int LastError() { return errno != 0 ? errno : EIO; }
@@ -70,6 +71,25 @@ InOutError InOutErrorOf(int platformError, FileAccess access, const std::string&
     default:
         return InOutError::FromPlatform(platformError);
     }
+}
+
+int ReadWholeFile(const std::string& path, std::string& bytes, FileAccess& failedAccess) {
+    InputFile file;
+    failedAccess = FileAccess::kOpenForReading;
+    if (const int error = file.Open(path); error != 0) return error;
+    failedAccess = FileAccess::kRead;
+    std::string content;
+    for (;;) {
+        const std::size_t used = content.size();
+        content.resize(used + kWholeFileChunkBytes);
+        int error = 0;
+        const std::size_t count = file.Read(content.data() + used, kWholeFileChunkBytes, error);
+        content.resize(used + count);
+        if (error != 0) return error;
+        if (count == 0) break;
+    }
+    bytes = std::move(content);
+    return 0;
 }
 
 InputFile::~InputFile() { Close(); }

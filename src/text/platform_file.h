@@ -32,6 +32,10 @@ enum class FileAccess { kOpenForReading, kOpenForWriting, kRead, kWrite };
 // The input/output error of a platform error number (errno).
 InOutError InOutErrorOf(int platformError, FileAccess access, const std::string& path);
 
+// Reads a whole file into `bytes`: 0, or the platform error number, with
+// `failedAccess` telling whether opening or reading failed.
+int ReadWholeFile(const std::string& path, std::string& bytes, FileAccess& failedAccess);
+
 // A file open for reading, as bytes. Closed on destruction.
 class InputFile {
 public:
