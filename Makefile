@@ -1,7 +1,7 @@
 # The two commands of the README. Both set up a fresh Debian machine first.
 PRESET ?= default
 
-.PHONY: all setup configure build test run clean
+.PHONY: all setup configure build test run bench clean
 
 all: build
 
@@ -19,6 +19,10 @@ test: build
 
 run: build
 	@echo "The window comes in a later release; for now 'make test' checks the core library."
+
+# Timing and memory of the whole run on generated files (not part of 'test').
+bench: build
+	@build/$(PRESET)/bench/celestra_bench
 
 clean:
 	rm -rf build

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -61,9 +62,36 @@ struct DecimalText {
     long long order = 0;
 };
 
+// Clinger's fast path: with at most 19 digits the digits form an integer
+// that an extended value holds exactly, and so does 10^k for k <= 27 (5^27 <
+// 2^64); one correctly rounded multiplication or division then gives the
+// nearest extended value. It needs a 64-bit significand and arithmetic
+// carried out in it, which the x87 unit of x86-64 POSIX systems provides.
+#if defined(__x86_64__) && !defined(_WIN32) && LDBL_MANT_DIG == 64
+constexpr bool kExactExtendedArithmetic = true;
+#else
+constexpr bool kExactExtendedArithmetic = false;
+#endif
+constexpr std::size_t kFastPathDigits = 19;
+constexpr int kLargestExactPowerOfTen = 27;
+
+bool FastDecimalToExtended(const DecimalText& decimal, long double& value) {
+    if (!kExactExtendedArithmetic || decimal.digits.size() > kFastPathDigits) return false;
+    const long long scale = decimal.order - static_cast<long long>(decimal.digits.size());
+    if (scale < -kLargestExactPowerOfTen || scale > kLargestExactPowerOfTen) return false;
+    std::uint64_t mantissa = 0;
+    for (char c : decimal.digits) mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+    long double power = 1.0L;
+    for (long long i = 0; i < (scale < 0 ? -scale : scale); ++i) power *= 10.0L;  // exact
+    const long double exactMantissa = static_cast<long double>(mantissa);
+    value = scale < 0 ? exactMantissa / power : exactMantissa * power;
+    return true;
+}
+
 // Converts the digits to the nearest extended value; false when the value
 // is too large for extended precision.
 bool DecimalToExtended(const DecimalText& decimal, long double& value) {
+    if (FastDecimalToExtended(decimal, value)) return true;
     if (decimal.digits.empty() || decimal.order < kOrderSurelyTooSmall) {
         value = 0.0L;
         return true;
@@ -111,10 +139,17 @@ constexpr int kSignificantDigits = 18;
 Digits EighteenDigits(long double magnitude) {
     Digits result;
     if (magnitude == 0.0L) return result;
-    // "d.ddddddddddddddddde+XX": 1 + 17 digits, correctly rounded.
+    // "d.ddddddddddddddddde+XX": 1 + 17 digits, correctly rounded. A value
+    // that is exactly a double has the same decimal expansion as that
+    // double, whose conversion is much faster than the extended one.
     std::array<char, 64> buffer{};
-    const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
-                                       std::chars_format::scientific, kSignificantDigits - 1);
+    const auto asDouble = static_cast<double>(magnitude);
+    const auto written =
+        static_cast<long double>(asDouble) == magnitude
+            ? std::to_chars(buffer.data(), buffer.data() + buffer.size(), asDouble, std::chars_format::scientific,
+                            kSignificantDigits - 1)
+            : std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific,
+                            kSignificantDigits - 1);
     const std::string_view text(buffer.data(), static_cast<std::size_t>(written.ptr - buffer.data()));
     const auto e = text.find('e');
     result.digits.reserve(kSignificantDigits);

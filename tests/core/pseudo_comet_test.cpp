@@ -6,6 +6,7 @@
 #include <string>
 
 #include "astro/umath.h"
+#include "support/run_support.h"
 #include "support/temp_dir.h"
 #include "text/errors.h"
 #include "text/numbers.h"
@@ -14,16 +15,7 @@
 namespace celestra {
 namespace {
 
-// An object line in the fixed columns: designation in 1-8, right ascension
-// "hh mm ss.ss" in 11-21, declination "+dd mm ss.s" in 24-34, magnitude
-// right-aligned in 37-40.
-std::string ObjectLine(std::string designation, const std::string& ra, const std::string& dec,
-                       const std::string& magnitude) {
-    designation.resize(8, ' ');
-    std::string mag = magnitude;
-    if (mag.size() < 4) mag.insert(0, 4 - mag.size(), ' ');
-    return designation + "  " + ra + "  " + dec + "  " + mag;
-}
+using testing::ObjectLine;
 
 // Columns `first` to `last` (1-based) of a line.
 std::string Columns(const std::string& line, int first, int last) { return Substring(line, first, last - first + 1); }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <locale>
+#include <random>
 #include <string>
 
 #include "support/temp_dir.h"
@@ -135,6 +136,27 @@ TEST(TextToFloat, AcceptsAndRejectsByTable) {
         }
     }
 }
+
+// Short texts take a fast path; every text must still give the nearest
+// extended value, which the C library's strtold (in the C locale, on a
+// platform whose strtold rounds correctly) also gives.
+#if defined(__GLIBC__)
+TEST(TextToFloat, AgreesWithCorrectlyRoundedStrtold) {
+    locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 200000; ++i) {
+        // 1 to 22 digits with a point somewhere, and now and then an exponent.
+        const int digitCount = 1 + static_cast<int>(random() % 22);
+        std::string text;
+        for (int d = 0; d < digitCount; ++d) text += static_cast<char>('0' + random() % 10);
+        text.insert(random() % (text.size() + 1), ".");
+        if (random() % 4 == 0) text += "e" + std::to_string(static_cast<int>(random() % 61) - 30);
+        const long double expected = strtold_l(text.c_str(), nullptr, c);
+        ASSERT_EQ(TextToFloat(text), expected) << text;
+    }
+    freelocale(c);
+}
+#endif
 
 TEST(TextToFloat, KeepsTheSignOfZero) {
     EXPECT_TRUE(std::signbit(TextToFloat("-0")));

@@ -1,0 +1,109 @@
+// The whole processing run on generated files: N objects into a comet file
+// that holds the N lines of an earlier run plus N/50 ordinary comet lines.
+// Doubling N should roughly double the time; the counters give the
+// process's peak resident memory and the two files' sizes.
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "core/processing_run.h"
+#include "core/pseudo_comet.h"
+#include "text/conventions.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class SilentMessageBox final : public celestra::MessageBox {
+public:
+    void Show(const std::string&) override {}
+};
+
+struct Files {
+    std::string folder, cometPath, objectPath;
+    std::uintmax_t cometBytes = 0, objectBytes = 0;
+};
+
+std::string Designation(long i) {
+    char text[32];
+    std::snprintf(text, sizeof text, "S%07ld", i);
+    return text;
+}
+
+Files MakeFiles(long objectCount) {
+    Files files;
+    files.folder = (fs::temp_directory_path() / ("celestra-bench-" + std::to_string(objectCount))).string();
+    fs::remove_all(files.folder);
+    fs::create_directories(files.folder);
+    files.cometPath = files.folder + "/comet.dat";
+    files.objectPath = files.folder + "/objetos.txt";
+
+    std::mt19937 random(42);
+    std::uniform_int_distribution<int> hours(0, 23), sixty(0, 59), degrees(0, 89);
+    std::ofstream objects(files.objectPath, std::ios::binary);
+    std::ofstream comets(files.cometPath, std::ios::binary);
+    for (long i = 0; i < objectCount / 50; ++i) {
+        comets << "    C/" << 1990 + i % 30 << " A" << i << "    2005 01 24.9968  1.205075  0.999760  151.1066\r\n";
+    }
+    for (long i = 0; i < objectCount; ++i) {
+        char line[64];
+        std::snprintf(line, sizeof line, "%-8s  %02d %02d %02d.%02d  %c%02d %02d %02d.%d  %4.1f", Designation(i).c_str(),
+                      hours(random), sixty(random), sixty(random), sixty(random) % 100, (i % 2) ? '+' : '-',
+                      degrees(random), sixty(random), sixty(random), static_cast<int>(i % 10), 5.0 + (i % 100) / 10.0);
+        objects << line << "\r\n";
+        // The line an earlier run wrote for this object, on another date.
+        std::string objectLine(line);
+        comets << celestra::BuildElementLine(objectLine, "14/01/2006") << "\r\n";
+    }
+    objects.close();
+    comets.close();
+    files.cometBytes = fs::file_size(files.cometPath);
+    files.objectBytes = fs::file_size(files.objectPath);
+    return files;
+}
+
+double PeakResidentMiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;  // ru_maxrss is in KiB on Linux
+}
+
+void BM_ProcessingRun(benchmark::State& state) {
+    const long objectCount = state.range(0);
+    const Files files = MakeFiles(objectCount);
+    SilentMessageBox box;
+    for (auto _ : state) {
+        celestra::RunState run;
+        run.cometPath = files.cometPath;
+        run.objectPath = files.objectPath;
+        run.dateText = "15/01/2006";
+        // Every run leaves the file as it found it in size and shape: the
+        // earlier lines are purged and written anew.
+        if (!celestra::ProcessingRun(run, box).Run()) state.SkipWithError("run failed");
+    }
+    state.SetComplexityN(objectCount);
+    state.counters["peak_rss_MiB"] = PeakResidentMiB();
+    state.counters["comet_MiB"] = static_cast<double>(files.cometBytes) / (1 << 20);
+    state.counters["objects_MiB"] = static_cast<double>(files.objectBytes) / (1 << 20);
+    fs::remove_all(files.folder);
+}
+
+// Ascending sizes, so the peak memory of each size is its own.
+BENCHMARK(BM_ProcessingRun)
+    ->Arg(25000)
+    ->Arg(50000)
+    ->Arg(100000)
+    ->Arg(200000)
+    ->Arg(400000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+
+}  // namespace
+
+BENCHMARK_MAIN();

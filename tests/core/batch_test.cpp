@@ -1,0 +1,233 @@
+// The batch command end to end, as a child process in a fresh folder: what
+// the user sees, the exit status, and what is left on disk.
+#include "core/batch.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "support/run_support.h"
+#include "support/temp_dir.h"
+
+namespace celestra {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ObjectLine;
+using testing::ReadBytes;
+using testing::RunBatch;
+using testing::WriteBytes;
+
+const std::string kDate = "15/01/2006";
+const std::string kComets = "    C/2004 Q2    2005 01 24.9968  1.205075\r\n    STAR01    stale line of an earlier run\r\n";
+const std::string kObjects = ObjectLine("STAR01") + "\r\n" + ObjectLine("SOUTH-02", "12 30 00.00", "-20 00 00.0", "4.5") + "\r\n";
+const std::string kOldBackup = "the backup of an earlier run\r\n";
+
+std::set<std::string> Names(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
+    return names;
+}
+
+class BatchTest : public ::testing::Test {
+protected:
+    BatchTest() {
+        WriteBytes(dir.File("comet.dat"), kComets);
+        WriteBytes(dir.File("objetos.txt"), kObjects);
+        WriteBytes(dir.File("CometDatBak.Txt"), kOldBackup);
+    }
+
+    testing::ChildResult Run(const std::vector<std::string>& args, testing::ChildLimits limits = {}) {
+        return RunBatch(args, dir.path(), limits);
+    }
+
+    // The comet file and the old backup untouched, nothing else left.
+    void ExpectNothingWritten() {
+        EXPECT_EQ(ReadBytes(dir.File("comet.dat")), kComets);
+        EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), kOldBackup);
+        EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"comet.dat", "objetos.txt", "CometDatBak.Txt"}));
+    }
+
+    // The backup written, the comet file untouched, no temporary file left.
+    void ExpectOnlyTheBackupWritten() {
+        EXPECT_EQ(ReadBytes(dir.File("comet.dat")), kComets);
+        EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), kComets);
+        EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"comet.dat", "objetos.txt", "CometDatBak.Txt"}));
+    }
+
+    testing::TempDir dir;
+};
+
+TEST_F(BatchTest, PrintsTheClosingMessageOnSuccess) {
+    const auto result = Run({"comet.dat", "objetos.txt", kDate});
+    EXPECT_EQ(result.exitStatus, kExitSuccess);
+    EXPECT_EQ(result.out, "Proceso finalizado correctamente para 2 estrellas\n");
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), kComets);
+    EXPECT_EQ(ReadBytes(dir.File("comet.dat")),
+              "    C/2004 Q2    2005 01 24.9968  1.205075\r\n"
+              "    STAR01    2006 01 15.0000999.999999  0.000000   90.0000  012.4435   45.0677            -9.9 01.0  STAR01\r\n"
+              "    SOUTH-02  2006 01 15.0000999.999999  0.000000  270.0000  284.8817   15.3651            -9.9 -0.1  SOUTH-02\r\n");
+    EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"comet.dat", "objetos.txt", "CometDatBak.Txt"}));
+}
+
+TEST_F(BatchTest, ReportsStepMessagesWithStatus1) {
+    const struct {
+        std::vector<std::string> args;
+        const char* err;
+    } rows[] = {
+        {{"", "missing.txt", kDate}, "Comet.dat no encontrado\n"},
+        {{"missing.dat", "objetos.txt", kDate}, "Comet.dat no encontrado\n"},
+        {{".", "objetos.txt", kDate}, "Comet.dat no encontrado\n"},
+        {{"comet.dat", "missing.txt", kDate}, "Archivo de objetos no encontrado\n"},
+        {{"comet.dat", ".", kDate}, "Archivo de objetos no encontrado\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.err);
+        const auto result = Run(row.args);
+        EXPECT_EQ(result.exitStatus, kExitStepMessage);
+        EXPECT_EQ(result.err, row.err);
+        EXPECT_EQ(result.out, "");
+        ExpectNothingWritten();
+    }
+    WriteBytes(dir.File("objetos.txt"), kObjects + ObjectLine("BAD", "07 33 41.30", " 67 32 14.8") + "\r\n");
+    const auto result = Run({"comet.dat", "objetos.txt", kDate});
+    EXPECT_EQ(result.exitStatus, kExitStepMessage);
+    EXPECT_EQ(result.err, "Error de formato para BAD     \n");
+    EXPECT_EQ(ReadBytes(dir.File("comet.dat")), kComets);
+    EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), kOldBackup);
+}
+
+TEST_F(BatchTest, ReportsConversionErrorsAfterTheBackup) {
+    const struct {
+        std::string objects;
+        std::string date;
+        const char* err;
+    } rows[] = {
+        {kObjects + ObjectLine("MINS", "07 3  41.30") + "\r\n", kDate, "'3 ' is not a valid integer value.\n"},
+        {kObjects, "31/02/2006", "'31/02/2006' is not a valid date.\n"},
+        {kObjects, "", "'' is not a valid date.\n"},
+        {kObjects, "15/01/2006 12:00", "'15/01/2006 12:00' is not a valid date.\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.err);
+        WriteBytes(dir.File("CometDatBak.Txt"), kOldBackup);
+        WriteBytes(dir.File("objetos.txt"), row.objects);
+        const auto result = Run({"comet.dat", "objetos.txt", row.date});
+        EXPECT_EQ(result.exitStatus, kExitError);
+        EXPECT_EQ(result.err, row.err);
+        ExpectOnlyTheBackupWritten();
+    }
+}
+
+TEST_F(BatchTest, ABackupThatCannotBeWrittenTouchesNothing) {
+    // A folder in the backup's place.
+    fs::remove(dir.File("CometDatBak.Txt"));
+    fs::create_directory(dir.File("CometDatBak.Txt"));
+    auto result = Run({"comet.dat", "objetos.txt", kDate});
+    EXPECT_EQ(result.exitStatus, kExitError);
+    EXPECT_EQ(result.err, "File access denied.\n");
+    EXPECT_EQ(ReadBytes(dir.File("comet.dat")), kComets);
+    fs::remove(dir.File("CometDatBak.Txt"));
+    WriteBytes(dir.File("CometDatBak.Txt"), kOldBackup);
+
+    // A full disk: the file size limit stops the backup's first write.
+    result = Run({"comet.dat", "objetos.txt", kDate}, {.fileSizeBytes = 16});
+    EXPECT_EQ(result.exitStatus, kExitError);
+    EXPECT_EQ(result.err, "I/O error " + std::to_string(EFBIG) + ".\n");
+    ExpectNothingWritten();
+}
+
+TEST_F(BatchTest, ASaveThatFailsPartWayLeavesTheFileWhole) {
+    // Enough for the backup, not for the longer result.
+    const auto result = Run({"comet.dat", "objetos.txt", kDate}, {.fileSizeBytes = static_cast<long long>(kComets.size()) + 10});
+    EXPECT_EQ(result.exitStatus, kExitError);
+    EXPECT_EQ(result.err, "Stream write error.\n");
+    ExpectOnlyTheBackupWritten();
+}
+
+#ifdef __linux__
+TEST_F(BatchTest, ReportsFilesThatExistButCannotBeReadOrReplaced) {
+    // /proc/self/mem exists but fails every read at offset 0 (EIO).
+    auto result = Run({"/proc/self/mem", "objetos.txt", kDate});
+    EXPECT_EQ(result.exitStatus, kExitError);
+    EXPECT_EQ(result.err, "Cannot open file /proc/self/mem.\n");
+    ExpectNothingWritten();
+
+    result = Run({"comet.dat", "/proc/self/mem", kDate});
+    EXPECT_EQ(result.exitStatus, kExitError);
+    EXPECT_EQ(result.err, "I/O error " + std::to_string(EIO) + ".\n");
+    ExpectNothingWritten();
+
+    // A comet file in a folder where nothing can be created, even by root.
+    fs::create_symlink("/proc/version", dir.File("proc-comet.dat"));
+    result = Run({"proc-comet.dat", "objetos.txt", kDate});
+    EXPECT_EQ(result.exitStatus, kExitError);
+    EXPECT_EQ(result.err, "Cannot create file proc-comet.dat.\n");
+    EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), ReadBytes("/proc/version")) << "the backup was written first";
+}
+#endif
+
+TEST_F(BatchTest, ReplacesTheFileALinkNamesAndKeepsItsPermissions) {
+    fs::create_directory(dir.File("real"));
+    fs::rename(dir.File("comet.dat"), dir.File("real/comet.dat"));
+    fs::create_symlink("real/comet.dat", dir.File("comet.dat"));
+    ::chmod(dir.File("real/comet.dat").c_str(), 0640);
+
+    const auto result = Run({"comet.dat", "objetos.txt", kDate});
+    ASSERT_EQ(result.exitStatus, kExitSuccess) << result.err;
+    EXPECT_TRUE(fs::is_symlink(dir.File("comet.dat"))) << "the link stays a link";
+    EXPECT_NE(ReadBytes(dir.File("real/comet.dat")), kComets);
+    EXPECT_EQ(fs::status(dir.File("real/comet.dat")).permissions() & fs::perms::mask, fs::perms(0640));
+    EXPECT_EQ(Names(dir.File("real")), std::set<std::string>{"comet.dat"}) << "no temporary file left";
+    EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), kComets) << "the backup stands beside the path given";
+}
+
+TEST_F(BatchTest, IgnoresTemporaryFilesOfAnEarlierKilledRun) {
+    WriteBytes(dir.File(".comet.dat.AAAAAA"), "left by a killed run");
+    const auto result = Run({"comet.dat", "objetos.txt", kDate});
+    EXPECT_EQ(result.exitStatus, kExitSuccess) << result.err;
+    EXPECT_EQ(ReadBytes(dir.File(".comet.dat.AAAAAA")), "left by a killed run");
+}
+
+TEST_F(BatchTest, ChecksItsUsage) {
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        bool usageOnOut, usageOnErr;
+    } rows[] = {
+        {{}, kExitUsage, false, true},
+        {{"comet.dat"}, kExitUsage, false, true},
+        {{"a", "b", "c", "d"}, kExitUsage, false, true},
+        {{"--bogus", "comet.dat", "objetos.txt"}, kExitUsage, false, true},
+        {{"--help"}, kExitSuccess, true, false},
+    };
+    for (const auto& row : rows) {
+        const auto result = Run(row.args);
+        EXPECT_EQ(result.exitStatus, row.status);
+        EXPECT_EQ(result.out.find("usage: celestra-batch COMET_FILE OBJECT_FILE [DATE]") == 0, row.usageOnOut);
+        EXPECT_EQ(result.err.find("usage: celestra-batch") != std::string::npos, row.usageOnErr);
+    }
+    const auto version = Run({"--version"});
+    EXPECT_EQ(version.exitStatus, kExitSuccess);
+    EXPECT_EQ(version.out, "celestra-batch " CELESTRA_VERSION "\n");
+    ExpectNothingWritten();
+}
+
+TEST_F(BatchTest, UsesTheDefaultObservationDateWithoutADate) {
+    const auto result = Run({"comet.dat", "objetos.txt"});
+    ASSERT_EQ(result.exitStatus, kExitSuccess) << result.err;
+    // The line's perihelion date is today or tomorrow: only its shape is
+    // known here; the rule itself is tested with a stopped clock.
+    const std::string saved = ReadBytes(dir.File("comet.dat"));
+    EXPECT_NE(saved.find("STAR01    2"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace celestra

@@ -1,0 +1,274 @@
+#include "core/processing_run.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/run_support.h"
+#include "support/temp_dir.h"
+#include "text/errors.h"
+
+namespace celestra {
+namespace {
+
+using namespace std::string_literals;
+using Lines = std::vector<std::string>;
+using testing::ObjectLine;
+using testing::ReadBytes;
+using testing::WriteBytes;
+
+std::string CrLf(const Lines& lines) {
+    std::string bytes;
+    for (const auto& line : lines) bytes += line + "\r\n";
+    return bytes;
+}
+
+class RunTest : public ::testing::Test {
+protected:
+    RunTest() {
+        state.cometPath = dir.File("comet.dat");
+        state.objectPath = dir.File("objetos.txt");
+        state.dateText = "15/01/2006";
+    }
+
+    bool RunOnce() {
+        box.shown.clear();
+        return ProcessingRun(state, box).Run();
+    }
+
+    testing::TempDir dir;
+    testing::RecordingMessageBox box;
+    RunState state;
+};
+
+// ---- Reading the object list ------------------------------------------------
+
+TEST_F(RunTest, ReadObjectListKeepsWellFormedLinesAndNamesTheFirstBadOne) {
+    const std::string good = ObjectLine("GOOD");
+    const struct {
+        std::string line;
+        bool accepted;
+        const char* reason;
+    } rows[] = {
+        {good, true, "the usual layout"},
+        {good + "  free text after column 40", true, "kept whole"},
+        {"Nombre    AR           Dec          Mag", false, "a heading: skipped silently"},
+        {"", false, "an empty line"},
+        {ObjectLine("SHORT", "07 33 41.30", "+67 32 14.8", "").substr(0, 36) + "12.5", true, "magnitude in 37-40"},
+        {ObjectLine("LEFT").substr(0, 36) + "9.5", false, "left-aligned magnitude ends in 39: too short"},
+        {ObjectLine("LEFT").substr(0, 36) + "9.5 ", true, "padded to column 40"},
+        {ObjectLine("HOUR", "7  33 41.30"), false, "hour left-aligned: column 12 blank, skipped"},
+        {ObjectLine("HOUR", " 7 33 41.30"), true, "hour with a leading blank"},
+        {ObjectLine("SECS", "07 33 5.00 "), false, "seconds left-aligned: column 18 holds the point"},
+        {ObjectLine("DSECS", "07 33 41.30", "+67 32 4.8 "), false, "column 32 holds the point"},
+        {ObjectLine("DEGS", "07 33 41.30", "+7  32 14.8"), false, "degrees left-aligned: column 26 blank"},
+        {ObjectLine("MINS", "07 3  41.30"), true, "a digit and a blank pass the field test"},
+        {ObjectLine("ABC", "99 99 99.99", "-99 99 99.9", "-9.9"), true, "no ranges are checked"},
+    };
+    std::string bytes;
+    Lines expected;
+    for (const auto& row : rows) {
+        bytes += row.line + "\r\n";
+        if (row.accepted) expected.push_back(row.line);
+    }
+    WriteBytes(state.objectPath, bytes);
+    EXPECT_TRUE(ProcessingRun(state, box).ReadObjectList());
+    EXPECT_TRUE(box.shown.empty());
+    EXPECT_EQ(state.objectList.Lines(), expected);
+}
+
+TEST_F(RunTest, ReadObjectListReportsMalformedLines) {
+    const struct {
+        Lines lines;
+        const char* message;
+    } rows[] = {
+        {{ObjectLine("NOSIGN", "07 33 41.30", " 67 32 14.8")}, "Error de formato para NOSIGN  "},
+        {{ObjectLine("LETTERS", "07 ab 41.30")}, "Error de formato para LETTERS "},
+        {{ObjectLine("COMMA", "07 33 41,30")}, "Error de formato para COMMA   "},
+        {{ObjectLine("BADMAG", "07 33 41.30", "+67 32 14.8", "12.x")}, "Error de formato para BADMAG  "},
+        {{ObjectLine("FIRST", "07 ab 41.30"), ObjectLine("SECOND", "07 ab 41.30")}, "Error de formato para FIRST   "},
+        {{ObjectLine("", "07 ab 41.30")}, "Error de formato para         "},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.message);
+        box.shown.clear();
+        WriteBytes(state.objectPath, CrLf(row.lines) + ObjectLine("AFTER") + "\r\n");
+        EXPECT_FALSE(ProcessingRun(state, box).ReadObjectList());
+        EXPECT_EQ(box.shown, Lines{row.message});
+        EXPECT_EQ(state.objectList.Lines(), Lines{ObjectLine("AFTER")}) << "good lines after bad ones are kept";
+    }
+}
+
+// ---- The purge ----------------------------------------------------------------
+
+TEST_F(RunTest, PurgeRemovesEveryLineWithAnObjectsKey) {
+    const struct {
+        std::string cometLine;
+        bool kept;
+        const char* reason;
+    } rows[] = {
+        {"    STAR01    2005 12 01.0000 ...", false, "an earlier run's line"},
+        {"STAR01", false, "shorter than 14: keyed on all of it"},
+        {"\tSTAR01\r\x01      trailing", false, "control bytes around the key in columns 1-14"},
+        {"    STAR01    2006 again", false, "duplicates all go"},
+        {"    star01    ", true, "case differs"},
+        {"    STAR 01   ", true, "inner blank differs"},
+        {"    TWOWDS    ", true, "an object with an inner blank does not match the joined words"},
+        {"    TWO WDS   ", false, ""},
+        {"             XSTAR01", true, "the designation only after column 14"},
+        {"    C/2004 Q2    2005 01 24.9968", true, "an ordinary comet"},
+    };
+    Lines comets, expected;
+    for (const auto& row : rows) {
+        comets.push_back(row.cometLine);
+        if (row.kept) expected.push_back(row.cometLine);
+    }
+    for (const auto& line : comets) state.cometList.Add(line);
+    for (const char* designation : {"STAR01", "TWO WDS", "STAR01"}) state.objectList.Add(ObjectLine(designation));
+    state.objectList.Add("short");
+    ProcessingRun(state, box).PurgeCometList();
+    EXPECT_EQ(state.cometList.Lines(), expected);
+    EXPECT_EQ(state.objectList.Count(), 3u) << "object lines under 9 characters are dropped";
+}
+
+TEST_F(RunTest, PurgeOfABlankDesignationRemovesBlankKeys) {
+    for (const char* line : {"", "              STAR01", "\t\r  ", "    KEPT"}) state.cometList.Add(line);
+    state.objectList.Add(ObjectLine(""));
+    ProcessingRun(state, box).PurgeCometList();
+    EXPECT_EQ(state.cometList.Lines(), Lines{"    KEPT"});
+}
+
+// ---- Whole runs -------------------------------------------------------------
+
+TEST_F(RunTest, WritesTheGoldenFileAndAByteCopyBackup) {
+    const std::string data = CELESTRA_TEST_DATA "/run/";
+    const std::string original = ReadBytes(data + "comet.dat");
+    WriteBytes(state.cometPath, original);
+    WriteBytes(state.objectPath, ReadBytes(data + "objetos.txt"));
+
+    ASSERT_TRUE(RunOnce());
+    EXPECT_EQ(box.shown, Lines{"Proceso finalizado correctamente para 5 estrellas"});
+    EXPECT_EQ(ReadBytes(state.cometPath), ReadBytes(data + "comet.expected"));
+    EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), original) << "lone CR and Ctrl-Z kept";
+
+    // The same run again: the same file, and the backup is the first result.
+    const std::string first = ReadBytes(state.cometPath);
+    ASSERT_TRUE(RunOnce());
+    EXPECT_EQ(ReadBytes(state.cometPath), first);
+    EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), first);
+}
+
+TEST_F(RunTest, ReplacesEachObjectsLineOnAnotherDate) {
+    WriteBytes(state.cometPath, "    KEPT\r\n");
+    WriteBytes(state.objectPath, CrLf({ObjectLine("A"), ObjectLine("B"), ObjectLine("A")}));
+    ASSERT_TRUE(RunOnce());
+    EXPECT_EQ(box.shown, Lines{"Proceso finalizado correctamente para 3 estrellas"}) << "two lines for a twice-listed object";
+
+    // Another date and B left out: B's line stays, A's two are replaced.
+    state.dateText = "16/01/2006";
+    WriteBytes(state.objectPath, CrLf({ObjectLine("A"), ObjectLine("A")}));
+    ASSERT_TRUE(RunOnce());
+    const Lines lines = state.cometList.Lines();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "    KEPT");
+    EXPECT_EQ(lines[1].substr(0, 29), "    B         2006 01 15.0000");
+    EXPECT_EQ(lines[2].substr(0, 29), "    A         2006 01 16.0000");
+    EXPECT_EQ(lines[3].substr(0, 29), "    A         2006 01 16.0000");
+}
+
+TEST_F(RunTest, CompletesWithNoObjectsWhateverTheDate) {
+    WriteBytes(state.cometPath, "a\rb\nlast");
+    WriteBytes(state.objectPath, "Nombre    AR           Dec          Mag\r\n\r\nshort line\r\n");
+    state.dateText = "  /  /    ";  // never read without objects
+    ASSERT_TRUE(RunOnce());
+    EXPECT_EQ(box.shown, Lines{"Proceso finalizado correctamente para 0 estrellas"});
+    EXPECT_EQ(ReadBytes(state.cometPath), "a\r\nb\r\nlast\r\n");
+    EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), "a\rb\nlast");
+
+    WriteBytes(state.cometPath, "");
+    WriteBytes(state.objectPath, ObjectLine("ONE"));
+    state.dateText = "15/01/2006";
+    ASSERT_TRUE(RunOnce());
+    EXPECT_EQ(box.shown, Lines{"Proceso finalizado correctamente para 1 estrellas"});
+    EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), "") << "an empty comet file, an empty backup";
+    EXPECT_EQ(state.cometList.Count(), 1u);
+}
+
+TEST_F(RunTest, StopsAtTheFirstStepMessage) {
+    const std::string kOld = "old backup";
+    WriteBytes(dir.File("CometDatBak.Txt"), kOld);
+    WriteBytes(dir.File("comet.dat"), "    C/2004 Q2\r\n");
+    WriteBytes(dir.File("objetos.txt"), CrLf({ObjectLine("OK"), ObjectLine("BAD", "07 xx 41.30")}));
+    const struct {
+        std::string cometPath, objectPath;
+        const char* message;
+    } rows[] = {
+        {"", dir.File("missing.txt"), "Comet.dat no encontrado"},  // the object list is not even looked at
+        {dir.File("missing.dat"), dir.File("objetos.txt"), "Comet.dat no encontrado"},
+        {dir.path(), dir.File("objetos.txt"), "Comet.dat no encontrado"},
+        {dir.File("comet.dat"), "", "Archivo de objetos no encontrado"},
+        {dir.File("comet.dat"), dir.path(), "Archivo de objetos no encontrado"},
+        {dir.File("comet.dat"), dir.File("objetos.txt"), "Error de formato para BAD     "},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.message);
+        state.cometPath = row.cometPath;
+        state.objectPath = row.objectPath;
+        EXPECT_FALSE(RunOnce());
+        EXPECT_EQ(box.shown, Lines{row.message});
+        EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), kOld);
+        EXPECT_EQ(ReadBytes(dir.File("comet.dat")), "    C/2004 Q2\r\n");
+    }
+}
+
+TEST_F(RunTest, AFieldThatDoesNotConvertStopsTheRunAfterTheBackup) {
+    const std::string original = "    C/2004 Q2\n";
+    WriteBytes(state.cometPath, original);
+    WriteBytes(state.objectPath, CrLf({ObjectLine("OK"), ObjectLine("MINS", "07 3  41.30")}));
+    try {
+        RunOnce();
+        ADD_FAILURE() << "the run went through";
+    } catch (const ConversionError& error) {
+        EXPECT_EQ(ErrorBoxText(error.what()), "'3 ' is not a valid integer value.");
+    }
+    EXPECT_TRUE(box.shown.empty());
+    EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), original);
+    EXPECT_EQ(ReadBytes(state.cometPath), original);
+}
+
+TEST_F(RunTest, ReadsAndWritesBesideAPathWithoutFolder) {
+    WriteBytes(dir.File("comet.dat"), "x\n");
+    WriteBytes(dir.File("objetos.txt"), ObjectLine("HERE") + "\n");
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    state.cometPath = "comet.dat";
+    state.objectPath = "objetos.txt";
+    const bool done = RunOnce();
+    std::filesystem::current_path(previous);
+    ASSERT_TRUE(done);
+    EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), "x\n");
+}
+
+TEST(ErrorBoxText, AddsAFullStopAfterLettersDigitsAndQuotes) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"File access denied", "File access denied."},
+        {"I/O error 28", "I/O error 28."},
+        {"'x' is not a valid date", "'x' is not a valid date."},
+        {"'x'", "'x'"},           // an ASCII quote (39) sorts below "." (46)
+        {"x\x94", "x\x94."},      // a typographic closing quote does not
+        {"Done.", "Done."},
+        {"Stop!", "Stop!"},
+        {"a,", "a,"},
+        {"a-", "a-"},
+        {"a ", "a "},
+        {"", ""},
+        {"caf\xE9", "caf\xE9."},  // bytes above 127 sort above "."
+        {"a/", "a/."},           // "/" is the byte after "."
+    };
+    for (const auto& [message, text] : rows) EXPECT_EQ(ErrorBoxText(message), text) << message;
+}
+
+}  // namespace
+}  // namespace celestra
