@@ -112,6 +112,8 @@ TEST_F(BatchTest, ReportsConversionErrorsAfterTheBackup) {
     } rows[] = {
         {kObjects + ObjectLine("MINS", "07 3  41.30") + "\r\n", kDate, "'3 ' is not a valid integer value.\n"},
         {kObjects, "31/02/2006", "'31/02/2006' is not a valid date.\n"},
+        // An object's fields are converted before the date.
+        {ObjectLine("MINS", "07 3  41.30") + "\r\n" + kObjects, "31/02/2006", "'3 ' is not a valid integer value.\n"},
         {kObjects, "", "'' is not a valid date.\n"},
         {kObjects, "15/01/2006 12:00", "'15/01/2006 12:00' is not a valid date.\n"},
     };
