@@ -1,0 +1,204 @@
+#include "ui/Unit1.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+
+#include "core/observation_date.h"
+#include "text/conventions.h"
+#include "text/dates.h"
+#include "text/errors.h"
+#include "ui/app_identity.h"
+#include "ui/mask_edit.h"
+#include "ui/settings_file.h"
+#include "ui/text_bytes.h"
+#include "ui/up_down.h"
+
+namespace celestra {
+namespace {
+
+constexpr const char* kCaption = "Orbitario (21/03/2005)";
+constexpr int kClientWidth = 504;
+constexpr int kClientHeight = 162;
+constexpr const char* kMaskError = "Invalid input value.  Use escape key to abandon changes";
+constexpr const char* kBadDate = "Fecha incorrecta";
+
+// "MS Sans Serif" where it exists; else fonts of about its width, so every
+// caption and the ten characters of the date fit their controls.
+QFont WindowFont(int pixelSize) {
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+}  // namespace
+
+TForm1::TForm1(Desktop& desktop, const std::string& executablePath) : desktop_(desktop) {
+    // The decimal separator and the date format are fixed; the date
+    // separator comes from the regional settings, and the date field shows
+    // it from the start.
+    SetTextConventions(ConventionsFromRegionalSettings());
+    BuildControls();
+    Guarded([&] { FormCreate(executablePath); });
+}
+
+void TForm1::BuildControls() {
+    setWindowTitle(QString::fromLatin1(kCaption));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(kClientWidth, kClientHeight);
+    setFont(WindowFont(11));
+    setBackgroundRole(QPalette::Button);
+    setAutoFillBackground(true);
+
+    auto button = [this](const char* caption, int left, int top, int width, int height) {
+        auto* b = new QPushButton(QString::fromLatin1(caption), this);
+        b->setGeometry(left, top, width, height);
+        b->setAutoDefault(false);
+        b->setFocusPolicy(Qt::StrongFocus);
+        return b;
+    };
+    Button2 = button("Comet.dat", 11, 15, 75, 25);
+    Button3 = button("Objetos", 11, 47, 75, 25);
+    Edit4 = new QLineEdit(this);
+    Edit4->setGeometry(99, 17, 393, 21);
+    Edit5 = new QLineEdit(this);
+    Edit5->setGeometry(99, 49, 393, 21);
+    Button4 = button("Proceso", 11, 123, 75, 25);
+    MaskEdit1 = new TMaskEdit(this, desktop_, Conventions().dateSeparator);
+    MaskEdit1->setGeometry(101, 80, 105, 32);
+    MaskEdit1->setFont(WindowFont(19));
+    Button5 = button("Hoy", 233, 87, 41, 25);
+    UpDown1 = new TUpDown(this);
+    UpDown1->setGeometry(208, 80, 16, 33);
+    Label7 = new QLabel(QStringLiteral("Fecha:"), this);
+    Label7->setGeometry(27, 84, 59, 24);
+    Label7->setFont(WindowFont(19));
+
+    setTabOrder(Button2, Button3);
+    setTabOrder(Button3, Edit4);
+    setTabOrder(Edit4, Edit5);
+    setTabOrder(Edit5, Button4);
+    setTabOrder(Button4, MaskEdit1);
+    setTabOrder(MaskEdit1, Button5);
+    Button2->setFocus(Qt::OtherFocusReason);
+
+    OpenDialog1 = {"Cometas Astrometrica", "comet.dat", "dat", ""};
+    OpenDialog2 = {"Objetos", "objetos.txt", "txt", ""};
+
+    connect(Button2, &QPushButton::clicked, this, [this] { Guarded([this] { Button2Click(); }); });
+    connect(Button3, &QPushButton::clicked, this, [this] { Guarded([this] { Button3Click(); }); });
+    connect(Button4, &QPushButton::clicked, this, [this] { Guarded([this] { Button4Click(); }); });
+    connect(Button5, &QPushButton::clicked, this, [this] { Guarded([this] { Button5Click(); }); });
+    connect(UpDown1, &TUpDown::Click, this, [this](bool up) { Guarded([this, up] { UpDown1Click(up); }); });
+    connect(MaskEdit1, &TMaskEdit::EnterPressed, this, [this] { Guarded([this] { CheckMask(); }); });
+    // Leaving the date field for another control of this window runs its
+    // checks, once the event that moved the focus is done (so a button
+    // pressed meanwhile is not left half-pressed by a modal box).
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+        if (old != MaskEdit1 || now == nullptr || now == MaskEdit1 || now->window() != this) return;
+        QMetaObject::invokeMethod(
+            this, [this, target = QPointer<QWidget>(now)] { LeaveDateField(target); }, Qt::QueuedConnection);
+    });
+}
+
+void TForm1::Guarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        desktop_.ShowError(ErrorBoxText(error.what()));
+    }
+}
+
+void TForm1::FormCreate(const std::string& executablePath) {
+    programFolder_ = ProgramFolder(executablePath);
+    ReadSettings(
+        programFolder_, [this](const std::string& path) { Edit4->setText(FromBytes(path)); },
+        [this](const std::string& path) { Edit5->setText(FromBytes(path)); });
+    SetDefaultObservationDate();
+}
+
+void TForm1::FormClose() { WriteSettings(programFolder_, ToBytes(Edit4->text()), ToBytes(Edit5->text())); }
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // A settings file that cannot be written is reported, and the window
+    // closes all the same: a read-only program folder must not keep the
+    // program from ending.
+    Guarded([this] { FormClose(); });
+    event->accept();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (centred_) return;
+    centred_ = true;
+    if (const QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
+}
+
+void TForm1::Button2Click() {
+    if (const auto path = desktop_.ChooseFile(OpenDialog1)) Edit4->setText(FromBytes(*path));
+}
+
+void TForm1::Button3Click() {
+    if (const auto path = desktop_.ChooseFile(OpenDialog2)) Edit5->setText(FromBytes(*path));
+}
+
+void TForm1::Button4Click() {
+    state_.cometPath = ToBytes(Edit4->text());
+    state_.objectPath = ToBytes(Edit5->text());
+    state_.dateText = MaskEdit1->DateText();
+    ProcessingRun(state_, desktop_).Run();
+}
+
+void TForm1::Button5Click() { SetDefaultObservationDate(); }
+
+void TForm1::SetDefaultObservationDate() { MaskEdit1->SetProgramText(DefaultObservationDate()); }
+
+void TForm1::UpDown1Click(bool up) {
+    const double dayCount = TextToDate(MaskEdit1->DateText());
+    MaskEdit1->SetProgramText(DateToText(dayCount + (up ? 1 : -1)));
+}
+
+void TForm1::CheckMask() {
+    if (!MaskEdit1->Mask().FailsMaskCheck()) return;
+    desktop_.Beep();
+    ReleasePressedButton();
+    MaskEdit1->ReturnFocus();
+    throw Error(kMaskError);
+}
+
+void TForm1::LeaveDateField(QWidget* newFocus) {
+    if (MaskEdit1->hasFocus()) return;  // already back
+    leavingTo_ = newFocus;
+    if (MaskEdit1->Mask().FailsMaskCheck()) {
+        Guarded([this] { CheckMask(); });
+    } else {
+        Guarded([this] { MaskEdit1Exit(); });
+    }
+    leavingTo_ = nullptr;
+}
+
+void TForm1::ReleasePressedButton() {
+    // A button pressed to leave the field does not act when the field takes
+    // the focus back: its press ends here, before a modal box takes the mouse.
+    if (auto* pressed = qobject_cast<QAbstractButton*>(leavingTo_.data())) pressed->setDown(false);
+}
+
+void TForm1::MaskEdit1Exit() {
+    try {
+        TextToDate(MaskEdit1->DateText());
+    } catch (const ConversionError&) {
+        ReleasePressedButton();
+        desktop_.Show(kBadDate);
+        MaskEdit1->ReturnFocus();
+    }
+}
+
+}  // namespace celestra

@@ -1,0 +1,79 @@
+// TForm1: the program's one window. Its handlers forward to the core run,
+// the date mask, the spinner position and the settings file; every error
+// that leaves a handler ends in the error box.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <string>
+
+#include "core/processing_run.h"
+#include "ui/desktop.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace celestra {
+
+class TMaskEdit;
+class TUpDown;
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+
+public:
+    // Builds the window and runs the start-up initialisation. The settings
+    // file is looked for beside the executable.
+    TForm1(Desktop& desktop, const std::string& executablePath);
+
+    QPushButton* Button2;  // "Comet.dat": picks the comet-elements file
+    QPushButton* Button3;  // "Objetos": picks the object list
+    QLineEdit* Edit4;      // the comet-elements file's path
+    QLineEdit* Edit5;      // the object list's path
+    QPushButton* Button4;  // "Proceso": the processing run
+    TMaskEdit* MaskEdit1;  // the observation date
+    QPushButton* Button5;  // "Hoy": the default observation date
+    TUpDown* UpDown1;      // the day spinner
+    QLabel* Label7;        // "Fecha:"
+    OpenDialog OpenDialog1;
+    OpenDialog OpenDialog2;
+
+    const std::string& ProgramFolderPath() const { return programFolder_; }
+    // What the run works on: the two paths, the date and the two hidden
+    // line lists.
+    const RunState& State() const { return state_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormCreate(const std::string& executablePath);
+    void FormClose();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+    void Button5Click();
+    void UpDown1Click(bool up);
+    void MaskEdit1Exit();
+
+    void BuildControls();
+    void SetDefaultObservationDate();
+    // The mask check: when it fails, beep, focus back on the first empty
+    // position, and the mask error.
+    void CheckMask();
+    void LeaveDateField(QWidget* newFocus);
+    void ReleasePressedButton();
+    // Runs a handler; an error that leaves it goes to the error box.
+    void Guarded(const std::function<void()>& handler);
+
+    Desktop& desktop_;
+    std::string programFolder_;
+    RunState state_;
+    bool centred_ = false;
+    QPointer<QWidget> leavingTo_;  // where the focus went from the date field
+};
+
+}  // namespace celestra

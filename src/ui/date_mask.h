@@ -1,0 +1,91 @@
+// The editing rules of the date field: a fixed mask of two day digits, a
+// separator, two month digits, a separator and four year digits, always in
+// overwrite mode. No display dependency: the widget forwards keys and
+// clipboard actions here and shows the result.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace celestra {
+
+class DateMask {
+public:
+    static constexpr int kLength = 10;
+    // Shown in place of an empty digit position.
+    static constexpr char kBlankShown = '_';
+
+    // All digit positions empty.
+    explicit DateMask(char separator);
+
+    // The ten characters the program reads: a blank in each empty digit
+    // position.
+    const std::string& Text() const { return text_; }
+    // The ten characters shown: "_" in each empty digit position.
+    std::string DisplayText() const;
+
+    int Cursor() const { return cursor_; }
+    // The selection as [start, end); start == end when there is none.
+    int SelectionStart() const;
+    int SelectionEnd() const;
+    bool EditMark() const { return editMark_; }
+
+    // The program writes a date: the text is replaced, the edit mark
+    // cleared, and Escape will come back to this text.
+    void SetProgramText(std::string_view text);
+
+    // The field takes the focus: Escape will come back to the text it has
+    // now. The whole text is selected, as on a Tab into a field.
+    void TakeFocus();
+
+    // Cursor placement and selection from the mouse; clamped to the text.
+    void SetCursor(int position);
+    void SetSelection(int anchor, int cursor);
+    void SelectAll();
+
+    // A typed character. False means refused (the caller beeps). The date
+    // separator in the day or month group jumps to the next group.
+    bool Type(char c);
+    void Left(bool extendSelection);
+    void Right(bool extendSelection);
+    void Home(bool extendSelection);
+    void End(bool extendSelection);
+    void Backspace();
+    void Delete();
+    // The selected characters, for the clipboard; Cut also empties their
+    // digit positions.
+    std::string Copy() const;
+    std::string Cut();
+    // Lays text over the positions from the cursor on: a separator in the
+    // text meets the field's separator; a character that a digit position
+    // does not admit leaves it empty.
+    void Paste(std::string_view clipboard);
+    // Only while the edit mark is set: back to the saved text. False when
+    // there was nothing to abandon.
+    bool Escape();
+
+    // True while the edit mark is set and a digit position is empty: leaving
+    // the field or pressing Enter then fails the mask check.
+    bool FailsMaskCheck() const;
+    // Puts the cursor on the first empty digit position.
+    void CursorToFirstEmpty();
+
+private:
+    static bool IsDigitPosition(int position);
+    static int NextDigitPosition(int position);  // kLength when none
+    static int PrevDigitPosition(int position);  // -1 when none
+    bool HasSelection() const { return anchor_ != cursor_; }
+    void MoveCursor(int position, bool extendSelection);
+    // Empties the digit positions of the selection; the cursor goes to its
+    // start.
+    void ClearSelection();
+
+    char separator_;
+    std::string text_;
+    std::string savedText_;
+    int cursor_ = 0;
+    int anchor_ = 0;
+    bool editMark_ = false;
+};
+
+}  // namespace celestra

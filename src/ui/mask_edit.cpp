@@ -1,0 +1,137 @@
+#include "ui/mask_edit.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
+
+#include "ui/desktop.h"
+#include "ui/text_bytes.h"
+
+namespace celestra {
+
+TMaskEdit::TMaskEdit(QWidget* parent, Desktop& desktop, char separator)
+    : QLineEdit(parent), mask_(separator), desktop_(desktop) {
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    setAcceptDrops(false);
+    setDragEnabled(false);
+    setMaxLength(DateMask::kLength);
+    Render();
+}
+
+void TMaskEdit::SetProgramText(const std::string& text) {
+    mask_.SetProgramText(text);
+    Render();
+}
+
+void TMaskEdit::ReturnFocus() {
+    mask_.CursorToFirstEmpty();
+    if (!hasFocus()) {
+        focusReturning_ = true;
+        setFocus(Qt::OtherFocusReason);
+    }
+    Render();
+}
+
+void TMaskEdit::Render() {
+    setText(QString::fromLatin1(mask_.DisplayText().c_str()));
+    const int anchor = mask_.Cursor() == mask_.SelectionStart() ? mask_.SelectionEnd() : mask_.SelectionStart();
+    if (anchor == mask_.Cursor()) {
+        setCursorPosition(mask_.Cursor());
+    } else {
+        setSelection(anchor, mask_.Cursor() - anchor);
+    }
+}
+
+void TMaskEdit::TakeMouseSelection() {
+    const int cursor = cursorPosition();
+    if (!hasSelectedText()) {
+        mask_.SetCursor(cursor);
+        return;
+    }
+    const int start = selectionStart();
+    const int end = start + static_cast<int>(selectedText().size());
+    mask_.SetSelection(cursor == start ? end : start, cursor);
+}
+
+void TMaskEdit::keyPressEvent(QKeyEvent* event) {
+    const bool shift = (event->modifiers() & Qt::ShiftModifier) != 0;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (event->matches(QKeySequence::Copy)) {
+        clipboard->setText(QString::fromLatin1(mask_.Copy().c_str()));
+    } else if (event->matches(QKeySequence::Cut)) {
+        clipboard->setText(QString::fromLatin1(mask_.Cut().c_str()));
+    } else if (event->matches(QKeySequence::Paste)) {
+        mask_.Paste(ToBytes(clipboard->text()));
+    } else if (event->matches(QKeySequence::SelectAll)) {
+        mask_.SelectAll();
+    } else {
+        switch (event->key()) {
+        case Qt::Key_Left: mask_.Left(shift); break;
+        case Qt::Key_Right: mask_.Right(shift); break;
+        case Qt::Key_Home: mask_.Home(shift); break;
+        case Qt::Key_End: mask_.End(shift); break;
+        case Qt::Key_Backspace: mask_.Backspace(); break;
+        case Qt::Key_Delete: mask_.Delete(); break;
+        case Qt::Key_Up:
+        case Qt::Key_Down: break;  // the spinner moves the date, not these keys
+        case Qt::Key_Escape:
+            if (!mask_.Escape()) {
+                event->ignore();
+                return;
+            }
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            emit EnterPressed();
+            Render();
+            return;
+        default: {
+            const QString typed = event->text();
+            const bool printable = !typed.isEmpty() && typed.at(0).isPrint();
+            if (!printable) {
+                event->ignore();
+                return;
+            }
+            const bool single = typed.size() == 1 && typed.at(0).unicode() < 128;
+            if (!single || !mask_.Type(static_cast<char>(typed.at(0).unicode()))) desktop_.Beep();
+        }
+        }
+    }
+    event->accept();
+    Render();
+}
+
+void TMaskEdit::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    if (!focusReturning_) mask_.TakeFocus();
+    focusReturning_ = false;
+    Render();
+}
+
+void TMaskEdit::mousePressEvent(QMouseEvent* event) {
+    QLineEdit::mousePressEvent(event);
+    TakeMouseSelection();
+}
+
+void TMaskEdit::mouseMoveEvent(QMouseEvent* event) {
+    QLineEdit::mouseMoveEvent(event);
+    TakeMouseSelection();
+}
+
+void TMaskEdit::mouseReleaseEvent(QMouseEvent* event) {
+    QLineEdit::mouseReleaseEvent(event);
+    TakeMouseSelection();
+}
+
+void TMaskEdit::mouseDoubleClickEvent(QMouseEvent* event) {
+    QLineEdit::mouseDoubleClickEvent(event);
+    TakeMouseSelection();
+}
+
+// Text arrives only as keys, one character at a time.
+void TMaskEdit::inputMethodEvent(QInputMethodEvent* event) { event->ignore(); }
+
+// The line edit's own menu would edit the text behind the mask's back.
+void TMaskEdit::contextMenuEvent(QContextMenuEvent* event) { event->ignore(); }
+
+}  // namespace celestra

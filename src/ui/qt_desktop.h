@@ -1,0 +1,36 @@
+// The desktop of a real session: Qt message boxes and file dialogs.
+#pragma once
+
+#include <QPointer>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "ui/desktop.h"
+
+class QFileDialog;
+class QWidget;
+
+namespace celestra {
+
+class QtDesktop final : public Desktop {
+public:
+    explicit QtDesktop(std::string title);
+    ~QtDesktop() override;
+
+    // The window the boxes and dialogs belong to.
+    void SetWindow(QWidget* window) { window_ = window; }
+
+    void Show(const std::string& text) override;
+    void ShowError(const std::string& text) override;
+    std::optional<std::string> ChooseFile(OpenDialog& dialog) override;
+    void Beep() override;
+
+private:
+    std::string title_;
+    QPointer<QWidget> window_;
+    // One file dialog per OpenDialog, kept for the life of the process.
+    std::map<const OpenDialog*, std::unique_ptr<QFileDialog>> fileDialogs_;
+};
+
+}  // namespace celestra
