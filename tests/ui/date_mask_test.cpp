@@ -60,7 +60,7 @@ TEST(DateMask, EditsByTable) {
         {"08/12/2026", ">>>>>/", "08/12/2026", 7, 1, false, "separator in the year group: refused"},
         {"08/12/2026", "E1", "08/12/2026", 10, 1, false, "no digit position after the end"},
         {"08/12/2026", ">>", "08/12/2026", 3, 0, false, "Right steps over the separator"},
-        {"08/12/2026", "E<<<<", "08/12/2026", 4, 0, false, "Left steps over it too"},
+        {"08/12/2026", "E<<<<<", "08/12/2026", 4, 0, false, "Left steps over it too"},
         {"08/12/2026", "EH", "08/12/2026", 0, 0, false, "Home and End"},
         {"08/12/2026", ">>>B", "08/ 2/2026", 3, 0, true, "Backspace empties the digit before, over the separator"},
         {"08/12/2026", "HB", "08/12/2026", 0, 0, false, "nothing before the first digit"},
