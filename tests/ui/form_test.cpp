@@ -1,0 +1,302 @@
+// The window driven as a user drives it: key clicks and mouse clicks into
+// the real widgets, under the offscreen platform. Every box and dialog is
+// answered by a test double, so nothing blocks.
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+#include <deque>
+#include <filesystem>
+
+#include "support/temp_dir.h"
+#include "ui/Unit1.h"
+#include "ui/mask_edit.h"
+#include "ui/up_down.h"
+
+namespace celestra {
+namespace {
+
+class FakeDesktop final : public Desktop {
+public:
+    void Show(const std::string& text) override { messages.push_back(text); }
+    void ShowError(const std::string& text) override { errors.push_back(text); }
+    std::optional<std::string> ChooseFile(OpenDialog& dialog) override {
+        openedOn.push_back(dialog.fileName);
+        if (answers.empty()) return std::nullopt;
+        const auto answer = answers.front();
+        answers.pop_front();
+        if (answer) dialog.fileName = *answer;
+        return answer;
+    }
+    void Beep() override { ++beeps; }
+
+    std::vector<std::string> messages, errors, openedOn;
+    std::deque<std::optional<std::string>> answers;
+    int beeps = 0;
+};
+
+}  // namespace
+
+class FormTest : public QObject {
+    Q_OBJECT
+
+private:
+    // A window whose program folder is a fresh temporary folder.
+    struct Fixture {
+        explicit Fixture(LocalDateTime now = {2026, 12, 8, 9, 30, 0, 0}) : clock(now) {}
+        void Open() {
+            form = std::make_unique<TForm1>(desktop, dir.path() + "/celestra");
+            form->show();
+            QApplication::setActiveWindow(form.get());
+            QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        }
+        std::string Ini() const { return dir.path() + "/Celestra.ini"; }
+
+        testing::TempDir dir;
+        testing::FixedClock clock;
+        FakeDesktop desktop;
+        std::unique_ptr<TForm1> form;
+    };
+
+    static void Settle() { QCoreApplication::processEvents(); }
+
+    static void TabOut() {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        Settle();
+    }
+
+    static void FocusDate(TForm1& form) {
+        form.MaskEdit1->setFocus(Qt::TabFocusReason);
+        Settle();
+        QCOMPARE(QApplication::focusWidget(), form.MaskEdit1);
+    }
+
+private slots:
+    void startsWithTheDefaultDateAndTheFocusOnCometDat() {
+        Fixture f;
+        f.Open();
+        QCOMPARE(f.form->windowTitle(), QStringLiteral("Orbitario (21/03/2005)"));
+        QCOMPARE(f.form->size(), QSize(504, 162));
+        QVERIFY(!(f.form->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(f.form->Edit4->text().isEmpty());
+        QVERIFY(f.form->Edit5->text().isEmpty());
+        QCOMPARE(QApplication::focusWidget(), f.form->Button2);
+        QCOMPARE(f.form->MaskEdit1->DateText(), std::string("08/12/2026"));
+        QCOMPARE(f.form->MaskEdit1->text(), QStringLiteral("08/12/2026"));
+        QVERIFY(f.desktop.errors.empty());
+    }
+
+    void tabsThroughTheControlsInOrder() {
+        Fixture f;
+        f.Open();
+        const QWidget* order[] = {f.form->Button3, f.form->Edit4, f.form->Edit5, f.form->Button4,
+                                  f.form->MaskEdit1, f.form->Button5, f.form->Button2};
+        for (const QWidget* next : order) {
+            TabOut();
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+        QVERIFY(f.desktop.messages.empty());  // the written date passes its check
+    }
+
+    void readsAndWritesTheSettingsByteForByte() {
+        Fixture f;
+        testing::WriteBytes(f.Ini(), " /obs/comet.dat \r\n/obs/objetos.txt\r\nthird line\r\n");
+        f.Open();
+        QCOMPARE(f.form->Edit4->text(), QStringLiteral(" /obs/comet.dat "));
+        QCOMPARE(f.form->Edit5->text(), QStringLiteral("/obs/objetos.txt"));
+        f.form->Edit5->clear();
+        f.form->close();
+        QCOMPARE(testing::ReadBytes(f.Ini()), std::string(" /obs/comet.dat \r\n\r\n"));
+    }
+
+    void closesEvenWhenTheSettingsCannotBeWritten() {
+        Fixture f;
+        std::filesystem::create_directory(f.Ini());  // ignored at start, unwritable at close
+        f.Open();
+        QVERIFY(f.desktop.errors.empty());
+        QVERIFY(f.form->close());
+        QCOMPARE(f.desktop.errors, std::vector<std::string>{"File access denied."});
+        QVERIFY(!f.form->isVisible());
+    }
+
+#ifdef __linux__
+    void leavesTheDateBlankWhenTheSettingsCannotBeRead() {
+        Fixture f;
+        std::filesystem::create_symlink("/proc/self/mem", f.Ini());  // exists, fails every read
+        f.Open();
+        QCOMPARE(f.desktop.errors, std::vector<std::string>{"I/O error 5."});
+        QCOMPARE(f.form->MaskEdit1->text(), QStringLiteral("__/__/____"));
+        QVERIFY(f.form->isVisible());
+    }
+#endif
+
+    void typesADateAndRefusesOtherCharacters() {
+        Fixture f;
+        f.Open();
+        FocusDate(*f.form);
+        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Home);
+        QTest::keyClicks(f.form->MaskEdit1, "15a01-2006");
+        QCOMPARE(f.form->MaskEdit1->DateText(), std::string("15/01/2006"));
+        QCOMPARE(f.desktop.beeps, 2);
+        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Up);  // does not move the date
+        QCOMPARE(f.form->MaskEdit1->DateText(), std::string("15/01/2006"));
+        TabOut();
+        QCOMPARE(QApplication::focusWidget(), f.form->Button5);
+        QVERIFY(f.desktop.messages.empty());
+        QVERIFY(f.desktop.errors.empty());
+    }
+
+    void holdsTheFocusOnAGapUntilEscape() {
+        Fixture f;
+        f.Open();
+        FocusDate(*f.form);
+        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Home);
+        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Right);
+        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Right);
+        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Backspace);  // the day's second digit
+        QCOMPARE(f.form->MaskEdit1->text(), QStringLiteral("0_/12/2026"));
+        TabOut();
+        QCOMPARE(f.desktop.errors,
+                 std::vector<std::string>{"Invalid input value.  Use escape key to abandon changes."});
+        QCOMPARE(f.desktop.beeps, 1);
+        QCOMPARE(QApplication::focusWidget(), f.form->MaskEdit1);
+        QCOMPARE(f.form->MaskEdit1->cursorPosition(), 1);
+        QVERIFY(f.desktop.messages.empty());  // no date check after a mask error
+
+        // Enter checks without leaving.
+        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Return);
+        QCOMPARE(f.desktop.errors.size(), std::size_t{2});
+        QCOMPARE(QApplication::focusWidget(), f.form->MaskEdit1);
+
+        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Escape);
+        QCOMPARE(f.form->MaskEdit1->DateText(), std::string("08/12/2026"));
+        TabOut();
+        QCOMPARE(QApplication::focusWidget(), f.form->Button5);
+        QCOMPARE(f.desktop.errors.size(), std::size_t{2});
+    }
+
+    void reportsADateThatDoesNotExist() {
+        Fixture f;
+        f.Open();
+        FocusDate(*f.form);
+        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Home);
+        QTest::keyClicks(f.form->MaskEdit1, "31022005");
+        TabOut();
+        QCOMPARE(f.desktop.messages, std::vector<std::string>{"Fecha incorrecta"});
+        QCOMPARE(QApplication::focusWidget(), f.form->MaskEdit1);
+        QCOMPARE(f.form->MaskEdit1->DateText(), std::string("31/02/2005"));
+    }
+
+    void cutsAndPastesThroughTheClipboard() {
+        Fixture f;
+        f.Open();
+        FocusDate(*f.form);
+        QApplication::clipboard()->setText(QStringLiteral("21032005"));
+        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Home);
+        QTest::keySequence(f.form->MaskEdit1, QKeySequence::Paste);
+        QCOMPARE(f.form->MaskEdit1->DateText(), std::string("21/03/2005"));
+        QTest::keySequence(f.form->MaskEdit1, QKeySequence::SelectAll);
+        QTest::keySequence(f.form->MaskEdit1, QKeySequence::Cut);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("21/03/2005"));
+        QCOMPARE(f.form->MaskEdit1->text(), QStringLiteral("__/__/____"));
+    }
+
+    void stepsTheDateWithinTheSpinnersRange() {
+        Fixture f;
+        f.Open();
+        QToolButton* up = f.form->UpDown1->UpButton();
+        QToolButton* down = f.form->UpDown1->DownButton();
+        for (int i = 0; i < 500; ++i) QTest::mouseClick(up, Qt::LeftButton);
+        // 08/12/2026 + 500 days
+        QCOMPARE(f.form->MaskEdit1->DateText(), std::string("21/04/2028"));
+        QTest::mouseClick(up, Qt::LeftButton);  // the 501st does nothing
+        QCOMPARE(f.form->MaskEdit1->DateText(), std::string("21/04/2028"));
+        QCOMPARE(f.form->UpDown1->Position(), 1000);
+        QTest::mouseClick(down, Qt::LeftButton);
+        QCOMPARE(f.form->MaskEdit1->DateText(), std::string("20/04/2028"));
+    }
+
+    void reportsASpinnerClickOnAnInvalidDate() {
+        Fixture f;
+        f.Open();
+        FocusDate(*f.form);
+        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Home);
+        QTest::keyClicks(f.form->MaskEdit1, "3102");
+        QTest::mouseClick(f.form->UpDown1->UpButton(), Qt::LeftButton);
+        QCOMPARE(f.desktop.errors, std::vector<std::string>{"'31/02/2026' is not a valid date."});
+        QCOMPARE(f.form->MaskEdit1->DateText(), std::string("31/02/2026"));
+        QCOMPARE(f.form->UpDown1->Position(), 501);  // the step is used up
+    }
+
+    void setsTodayOrTomorrowWithHoy() {
+        const struct {
+            LocalDateTime now;
+            const char* date;
+        } rows[] = {
+            {{2026, 12, 8, 11, 59, 59, 999}, "08/12/2026"},
+            {{2026, 12, 8, 12, 0, 0, 0}, "08/12/2026"},
+            {{2026, 12, 8, 12, 0, 0, 1}, "09/12/2026"},
+        };
+        for (const auto& row : rows) {
+            Fixture f(row.now);
+            f.Open();
+            for (int i = 0; i < 3; ++i) QTest::mouseClick(f.form->UpDown1->UpButton(), Qt::LeftButton);
+            QTest::mouseClick(f.form->Button5, Qt::LeftButton);
+            QCOMPARE(f.form->MaskEdit1->DateText(), std::string(row.date));
+            QCOMPARE(f.form->UpDown1->Position(), 503);  // "Hoy" leaves the spinner alone
+        }
+    }
+
+    void picksFilesThroughItsTwoDialogs() {
+        Fixture f;
+        f.Open();
+        f.form->Edit4->setText(QStringLiteral("typed"));
+        f.desktop.answers = {std::nullopt, std::string("/obs/comet.dat"), std::string("/obs/other.dat")};
+        QTest::mouseClick(f.form->Button2, Qt::LeftButton);  // cancelled
+        QCOMPARE(f.form->Edit4->text(), QStringLiteral("typed"));
+        QTest::mouseClick(f.form->Button2, Qt::LeftButton);
+        QCOMPARE(f.form->Edit4->text(), QStringLiteral("/obs/comet.dat"));
+        f.form->Edit4->setText(QStringLiteral("changed by hand"));
+        QTest::mouseClick(f.form->Button2, Qt::LeftButton);
+        // The dialog opened on its own last file each time, never on the field.
+        QCOMPARE(f.desktop.openedOn, (std::vector<std::string>{"", "", "/obs/comet.dat"}));
+        QCOMPARE(f.form->OpenDialog1.pattern, std::string("comet.dat"));
+        QCOMPARE(f.form->OpenDialog2.defaultExtension, std::string("txt"));
+        f.desktop.answers = {std::string("/obs/objetos.txt")};
+        QTest::mouseClick(f.form->Button3, Qt::LeftButton);
+        QCOMPARE(f.form->Edit5->text(), QStringLiteral("/obs/objetos.txt"));
+    }
+
+    void runsFromThePathFields() {
+        Fixture f;
+        const std::string comet = f.dir.path() + "/comet.dat", objects = f.dir.path() + "/objetos.txt";
+        testing::WriteBytes(comet, "    C/2004 Q2\r\n");
+        testing::WriteBytes(objects, "STAR01    07 33 41.30  +67 32 14.8  12.5\r\n");
+        f.Open();
+        QTest::keyClicks(f.form->Edit4, QString::fromStdString(comet));
+        QTest::keyClicks(f.form->Edit5, QString::fromStdString(objects));
+        FocusDate(*f.form);
+        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Home);
+        QTest::keyClicks(f.form->MaskEdit1, "15012006");
+        QTest::mouseClick(f.form->Button4, Qt::LeftButton);
+        Settle();
+        QCOMPARE(f.desktop.messages, std::vector<std::string>{"Proceso finalizado correctamente para 1 estrellas"});
+        QCOMPARE(testing::ReadBytes(comet),
+                 std::string("    C/2004 Q2\r\n    STAR01    2006 01 15.0000999.999999  0.000000   90.0000  012.4435"
+                             "   45.0677            -9.9 01.0  STAR01\r\n"));
+        QCOMPARE(f.form->State().objectList.Count(), std::size_t{1});
+
+        // A missing object list: the run's own message.
+        f.form->Edit5->setText(QStringLiteral("missing.txt"));
+        QTest::mouseClick(f.form->Button4, Qt::LeftButton);
+        QCOMPARE(f.desktop.messages.back(), std::string("Archivo de objetos no encontrado"));
+    }
+};
+
+}  // namespace celestra
+
+QTEST_MAIN(celestra::FormTest)
+#include "form_test.moc"
