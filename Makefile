@@ -18,7 +18,7 @@ test: build
 	@ctest --preset $(PRESET)
 
 run: build
-	@echo "The window comes in a later release; for now 'make test' checks the core library."
+	@PRESET=$(PRESET) scripts/run-window
 
 # Timing and memory of the whole run on generated files (not part of 'test').
 bench: build

@@ -1,6 +1,5 @@
 #include "ui/Unit1.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
@@ -99,14 +98,24 @@ void TForm1::BuildControls() {
     connect(Button5, &QPushButton::clicked, this, [this] { Guarded([this] { Button5Click(); }); });
     connect(UpDown1, &TUpDown::Click, this, [this](bool up) { Guarded([this, up] { UpDown1Click(up); }); });
     connect(MaskEdit1, &TMaskEdit::EnterPressed, this, [this] { Guarded([this] { CheckMask(); }); });
-    // Leaving the date field for another control of this window runs its
-    // checks, once the event that moved the focus is done (so a button
-    // pressed meanwhile is not left half-pressed by a modal box).
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
-        if (old != MaskEdit1 || now == nullptr || now == MaskEdit1 || now->window() != this) return;
-        QMetaObject::invokeMethod(
-            this, [this, target = QPointer<QWidget>(now)] { LeaveDateField(target); }, Qt::QueuedConnection);
+    // Leaving the date field by the keyboard runs its checks once the event
+    // that moved the focus is done. What counts is the control of this
+    // window that had the focus last: between the two, the focus may have
+    // been in a box or nowhere.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now == nullptr || now->window() != this) return;
+        const QWidget* previous = lastFocus_;
+        lastFocus_ = now;
+        if (previous == MaskEdit1 && now != MaskEdit1) {
+            departure_ = now;
+            QMetaObject::invokeMethod(this, [this] { LeaveDateField(); }, Qt::QueuedConnection);
+        }
     });
+    // A mouse press that leaves the field is also judged at the press: when
+    // the field is going to keep the focus, the press and its release do not
+    // reach their control, so a button does not act (nor stay half-pressed
+    // under a modal box).
+    qApp->installEventFilter(this);
 }
 
 void TForm1::Guarded(const std::function<void()>& handler) {
@@ -169,35 +178,64 @@ void TForm1::UpDown1Click(bool up) {
 void TForm1::CheckMask() {
     if (!MaskEdit1->Mask().FailsMaskCheck()) return;
     desktop_.Beep();
-    ReleasePressedButton();
     MaskEdit1->ReturnFocus();
     throw Error(kMaskError);
 }
 
-void TForm1::LeaveDateField(QWidget* newFocus) {
-    if (MaskEdit1->hasFocus()) return;  // already back
-    leavingTo_ = newFocus;
+bool TForm1::DateFieldRefusesToLeave() const {
+    if (MaskEdit1->Mask().FailsMaskCheck()) return true;
+    try {
+        TextToDate(MaskEdit1->DateText());
+        return false;
+    } catch (const ConversionError&) {
+        return true;
+    }
+}
+
+void TForm1::LeaveDateField() {
     if (MaskEdit1->Mask().FailsMaskCheck()) {
         Guarded([this] { CheckMask(); });
     } else {
         Guarded([this] { MaskEdit1Exit(); });
     }
-    leavingTo_ = nullptr;
+    departure_ = nullptr;
+    swallowRelease_ = nullptr;  // a release during a box went to the box
 }
 
-void TForm1::ReleasePressedButton() {
-    // A button pressed to leave the field does not act when the field takes
-    // the focus back: its press ends here, before a modal box takes the mouse.
-    if (auto* pressed = qobject_cast<QAbstractButton*>(leavingTo_.data())) pressed->setDown(false);
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonRelease && watched == swallowRelease_) {
+        swallowRelease_ = nullptr;
+        return true;
+    }
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick) return false;
+    auto* target = qobject_cast<QWidget*>(watched);
+    if (target == nullptr || target->window() != this || target == MaskEdit1) return false;
+    // In an active window the focus has already moved to the control when
+    // its press arrives, and the field's checks are on their way. In an
+    // inactive one the focus change is announced only once the window is
+    // active again, so the field is still the last control with the focus.
+    const bool departed = target == departure_;
+    const bool departing =
+        !departed && lastFocus_ == MaskEdit1 && (target->focusPolicy() & Qt::ClickFocus) != 0;
+    if ((!departed && !departing) || !DateFieldRefusesToLeave()) return false;
+    swallowRelease_ = target;
+    if (departing) {
+        MaskEdit1->ReturnFocus();  // the window's focus stays in the field
+        QMetaObject::invokeMethod(this, [this] { LeaveDateField(); }, Qt::QueuedConnection);
+    }
+    return true;
 }
 
 void TForm1::MaskEdit1Exit() {
     try {
         TextToDate(MaskEdit1->DateText());
     } catch (const ConversionError&) {
-        ReleasePressedButton();
-        desktop_.Show(kBadDate);
+        // Back in the field before the box opens, so that the box hands the
+        // focus back to it when it closes: after a modal box the window may
+        // become active only later, and a focus set then would be lost.
         MaskEdit1->ReturnFocus();
+        desktop_.Show(kBadDate);
     }
 }
 

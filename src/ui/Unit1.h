@@ -47,6 +47,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -64,8 +65,9 @@ private:
     // The mask check: when it fails, beep, focus back on the first empty
     // position, and the mask error.
     void CheckMask();
-    void LeaveDateField(QWidget* newFocus);
-    void ReleasePressedButton();
+    // True when leaving the date field now would send the focus back.
+    bool DateFieldRefusesToLeave() const;
+    void LeaveDateField();
     // Runs a handler; an error that leaves it goes to the error box.
     void Guarded(const std::function<void()>& handler);
 
@@ -73,7 +75,14 @@ private:
     std::string programFolder_;
     RunState state_;
     bool centred_ = false;
-    QPointer<QWidget> leavingTo_;  // where the focus went from the date field
+    // The control the focus went to from the date field, until the field's
+    // checks have run.
+    QPointer<QWidget> departure_;
+    // A control whose press was refused because the date field keeps the
+    // focus; its release is refused too.
+    QPointer<QWidget> swallowRelease_;
+    // The control of this window that had the focus last.
+    QPointer<QWidget> lastFocus_;
 };
 
 }  // namespace celestra

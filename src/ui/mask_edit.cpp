@@ -103,7 +103,12 @@ void TMaskEdit::keyPressEvent(QKeyEvent* event) {
 
 void TMaskEdit::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
-    if (!focusReturning_) mask_.TakeFocus();
+    // Taking the focus from another control of the window counts; the
+    // window becoming active again (after a box, or switching programs), a
+    // closed popup, or a focus forced back by a failed check do not.
+    const Qt::FocusReason reason = event->reason();
+    const bool windowReturns = reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+    if (!focusReturning_ && !windowReturns) mask_.TakeFocus();
     focusReturning_ = false;
     Render();
 }

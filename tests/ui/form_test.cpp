@@ -190,6 +190,42 @@ private slots:
         QCOMPARE(f.form->MaskEdit1->DateText(), std::string("31/02/2005"));
     }
 
+    void ignoresAClickThatLeavesABadDate() {
+        Fixture f;
+        f.Open();
+        FocusDate(*f.form);
+        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Home);
+        QTest::keyClicks(f.form->MaskEdit1, "3102");
+        // Press and release before the field's check runs, as a fast click
+        // reaches the window.
+        QTest::mousePress(f.form->Button5, Qt::LeftButton);
+        QTest::mouseRelease(f.form->Button5, Qt::LeftButton);
+        Settle();
+        QCOMPARE(f.desktop.messages, std::vector<std::string>{"Fecha incorrecta"});
+        QCOMPARE(f.form->MaskEdit1->DateText(), std::string("31/02/2026"));  // "Hoy" did not act
+        QVERIFY(!f.form->Button5->isDown());
+        QCOMPARE(QApplication::focusWidget(), f.form->MaskEdit1);
+
+        // The same click on the window while it is not active (as right
+        // after a box, before the window manager gives it back the focus).
+        QApplication::setActiveWindow(nullptr);
+        Settle();
+        QTest::mouseClick(f.form->Button5, Qt::LeftButton);
+        Settle();
+        QApplication::setActiveWindow(f.form.get());
+        Settle();
+        QCOMPARE(f.desktop.messages, (std::vector<std::string>{"Fecha incorrecta", "Fecha incorrecta"}));
+        QCOMPARE(f.form->MaskEdit1->DateText(), std::string("31/02/2026"));
+        QCOMPARE(QApplication::focusWidget(), f.form->MaskEdit1);
+
+        // With a good date the same click acts.
+        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Home);
+        QTest::keyClicks(f.form->MaskEdit1, "01");
+        QTest::mouseClick(f.form->Button5, Qt::LeftButton);
+        Settle();
+        QCOMPARE(f.form->MaskEdit1->DateText(), std::string("08/12/2026"));
+    }
+
     void cutsAndPastesThroughTheClipboard() {
         Fixture f;
         f.Open();
