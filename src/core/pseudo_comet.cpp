@@ -5,6 +5,7 @@
 #include "astro/constants.h"
 #include "astro/umath.h"
 #include "text/dates.h"
+#include "text/errors.h"
 #include "text/numbers.h"
 #include "text/strings.h"
 
@@ -85,8 +86,27 @@ ObjectPlace ReadObjectPlace(std::string_view s) {
     return object;
 }
 
+namespace {
+
+// The line copies day, month and year from the date text by position, so
+// the text must have the date field's shape: "dd/mm/yyyy", digits and the
+// two separators. Another text that reads as a date ("1/1/2006",
+// "21/03/2005/") would put wrong characters in the date columns.
+bool HasDateFieldShape(std::string_view dateText) {
+    if (dateText.size() != 10) return false;
+    for (std::size_t i = 0; i < dateText.size(); ++i) {
+        const char c = dateText[i];
+        const bool separatorPlace = i == 2 || i == 5;
+        if (separatorPlace ? c != dateText[2] : (c < '0' || c > '9')) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 DateGeometry GeometryOfDate(std::string_view dateText) {
     const double dayCount = TextToDate(dateText);
+    if (!HasDateFieldShape(dateText)) throw ConversionError("'" + std::string(dateText) + "' is not a valid date");
     const auto [sunLongitudeRad, sunDistanceAu] = SunPosition(dayCount);
     return {Obliquity(dayCount), sunLongitudeRad, sunDistanceAu};
 }

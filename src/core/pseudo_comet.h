@@ -29,8 +29,9 @@ struct DateGeometry {
     double sunDistanceAu = 0;    // Sun's distance from the Earth
 };
 
-// Reads the date text ("dd/mm/yyyy") and computes the Sun and the obliquity
-// for 0h of that day. Throws ConversionError "'<text>' is not a valid date".
+// Reads the date text ("dd/mm/yyyy", exactly as the date field holds it)
+// and computes the Sun and the obliquity for 0h of that day. Throws
+// ConversionError "'<text>' is not a valid date".
 DateGeometry GeometryOfDate(std::string_view dateText);
 
 // The longitude of the ascending node (degrees, within [0, 360]) of a

@@ -99,6 +99,12 @@ TEST(BuildElementLine, ReportsTheFieldsBeforeTheDate) {
         {ObjectLine("M", "07 33 41.30", "+67 32 1 .8", "12.5"), "15/01/2006", "'1 .8' is not a valid floating point value"},
         {ObjectLine("M", "07 33 41.30", "+67 32 14.8", "12.5"), "31/02/2006", "'31/02/2006' is not a valid date"},
         {ObjectLine("M", "07 33 41.30", "+67 32 14.8", "12.5"), "  /  /    ", "'  /  /    ' is not a valid date"},
+        // Dates that read as a day but lack the field's shape would put
+        // wrong characters in the date columns.
+        {ObjectLine("M", "07 33 41.30", "+67 32 14.8", "12.5"), "1/1/2006", "'1/1/2006' is not a valid date"},
+        {ObjectLine("M", "07 33 41.30", "+67 32 14.8", "12.5"), "15/01/06", "'15/01/06' is not a valid date"},
+        {ObjectLine("M", "07 33 41.30", "+67 32 14.8", "12.5"), "15/01/2006/", "'15/01/2006/' is not a valid date"},
+        {ObjectLine("M", "07 33 41.30", "+67 32 14.8", "12.5"), "15/01", "'15/01' is not a valid date"},
     };
     for (const auto& row : rows) {
         try {
