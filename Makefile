@@ -14,8 +14,13 @@ configure: setup
 build: configure
 	@cmake --build --preset $(PRESET)
 
+# Every test, then every test again under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 test: build
 	@ctest --preset $(PRESET)
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan
+	@ctest --preset asan
 
 run: build
 	@PRESET=$(PRESET) scripts/run-window

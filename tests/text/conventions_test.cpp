@@ -42,9 +42,9 @@ TEST(ConventionsFromRegionalSettings, TakesTheDateSeparatorOfTheTimeLocale) {
     ScopedEnv noAll("LC_ALL", "");
     {
         ScopedEnv time("LC_TIME", "de_DE.UTF-8");
-        if (newlocale(LC_TIME_MASK, "de_DE.UTF-8", static_cast<locale_t>(nullptr)) == nullptr) {
-            GTEST_SKIP() << "de_DE.UTF-8 is not installed";
-        }
+        const locale_t german = newlocale(LC_TIME_MASK, "de_DE.UTF-8", static_cast<locale_t>(nullptr));
+        if (german == static_cast<locale_t>(nullptr)) GTEST_SKIP() << "de_DE.UTF-8 is not installed";
+        freelocale(german);
         EXPECT_EQ(ConventionsFromRegionalSettings().dateSeparator, '.');
     }
     {
