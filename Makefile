@@ -1,7 +1,7 @@
 # The two commands of the README. Both set up a fresh Debian machine first.
 PRESET ?= default
 
-.PHONY: all setup configure build test run bench clean
+.PHONY: all setup configure build test run bench fuzz fuzz-build clean
 
 all: build
 
@@ -28,6 +28,23 @@ run: build
 # Timing and memory of the whole run on generated files (not part of 'test').
 bench: build
 	@build/$(PRESET)/bench/celestra_bench
+
+# Each fuzz target for FUZZ_SECONDS (two at a time: make -j2 fuzz). New
+# inputs go to build/fuzz-corpus; the seeds stay in fuzz/corpus.
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = numbers format object_list comet_file element_line
+
+fuzz-build: setup
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
+
+fuzz: $(addprefix fuzz-,$(FUZZ_TARGETS))
+
+fuzz-%: fuzz-build
+	@mkdir -p build/fuzz-corpus/$*
+	@build/fuzz/fuzz/fuzz_$* -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	  build/fuzz-corpus/$* fuzz/corpus/$* 2>&1 | tee build/fuzz-corpus/$*.log | grep -E '^(stat::|Done|==|invariant)' || true
+	@! grep -qE 'ERROR|invariant broken|deadly signal' build/fuzz-corpus/$*.log
 
 clean:
 	rm -rf build

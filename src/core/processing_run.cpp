@@ -62,6 +62,14 @@ std::string CometKey(std::string_view cometLine) { return Trim(Substring(cometLi
 
 }  // namespace
 
+ObjectLineKind ClassifyObjectLine(std::string_view line) {
+    if (!LooksLikeObjectLine(line)) return ObjectLineKind::kSkipped;
+    // The sign is tested whether or not a field failed.
+    const bool fieldsOk = FieldsConvert(line);
+    const bool signOk = HasSign(line);
+    return fieldsOk && signOk ? ObjectLineKind::kAccepted : ObjectLineKind::kMalformed;
+}
+
 std::string ClosingMessage(std::size_t objectCount) {
     return "Proceso finalizado correctamente para " + IntToText(static_cast<std::int64_t>(objectCount)) + " estrellas";
 }
@@ -101,13 +109,10 @@ bool ProcessingRun::ReadObjectList() {
     LineReader reader(state_.objectPath);
     while (!reader.Eof()) {
         std::string line = reader.ReadLine();
-        if (!LooksLikeObjectLine(line)) continue;
-        // The sign is tested whether or not a field failed.
-        const bool fieldsOk = FieldsConvert(line);
-        const bool signOk = HasSign(line);
-        if (fieldsOk && signOk) {
+        const ObjectLineKind kind = ClassifyObjectLine(line);
+        if (kind == ObjectLineKind::kAccepted) {
             state_.objectList.Add(std::move(line));
-        } else if (!anyMalformed) {
+        } else if (kind == ObjectLineKind::kMalformed && !anyMalformed) {
             anyMalformed = true;
             badDesignation = Substring(line, 1, kObjectDesignationWidth);
         }

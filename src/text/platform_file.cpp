@@ -1,5 +1,6 @@
 #include "text/platform_file.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include <sys/stat.h>
@@ -9,7 +10,7 @@ namespace celestra {
 namespace {
 
 constexpr std::size_t kStreamBufferBytes = 1 << 16;
-constexpr std::size_t kWholeFileChunkBytes = 1 << 20;
+constexpr std::size_t kMinimumReadBytes = 1 << 12;
 
 // errno, or EIO when a failing call left none.
 int LastError() { return errno != 0 ? errno : EIO; }
@@ -78,15 +79,19 @@ int ReadWholeFile(const std::string& path, std::string& bytes, FileAccess& faile
     failedAccess = FileAccess::kOpenForReading;
     if (const int error = file.Open(path); error != 0) return error;
     failedAccess = FileAccess::kRead;
+    // Room for the whole file at once, one byte more to see its end; files
+    // that tell no size (or grow) get more room as they go.
     std::string content;
+    std::size_t room = std::max<std::size_t>(file.SizeHint() + 1, kMinimumReadBytes);
     for (;;) {
         const std::size_t used = content.size();
-        content.resize(used + kWholeFileChunkBytes);
+        content.resize(used + room);
         int error = 0;
-        const std::size_t count = file.Read(content.data() + used, kWholeFileChunkBytes, error);
+        const std::size_t count = file.Read(content.data() + used, room, error);
         content.resize(used + count);
         if (error != 0) return error;
         if (count == 0) break;
+        room = std::max(room, content.size());
     }
     bytes = std::move(content);
     return 0;
@@ -116,6 +121,12 @@ std::size_t InputFile::Read(char* buffer, std::size_t size, int& error) {
     const std::size_t count = std::fread(buffer, 1, size, file_);
     error = count < size && std::ferror(file_) ? LastError() : 0;
     return error != 0 ? 0 : count;
+}
+
+std::size_t InputFile::SizeHint() const {
+    struct stat info {};
+    if (::fstat(::fileno(file_), &info) != 0 || info.st_size <= 0) return 0;
+    return static_cast<std::size_t>(info.st_size);
 }
 
 void InputFile::Close() {

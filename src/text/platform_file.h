@@ -49,6 +49,8 @@ public:
     // Reads up to `size` bytes into `buffer`: the count read, 0 at the end.
     // On failure returns 0 and sets `error` to the platform number.
     std::size_t Read(char* buffer, std::size_t size, int& error);
+    // The file's size as the file system tells it; 0 when it tells none.
+    std::size_t SizeHint() const;
     void Close();
 
 private:

@@ -14,6 +14,7 @@
 
 #include "support/run_support.h"
 #include "support/temp_dir.h"
+#include "text/line_list.h"
 
 namespace celestra {
 namespace {
@@ -116,6 +117,8 @@ TEST_F(BatchTest, ReportsConversionErrorsAfterTheBackup) {
         {ObjectLine("MINS", "07 3  41.30") + "\r\n" + kObjects, "31/02/2006", "'3 ' is not a valid integer value.\n"},
         {kObjects, "", "'' is not a valid date.\n"},
         {kObjects, "15/01/2006 12:00", "'15/01/2006 12:00' is not a valid date.\n"},
+        {kObjects, "  /  /    ", "'  /  /    ' is not a valid date.\n"},  // the empty date field
+        {kObjects, "1/1/2006", "'1/1/2006' is not a valid date.\n"},      // not the field's ten characters
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.err);
@@ -196,6 +199,50 @@ TEST_F(BatchTest, IgnoresTemporaryFilesOfAnEarlierKilledRun) {
     const auto result = Run({"comet.dat", "objetos.txt", kDate});
     EXPECT_EQ(result.exitStatus, kExitSuccess) << result.err;
     EXPECT_EQ(ReadBytes(dir.File(".comet.dat.AAAAAA")), "left by a killed run");
+}
+
+TEST_F(BatchTest, TakesBinaryAndHugeFilesWithoutLosingAByte) {
+    std::string binary;
+    for (int i = 0; i < 4096; ++i) binary += static_cast<char>(i * 7 % 256);  // NUL, CR, LF, Ctrl-Z among them
+    const std::string hugeLine(30 << 20, 'x');
+    const struct {
+        std::string comets, objects;
+        const char* out;
+        const char* reason;
+    } rows[] = {
+        {kComets, binary, "Proceso finalizado correctamente para 0 estrellas\n", "a binary object list"},
+        {binary, kObjects, "Proceso finalizado correctamente para 2 estrellas\n", "a binary comet file"},
+        {kComets, hugeLine, "Proceso finalizado correctamente para 0 estrellas\n", "a 30 MB object line"},
+        {hugeLine, kObjects, "Proceso finalizado correctamente para 2 estrellas\n", "a 30 MB comet line"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.reason);
+        WriteBytes(dir.File("comet.dat"), row.comets);
+        WriteBytes(dir.File("objetos.txt"), row.objects);
+        const auto result = Run({"comet.dat", "objetos.txt", kDate});
+        EXPECT_EQ(result.exitStatus, kExitSuccess) << result.err;
+        EXPECT_EQ(result.out, row.out);
+        EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), row.comets) << "the backup is the file, byte for byte";
+        // Every kept line comes back with its bytes, NUL included.
+        const std::string saved = ReadBytes(dir.File("comet.dat"));
+        std::string kept;
+        for (const std::string& line : SplitLines(row.comets)) {
+            if (line.rfind("    STAR01 ", 0) != 0) kept += line + "\r\n";
+        }
+        EXPECT_EQ(saved.substr(0, kept.size()), kept);
+    }
+}
+
+TEST_F(BatchTest, WorksInFoldersWithBlanksAndNonAsciiNames) {
+    for (const std::string folder : {"mis datos", "observaci\xC3\xB3n \xF1"}) {  // UTF-8, then a Latin-1 byte
+        SCOPED_TRACE(folder);
+        fs::create_directory(dir.File(folder));
+        WriteBytes(dir.File(folder + "/comet.dat"), kComets);
+        WriteBytes(dir.File(folder + "/objetos 1.txt"), kObjects);
+        const auto result = Run({folder + "/comet.dat", folder + "/objetos 1.txt", kDate});
+        EXPECT_EQ(result.exitStatus, kExitSuccess) << result.err;
+        EXPECT_EQ(ReadBytes(dir.File(folder + "/CometDatBak.Txt")), kComets);
+    }
 }
 
 TEST_F(BatchTest, ChecksItsUsage) {

@@ -36,4 +36,8 @@ struct ChildLimits {
 // Runs celestra-batch with these arguments in `folder`.
 ChildResult RunBatch(const std::vector<std::string>& args, const std::string& folder, ChildLimits limits = {});
 
+// Starts celestra-batch in `folder` with its output discarded; the caller
+// waits for (or kills) the process.
+int StartBatch(const std::vector<std::string>& args, const std::string& folder);
+
 }  // namespace celestra::testing
