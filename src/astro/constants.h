@@ -36,4 +36,27 @@ inline constexpr double kPseudoCometParallaxDeg = 0.05729530205541;
 inline constexpr double kSlopeMagnitudeOffset = 5.1;
 inline constexpr double kSlopeMagnitudeDivisor = 7.5;
 
+// ---- Precise placement -------------------------------------------------------
+
+// Arc seconds to radians (radians per arc second).
+inline constexpr double kArcsecondsToRadians = 4.848136811095359935899141e-6;
+// Mean obliquity of the ecliptic at J2000.0, 84381.406 arc seconds (IAU 2006
+// precession, Capitaine et al. 2003).
+inline constexpr double kObliquityJ2000Arcsec = 84381.406;
+// General precession in longitude since J2000.0: p = p1 T + p2 T^2 arc
+// seconds, T in Julian centuries from J2000.0 (IAU 2006, Capitaine et al.
+// 2003).
+inline constexpr double kPrecessionArcsecPerCentury = 5028.796195;
+inline constexpr double kPrecessionArcsecPerCentury2 = 1.1054348;
+// Julian Day of the epoch J2000.0 (days).
+inline constexpr double kJulianDayJ2000 = 2451545.0;
+// Speed of light (AU per day): 299792458 m/s x 86400 s / 149597870700 m
+// (the IAU 2012 astronomical unit).
+inline constexpr double kLightAuPerDay = 173.1446326846693;
+// Gaussian gravitational constant (radians per day): a body on a circular
+// orbit of radius a AU moves k / a^1.5 radians a day.
+inline constexpr double kGaussianGravitationalConstant = 0.01720209895;
+// The pseudo-comet's orbit radius, its perihelion distance (AU).
+inline constexpr double kPseudoCometDistanceAu = 999.999999;
+
 }  // namespace celestra::UMath

@@ -104,42 +104,49 @@ bool HasDateFieldShape(std::string_view dateText) {
 
 }  // namespace
 
-DateGeometry GeometryOfDate(std::string_view dateText) {
+double ReadObservationDate(std::string_view dateText) {
     const double dayCount = TextToDate(dateText);
     if (!HasDateFieldShape(dateText)) throw ConversionError("'" + std::string(dateText) + "' is not a valid date");
+    return dayCount;
+}
+
+DateGeometry GeometryOfDate(std::string_view dateText) {
+    const double dayCount = ReadObservationDate(dateText);
     const auto [sunLongitudeRad, sunDistanceAu] = SunPosition(dayCount);
     return {Obliquity(dayCount), sunLongitudeRad, sunDistanceAu};
+}
+
+std::string JoinElementLine(const ElementValues& values) {
+    // Perihelion at the direction: north of the ecliptic 90 degrees after
+    // the ascending node, south of it 270 degrees.
+    const bool north = values.perihelionLatitudeDeg >= 0;
+    std::string line;
+    line.reserve(112);
+    line += "    ";
+    line += values.designation;
+    line += "  ";
+    line += values.perihelionDate;
+    line += "999.999999  0.000000  ";
+    line += north ? " 90.0000  " : "270.0000  ";
+    line += FormatFloat("000.0000", NodeDeg(values.perihelionLatitudeDeg, values.perihelionLongitudeDeg));
+    line += FormatFloat("   00.0000  ", std::fabs(values.perihelionLatitudeDeg));
+    line += "          ";
+    line += values.absoluteMagnitude;
+    line += ' ';
+    line += FormatFloat("00.0;-0.0", values.slope);
+    line += "  ";
+    line += Trim(values.designation);
+    return line;
 }
 
 std::string ElementLine(const ObjectPlace& object, std::string_view dateText, const DateGeometry& date) {
     const auto [latitudeRad, longitudeRad] = EquatorialToEcliptic(date.obliquityRad, object.raRad, object.decRad);
     const HeliocentricDirection direction = DirectionFromSun(latitudeRad, longitudeRad, date);
-
-    // Perihelion at the direction: north of the ecliptic 90 degrees after
-    // the ascending node, south of it 270 degrees.
-    const bool north = direction.latitudeDeg >= 0;
-    const double inclinationDeg = std::fabs(direction.latitudeDeg);
-    const double slope = (object.magnitude - kSlopeMagnitudeOffset) / kSlopeMagnitudeDivisor;
-
-    std::string line;
-    line.reserve(112);
-    line += "    ";
-    line += object.designation;
-    line += "  ";
-    line += Substring(dateText, 7, 4);  // year
-    line += ' ';
-    line += Substring(dateText, 4, 2);  // month
-    line += ' ';
-    line += Substring(dateText, 1, 2);  // day
-    line += ".0000999.999999  0.000000  ";
-    line += north ? " 90.0000  " : "270.0000  ";
-    line += FormatFloat("000.0000", NodeDeg(direction.latitudeDeg, direction.longitudeDeg));
-    line += FormatFloat("   00.0000  ", inclinationDeg);
-    line += "          -9.9 ";
-    line += FormatFloat("00.0;-0.0", slope);
-    line += "  ";
-    line += Trim(object.designation);
-    return line;
+    // Perihelion at 0h of the date, as the date text writes it.
+    const std::string perihelionDate =
+        Substring(dateText, 7, 4) + " " + Substring(dateText, 4, 2) + " " + Substring(dateText, 1, 2) + ".0000";
+    return JoinElementLine({object.designation, perihelionDate, direction.latitudeDeg, direction.longitudeDeg, "-9.9",
+                            (object.magnitude - kSlopeMagnitudeOffset) / kSlopeMagnitudeDivisor});
 }
 
 std::string BuildElementLine(std::string_view objectLine, std::string_view dateText) {

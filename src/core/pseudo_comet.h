@@ -40,6 +40,26 @@ DateGeometry GeometryOfDate(std::string_view dateText);
 // zero or north, 90 degrees before it when south.
 double NodeDeg(double latitudeDeg, double longitudeDeg);
 
+// Reads the observation date: the text must have the date field's shape,
+// "dd/mm/yyyy", since lines copy its characters by position. Returns the
+// whole day count. Throws ConversionError "'<text>' is not a valid date".
+double ReadObservationDate(std::string_view dateText);
+
+// What varies between element lines; the rest of the line is fixed.
+struct ElementValues {
+    std::string designation;        // columns 1-8 of the object line, unchanged
+    std::string perihelionDate;     // "yyyy mm dd.dddd"
+    double perihelionLatitudeDeg;   // heliocentric, ecliptic
+    double perihelionLongitudeDeg;  // heliocentric, ecliptic, within (-360, 360]
+    std::string absoluteMagnitude;  // four characters
+    double slope;
+};
+
+// The seventeen pieces of the line: designation, perihelion date,
+// q = 999.999999, e = 0, omega 90 (north) or 270, the node, the inclination,
+// H, the slope and the designation key from column 103.
+std::string JoinElementLine(const ElementValues& values);
+
 // The element line of an object for the date text and its geometry.
 std::string ElementLine(const ObjectPlace& object, std::string_view dateText, const DateGeometry& date);
 
