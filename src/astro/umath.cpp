@@ -110,4 +110,14 @@ std::pair<double, double> SunPosition(double dayCount) {
     return {longitudeRad, distanceAu};
 }
 
+double PrecessionInLongitude(double dayCount) {
+    // Julian centuries since J2000.0.
+    const double t = (dayCount + kJulianDayOfDayCountZero - kJulianDayJ2000) / kDaysPerJulianCentury;
+
+    // General precession in longitude (arc seconds), IAU 2006.
+    const double precessionArcsec = kPrecessionArcsecPerCentury * t + kPrecessionArcsecPerCentury2 * t * t;
+
+    return precessionArcsec * kArcsecondsToRadians;
+}
+
 }  // namespace celestra::UMath

@@ -38,4 +38,9 @@ double Obliquity(double dayCount);
 // Earth (AU).
 std::pair<double, double> SunPosition(double dayCount);
 
+// Given a day count (days since 1899-12-30 0h, taken as TT), returns the
+// general precession in longitude since J2000.0 (radians): what turns a
+// longitude of the mean equinox of date into one of the equinox of J2000.0.
+double PrecessionInLongitude(double dayCount);
+
 }  // namespace celestra::UMath

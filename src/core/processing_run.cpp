@@ -4,6 +4,7 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "core/precise_comet.h"
 #include "core/pseudo_comet.h"
 #include "text/atomic_file.h"
 #include "text/errors.h"
@@ -158,11 +159,17 @@ void ProcessingRun::AppendPseudoComets() {
     // The date is converted, and the Sun computed, at the first object, after
     // its fields: with no object the date is never read.
     std::optional<DateGeometry> date;
+    std::optional<PreciseDate> preciseDate;
     const std::size_t count = state_.objectList.Count();
     for (std::size_t i = 0; i < count; ++i) {
         const ObjectPlace object = ReadObjectPlace(state_.objectList[i]);
-        if (!date) date = GeometryOfDate(state_.dateText);
-        state_.cometList.Add(ElementLine(object, state_.dateText, *date));
+        if (state_.precise) {
+            if (!preciseDate) preciseDate = PreciseDateOf(state_.dateText);
+            state_.cometList.Add(PreciseElementLine(object, *preciseDate));
+        } else {
+            if (!date) date = GeometryOfDate(state_.dateText);
+            state_.cometList.Add(ElementLine(object, state_.dateText, *date));
+        }
     }
 }
 

@@ -17,6 +17,9 @@ struct RunState {
     std::string dateText;    // the observation date, "dd/mm/yyyy"
     LineList cometList;      // the comet-elements file's lines
     LineList objectList;     // the accepted object lines
+    // Precise placement (J2000.0 frame, light time, magnitude) instead of
+    // the classic element lines.
+    bool precise = false;
 };
 
 // The fixed texts of the run.

@@ -78,6 +78,19 @@ TEST_F(BatchTest, PrintsTheClosingMessageOnSuccess) {
     EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"comet.dat", "objetos.txt", "CometDatBak.Txt"}));
 }
 
+TEST_F(BatchTest, WritesPreciseLinesThatClassicRunsReplace) {
+    auto result = Run({"--precise", "comet.dat", "objetos.txt", kDate});
+    ASSERT_EQ(result.exitStatus, kExitSuccess) << result.err;
+    EXPECT_EQ(result.out, "Proceso finalizado correctamente para 2 estrellas\n");
+    const std::string precise = ReadBytes(dir.File("comet.dat"));
+    EXPECT_NE(precise.find("    STAR01    2006 01 09.2284999.999999"), std::string::npos) << precise;
+    result = Run({"comet.dat", "objetos.txt", kDate});
+    ASSERT_EQ(result.exitStatus, kExitSuccess);
+    const std::string classic = ReadBytes(dir.File("comet.dat"));
+    EXPECT_EQ(classic.find("09.2284"), std::string::npos) << "the same keys: the classic lines replace them";
+    EXPECT_NE(classic.find("    STAR01    2006 01 15.0000999.999999"), std::string::npos);
+}
+
 TEST_F(BatchTest, ReportsStepMessagesWithStatus1) {
     const struct {
         std::vector<std::string> args;
@@ -260,7 +273,7 @@ TEST_F(BatchTest, ChecksItsUsage) {
     for (const auto& row : rows) {
         const auto result = Run(row.args);
         EXPECT_EQ(result.exitStatus, row.status);
-        EXPECT_EQ(result.out.find("usage: celestra-batch COMET_FILE OBJECT_FILE [DATE]") == 0, row.usageOnOut);
+        EXPECT_EQ(result.out.find("usage: celestra-batch [--precise] COMET_FILE OBJECT_FILE [DATE]") == 0, row.usageOnOut);
         EXPECT_EQ(result.err.find("usage: celestra-batch") != std::string::npos, row.usageOnErr);
     }
     const auto version = Run({"--version"});

@@ -1,0 +1,32 @@
+// The precise pseudo-comet: elements that put the body, propagated as a
+// two-body orbit in the J2000.0 ecliptic frame and seen from the Earth at 0h
+// of the date with light time, at the catalogue place (J2000.0 / ICRS), and
+// predict its catalogue magnitude.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/pseudo_comet.h"
+
+namespace celestra {
+
+// What the precise elements need of the observation date.
+struct PreciseDate {
+    double dayCount = 0;           // 0h of the date
+    double earthAu[3] = {0, 0, 0};  // heliocentric Earth, J2000.0 ecliptic and equinox (AU)
+};
+
+// Reads the date text as the classic computation does and places the Earth.
+// Throws ConversionError "'<text>' is not a valid date".
+PreciseDate PreciseDateOf(std::string_view dateText);
+
+// The Earth's heliocentric position (AU) in the J2000.0 ecliptic frame for a
+// day count: the solar series' Sun, its longitude taken back to the equinox
+// of J2000.0, seen from the other side.
+void EarthJ2000(double dayCount, double earthAu[3]);
+
+// The precise element line of an object.
+std::string PreciseElementLine(const ObjectPlace& object, const PreciseDate& date);
+
+}  // namespace celestra

@@ -1,0 +1,62 @@
+#include "erfa_judge.h"
+
+#include <erfa.h>
+#include <erfam.h>
+
+#include <cmath>
+#include <string>
+
+#include "text/dates.h"
+#include "text/numbers.h"
+#include "text/strings.h"
+
+namespace celestra::judge {
+namespace {
+
+double Field(const std::string& line, int first, int last) {
+    return static_cast<double>(TextToFloat(Substring(line, first, last - first + 1)));
+}
+
+}  // namespace
+
+Judgement JudgeLine(const std::string& line, double dayCount, double raRad, double decRad) {
+    // The elements as the astrometry program reads them.
+    const int year = TextToInt(Substring(line, 15, 4));
+    const int month = TextToInt(Substring(line, 20, 2));
+    const double perihelion = DayNumber({year, month, 1}) - 1 + Field(line, 23, 29);
+    const double q = Field(line, 30, 39);
+    const double omega = Field(line, 52, 59) * ERFA_DD2R;
+    const double node = Field(line, 62, 69) * ERFA_DD2R;
+    const double incl = Field(line, 73, 79) * ERFA_DD2R;
+    const double h = Field(line, 92, 95);
+    const double slope = Field(line, 97, 100);
+
+    // The Earth, heliocentric, ICRS axes (AU), at 0h of the day.
+    const double mjd = dayCount + 15018.0;  // days since 1858-11-17
+    double pvh[2][3], pvb[2][3];
+    eraEpv00(ERFA_DJM0, mjd, pvh, pvb);
+    const double eps0 = eraObl06(ERFA_DJ00, 0.0);
+
+    // Light time: the body where it stood when the light left it.
+    // Gaussian gravitational constant (radians a day): circular motion.
+    constexpr double kGauss = 0.01720209895;
+    const double motion = kGauss / std::pow(q, 1.5);
+    double geo[3] = {0, 0, 0};
+    double emission = dayCount;
+    for (int i = 0; i < 5; ++i) {
+        const double u = omega + motion * (emission - perihelion);
+        const double ecl[3] = {q * (std::cos(node) * std::cos(u) - std::sin(node) * std::sin(u) * std::cos(incl)),
+                               q * (std::sin(node) * std::cos(u) + std::cos(node) * std::sin(u) * std::cos(incl)),
+                               q * std::sin(u) * std::sin(incl)};
+        // Ecliptic of J2000.0 to the equator.
+        double body[3] = {ecl[0], std::cos(eps0) * ecl[1] - std::sin(eps0) * ecl[2],
+                                std::sin(eps0) * ecl[1] + std::cos(eps0) * ecl[2]};
+        eraPmp(body, pvh[0], geo);
+        emission = dayCount - eraPm(geo) * ERFA_AULT / ERFA_DAYSEC;
+    }
+    double target[3];
+    eraS2c(raRad, decRad, target);
+    return {eraSepp(geo, target) * ERFA_DR2AS, h + 5 * std::log10(eraPm(geo)) + 2.5 * slope * std::log10(q)};
+}
+
+}  // namespace celestra::judge

@@ -1,0 +1,19 @@
+// An independent judge of element lines: the written elements propagated as
+// a circular two-body orbit, the Earth from ERFA (the IAU's standard
+// routines), light time, the ICRS place. For tests and measurement only.
+#pragma once
+
+#include <string>
+
+namespace celestra::judge {
+
+struct Judgement {
+    double separationArcsec;    // from the catalogue place, at 0h of the day
+    double predictedMagnitude;  // H + 5 log(Delta) + 2.5 n log(r)
+};
+
+// The pseudo-comet of `line` seen from the Earth at 0h (TT) of `dayCount`
+// (days since 1899-12-30), against the catalogue place (ICRS, radians).
+Judgement JudgeLine(const std::string& line, double dayCount, double raRad, double decRad);
+
+}  // namespace celestra::judge
