@@ -14,21 +14,14 @@ namespace {
 
 using namespace celestra;
 
-class Box final : public MessageBox {
-public:
-    void Show(const std::string&) override {}
-};
-
 std::string KeyOf(const std::string& line, int width) { return Trim(Substring(line, 1, width)); }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string bytes(reinterpret_cast<const char*>(data), size);
     RunState state;
-    state.cometPath = fuzz::ScratchFolder() + "comet.dat";
-    fuzz::WriteFile(state.cometPath, bytes);
-    Box box;
+    const std::string bytes = fuzz::InputAsFile(data, size, "comet.dat", state.cometPath);
+    fuzz::CountingMessageBox box;
     ProcessingRun run(state, box);
 
     FUZZ_CHECK(run.LoadCometFile());

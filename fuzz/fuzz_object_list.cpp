@@ -9,28 +9,12 @@
 #include "text/errors.h"
 #include "text/line_list.h"
 
-namespace {
-
 using namespace celestra;
 
-class Box final : public MessageBox {
-public:
-    void Show(const std::string& text) override {
-        ++count;
-        last = text;
-    }
-    int count = 0;
-    std::string last;
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string bytes(reinterpret_cast<const char*>(data), size);
     RunState state;
-    state.objectPath = fuzz::ScratchFolder() + "objetos.txt";
-    fuzz::WriteFile(state.objectPath, bytes);
-    Box box;
+    fuzz::InputAsFile(data, size, "objetos.txt", state.objectPath);
+    fuzz::CountingMessageBox box;
     const bool ok = ProcessingRun(state, box).ReadObjectList();
 
     // Accepted lines are the reader's lines that it classifies so, in order.

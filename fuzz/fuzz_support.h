@@ -4,11 +4,14 @@
 
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+#include "core/messages.h"
 
 namespace celestra::fuzz {
 
@@ -33,9 +36,28 @@ inline const std::string& ScratchFolder() {
     return folder;
 }
 
+// Counts what the run shows and keeps the last text.
+class CountingMessageBox final : public MessageBox {
+public:
+    void Show(const std::string& text) override {
+        ++count;
+        last = text;
+    }
+    int count = 0;
+    std::string last;
+};
+
 inline void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The fuzzer's input as bytes, written to a scratch file of that name.
+inline std::string InputAsFile(const std::uint8_t* data, std::size_t size, const std::string& name, std::string& path) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    path = ScratchFolder() + name;
+    WriteFile(path, bytes);
+    return bytes;
 }
 
 inline std::string ReadFile(const std::string& path) {
