@@ -1,7 +1,7 @@
 # The two commands of the README. Both set up a fresh Debian machine first.
 PRESET ?= default
 
-.PHONY: all setup configure build test run bench fuzz fuzz-build clean
+.PHONY: all setup configure build test run bench fuzz fuzz-build package clean
 
 all: build
 
@@ -24,6 +24,10 @@ test: build
 
 run: build
 	@PRESET=$(PRESET) scripts/run-window
+
+# A .deb and a .tar.gz of the installed programs, in build/default/packages.
+package: build
+	@cd build/$(PRESET) && cpack >/dev/null && ls -1 packages/*.deb packages/*.tar.gz
 
 # Timing and memory of the whole run on generated files (not part of 'test').
 bench: build
