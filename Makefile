@@ -1,7 +1,7 @@
 # The two commands of the README. Both set up a fresh Debian machine first.
 PRESET ?= default
 
-.PHONY: all setup configure build test run bench fuzz fuzz-build package clean
+.PHONY: all setup configure build test test-windows run bench fuzz fuzz-build package clean
 
 all: build
 
@@ -21,6 +21,19 @@ test: build
 	@cmake --preset asan >/dev/null
 	@cmake --build --preset asan
 	@ctest --preset asan
+	@if command -v x86_64-w64-mingw32-g++-posix >/dev/null && command -v wine >/dev/null; then \
+	  $(MAKE) --no-print-directory test-windows; \
+	else \
+	  echo "Windows tests skipped: 'make test-windows' installs MinGW-w64 and Wine and runs them."; \
+	fi
+
+# The library and celestra-batch built for Windows with MinGW-w64, their
+# tests run under Wine.
+test-windows:
+	@scripts/setup-debian windows
+	@cmake --preset windows-cross >/dev/null
+	@cmake --build --preset windows-cross
+	@ctest --preset windows-cross
 
 run: build
 	@PRESET=$(PRESET) scripts/run-window

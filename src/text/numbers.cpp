@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cfloat>
+#include <cstdlib>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -98,29 +100,29 @@ bool DecimalToExtended(const DecimalText& decimal, long double& value) {
     }
     if (decimal.order > kOrderSurelyTooLarge) return false;
 
-    std::string text = "0.";
+    // An integer of the significant digits and a power of ten: no decimal
+    // point, so no C library reads a locale's separator into it.
+    std::string text;
+    long long exponent = decimal.order;
     if (decimal.digits.size() > kMaxSignificantDigits) {
-        text.append(decimal.digits, 0, kMaxSignificantDigits);
-        if (decimal.digits.find_first_not_of('0', kMaxSignificantDigits) != std::string::npos) {
-            text += '1';
-        }
+        text.assign(decimal.digits, 0, kMaxSignificantDigits);
+        if (decimal.digits.find_first_not_of('0', kMaxSignificantDigits) != std::string::npos) text += '1';
     } else {
-        text += decimal.digits;
+        text = decimal.digits;
     }
+    exponent -= static_cast<long long>(text.size());
     text += 'e';
-    text += std::to_string(decimal.order);
+    text += std::to_string(exponent);
 
-    long double parsed = 0.0L;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), parsed,
-                                        std::chars_format::general);
-    if (result.ec == std::errc::result_out_of_range) {
-        // Out of range both ways; only the large side is a failure.
-        if (decimal.order > 0) return false;
-        value = 0.0L;
-        return true;
-    }
-    value = parsed;
-    return result.ec == std::errc() && std::isfinite(parsed);
+    // The C library's strtold rounds correctly (glibc; MinGW-w64's own
+    // gdtoa); the standard's from_chars for long double goes through double
+    // on MinGW.
+    errno = 0;
+    const long double parsed = std::strtold(text.c_str(), nullptr);
+    if (errno == ERANGE && decimal.order > 0) return false;  // too large
+    if (!std::isfinite(parsed)) return false;
+    value = parsed;  // too small comes out as the nearest tiny value, or zero
+    return true;
 }
 
 // ---- Pattern formatting ----------------------------------------------------

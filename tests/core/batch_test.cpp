@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "support/child_process.h"
 #include "support/run_support.h"
 #include "support/temp_dir.h"
 #include "text/line_list.h"

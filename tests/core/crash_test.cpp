@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "core/pseudo_comet.h"
+#include "support/child_process.h"
 #include "support/run_support.h"
 #include "support/temp_dir.h"
 

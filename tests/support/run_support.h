@@ -1,6 +1,5 @@
 // Helpers for tests of the processing run: a message box that records what
-// it is shown, object lines in their fixed columns, and the batch command
-// run as a child process with resource limits.
+// it is shown, and object lines in their fixed columns.
 #pragma once
 
 #include <string>
@@ -21,23 +20,5 @@ public:
 // 37-40.
 std::string ObjectLine(std::string designation, const std::string& ra = "07 33 41.30",
                        const std::string& dec = "+67 32 14.8", const std::string& magnitude = "12.5");
-
-struct ChildResult {
-    int exitStatus = -1;  // -1 when killed by a signal
-    std::string out;
-    std::string err;
-};
-
-// Limits for the child; 0 leaves a limit alone.
-struct ChildLimits {
-    long long fileSizeBytes = 0;  // RLIMIT_FSIZE
-};
-
-// Runs celestra-batch with these arguments in `folder`.
-ChildResult RunBatch(const std::vector<std::string>& args, const std::string& folder, ChildLimits limits = {});
-
-// Starts celestra-batch in `folder` with its output discarded; the caller
-// waits for (or kills) the process.
-int StartBatch(const std::vector<std::string>& args, const std::string& folder);
 
 }  // namespace celestra::testing

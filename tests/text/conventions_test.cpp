@@ -19,6 +19,7 @@ TEST(DateSeparatorOfFormat, TakesTheOneByteBetweenTheFirstTwoFields) {
     for (const auto& [format, separator] : rows) EXPECT_EQ(DateSeparatorOfFormat(format), separator) << format;
 }
 
+#ifndef _WIN32
 // Sets an environment variable for its lifetime.
 class ScopedEnv {
 public:
@@ -37,7 +38,6 @@ private:
     bool had_ = false;
 };
 
-#ifndef _WIN32
 TEST(ConventionsFromRegionalSettings, TakesTheDateSeparatorOfTheTimeLocale) {
     ScopedEnv noAll("LC_ALL", "");
     {

@@ -1,0 +1,83 @@
+#include "support/child_process.h"
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <stdexcept>
+
+namespace celestra::testing {
+namespace {
+
+std::string ReadAll(int fd) {
+    std::string text;
+    char buffer[4096];
+    ssize_t count;
+    while ((count = ::read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<std::size_t>(count));
+    return text;
+}
+
+}  // namespace
+
+
+namespace {
+
+// In the child: into the folder, under the limits, then the program.
+[[noreturn]] void ExecBatch(const std::vector<std::string>& args, const std::string& folder, ChildLimits limits) {
+    if (::chdir(folder.c_str()) != 0) ::_exit(120);
+    if (limits.fileSizeBytes > 0) {
+        const rlimit limit{static_cast<rlim_t>(limits.fileSizeBytes), static_cast<rlim_t>(limits.fileSizeBytes)};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    std::vector<char*> argv;
+    std::string program = CELESTRA_BATCH_PATH;
+    argv.push_back(program.data());
+    std::vector<std::string> copies(args);
+    for (auto& arg : copies) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    ::execv(program.c_str(), argv.data());
+    ::_exit(121);
+}
+
+}  // namespace
+
+int StartBatch(const std::vector<std::string>& args, const std::string& folder) {
+    const pid_t pid = ::fork();
+    if (pid < 0) throw std::runtime_error("fork");
+    if (pid == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        ExecBatch(args, folder, {});
+    }
+    return pid;
+}
+
+ChildResult RunBatch(const std::vector<std::string>& args, const std::string& folder, ChildLimits limits) {
+    int outPipe[2], errPipe[2];
+    if (::pipe(outPipe) != 0 || ::pipe(errPipe) != 0) throw std::runtime_error("pipe");
+    const pid_t pid = ::fork();
+    if (pid < 0) throw std::runtime_error("fork");
+    if (pid == 0) {
+        ::dup2(outPipe[1], 1);
+        ::dup2(errPipe[1], 2);
+        ::close(outPipe[0]);
+        ::close(errPipe[0]);
+        ExecBatch(args, folder, limits);
+    }
+    ::close(outPipe[1]);
+    ::close(errPipe[1]);
+    ChildResult result;
+    result.out = ReadAll(outPipe[0]);
+    result.err = ReadAll(errPipe[0]);
+    ::close(outPipe[0]);
+    ::close(errPipe[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+}  // namespace celestra::testing
