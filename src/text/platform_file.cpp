@@ -18,7 +18,7 @@ int LastError() { return errno != 0 ? errno : EIO; }
 bool Stat(const std::string& path, bool& isFolder) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return false;
-    isFolder = S_ISDIR(info.st_mode);
+    isFolder = (info.st_mode & S_IFMT) == S_IFDIR;  // MSVC has no S_ISDIR
     return true;
 }
 
