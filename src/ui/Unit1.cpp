@@ -182,15 +182,16 @@ void TForm1::CheckMask() {
     throw Error(kMaskError);
 }
 
-bool TForm1::DateFieldRefusesToLeave() const {
-    if (MaskEdit1->Mask().FailsMaskCheck()) return true;
+bool TForm1::DateTextConverts() const {
     try {
         TextToDate(MaskEdit1->DateText());
-        return false;
-    } catch (const ConversionError&) {
         return true;
+    } catch (const ConversionError&) {
+        return false;
     }
 }
+
+bool TForm1::DateFieldRefusesToLeave() const { return MaskEdit1->Mask().FailsMaskCheck() || !DateTextConverts(); }
 
 void TForm1::LeaveDateField() {
     if (MaskEdit1->Mask().FailsMaskCheck()) {
@@ -228,15 +229,12 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm1::MaskEdit1Exit() {
-    try {
-        TextToDate(MaskEdit1->DateText());
-    } catch (const ConversionError&) {
-        // Back in the field before the box opens, so that the box hands the
-        // focus back to it when it closes: after a modal box the window may
-        // become active only later, and a focus set then would be lost.
-        MaskEdit1->ReturnFocus();
-        desktop_.Show(kBadDate);
-    }
+    if (DateTextConverts()) return;
+    // Back in the field before the box opens, so that the box hands the
+    // focus back to it when it closes: after a modal box the window may
+    // become active only later, and a focus set then would be lost.
+    MaskEdit1->ReturnFocus();
+    desktop_.Show(kBadDate);
 }
 
 }  // namespace celestra

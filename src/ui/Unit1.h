@@ -65,6 +65,8 @@ private:
     // The mask check: when it fails, beep, focus back on the first empty
     // position, and the mask error.
     void CheckMask();
+    // True when the date field's text reads as a date.
+    bool DateTextConverts() const;
     // True when leaving the date field now would send the focus back.
     bool DateFieldRefusesToLeave() const;
     void LeaveDateField();
