@@ -5,7 +5,7 @@
 #include "core/observation_date.h"
 #include "core/processing_run.h"
 #include "text/conventions.h"
-#include "text/errors.h"
+#include <exception>
 
 namespace celestra {
 namespace {
@@ -80,7 +80,7 @@ int BatchMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
             err << messages.last() << "\n";
             return kExitStepMessage;
         }
-    } catch (const Error& error) {
+    } catch (const std::exception& error) {  // the run's errors, and running out of memory
         err << ErrorBoxText(error.what()) << "\n";
         return kExitError;
     }
