@@ -1,11 +1,11 @@
 #include "core/batch.h"
 
+#include <exception>
 #include <ostream>
 
 #include "core/observation_date.h"
 #include "core/processing_run.h"
 #include "text/conventions.h"
-#include <exception>
 
 namespace celestra {
 namespace {
