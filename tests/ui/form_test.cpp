@@ -74,6 +74,13 @@ private:
         QCOMPARE(QApplication::focusWidget(), form.MaskEdit1);
     }
 
+    // Into the date field, to its start, and the keys typed there.
+    static void TypeDate(TForm1& form, const char* keys) {
+        FocusDate(form);
+        QTest::keyClick(form.MaskEdit1, Qt::Key_Home);
+        QTest::keyClicks(form.MaskEdit1, keys);
+    }
+
 private slots:
     void startsWithTheDefaultDateAndTheFocusOnCometDat() {
         Fixture f;
@@ -136,9 +143,7 @@ private slots:
     void typesADateAndRefusesOtherCharacters() {
         Fixture f;
         f.Open();
-        FocusDate(*f.form);
-        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Home);
-        QTest::keyClicks(f.form->MaskEdit1, "15a01-2006");
+        TypeDate(*f.form, "15a01-2006");
         QCOMPARE(f.form->MaskEdit1->DateText(), std::string("15/01/2006"));
         QCOMPARE(f.desktop.beeps, 2);
         QTest::keyClick(f.form->MaskEdit1, Qt::Key_Up);  // does not move the date
@@ -181,9 +186,7 @@ private slots:
     void reportsADateThatDoesNotExist() {
         Fixture f;
         f.Open();
-        FocusDate(*f.form);
-        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Home);
-        QTest::keyClicks(f.form->MaskEdit1, "31022005");
+        TypeDate(*f.form, "31022005");
         TabOut();
         QCOMPARE(f.desktop.messages, std::vector<std::string>{"Fecha incorrecta"});
         QCOMPARE(QApplication::focusWidget(), f.form->MaskEdit1);
@@ -193,9 +196,7 @@ private slots:
     void ignoresAClickThatLeavesABadDate() {
         Fixture f;
         f.Open();
-        FocusDate(*f.form);
-        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Home);
-        QTest::keyClicks(f.form->MaskEdit1, "3102");
+        TypeDate(*f.form, "3102");
         // Press and release before the field's check runs, as a fast click
         // reaches the window.
         QTest::mousePress(f.form->Button5, Qt::LeftButton);
@@ -258,9 +259,7 @@ private slots:
     void reportsASpinnerClickOnAnInvalidDate() {
         Fixture f;
         f.Open();
-        FocusDate(*f.form);
-        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Home);
-        QTest::keyClicks(f.form->MaskEdit1, "3102");
+        TypeDate(*f.form, "3102");
         QTest::mouseClick(f.form->UpDown1->UpButton(), Qt::LeftButton);
         QCOMPARE(f.desktop.errors, std::vector<std::string>{"'31/02/2026' is not a valid date."});
         QCOMPARE(f.form->MaskEdit1->DateText(), std::string("31/02/2026"));
@@ -314,9 +313,7 @@ private slots:
         f.Open();
         QTest::keyClicks(f.form->Edit4, QString::fromStdString(comet));
         QTest::keyClicks(f.form->Edit5, QString::fromStdString(objects));
-        FocusDate(*f.form);
-        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Home);
-        QTest::keyClicks(f.form->MaskEdit1, "15012006");
+        TypeDate(*f.form, "15012006");
         QTest::mouseClick(f.form->Button4, Qt::LeftButton);
         Settle();
         QCOMPARE(f.desktop.messages, std::vector<std::string>{"Proceso finalizado correctamente para 1 estrellas"});
