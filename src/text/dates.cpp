@@ -1,7 +1,6 @@
 #include "text/dates.h"
 
 #include <cmath>
-#include <cstdint>
 
 #include "text/clock.h"
 #include "text/conventions.h"

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <charconv>
 #include <cmath>
-#include <limits>
 #include <vector>
 
 #include "text/conventions.h"
