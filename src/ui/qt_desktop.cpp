@@ -33,7 +33,7 @@ void QtDesktop::ShowError(const std::string& text) { ShowBox(window_, title_, te
 std::optional<std::string> QtDesktop::ChooseFile(OpenDialog& dialog) {
     auto& fileDialog = fileDialogs_[&dialog];
     if (!fileDialog) {
-        fileDialog = std::make_unique<QFileDialog>(window_);
+        fileDialog = new QFileDialog(window_);
         fileDialog->setAcceptMode(QFileDialog::AcceptOpen);
         fileDialog->setFileMode(QFileDialog::AnyFile);  // a name that does not exist yet is accepted
         fileDialog->setOption(QFileDialog::HideNameFilterDetails);

@@ -3,7 +3,6 @@
 
 #include <QPointer>
 #include <map>
-#include <memory>
 #include <string>
 
 #include "ui/desktop.h"
@@ -29,8 +28,9 @@ public:
 private:
     std::string title_;
     QPointer<QWidget> window_;
-    // One file dialog per OpenDialog, kept for the life of the process.
-    std::map<const OpenDialog*, std::unique_ptr<QFileDialog>> fileDialogs_;
+    // One file dialog per OpenDialog. The window owns them, as Qt children,
+    // and deletes them when it goes; the desktop only finds them again.
+    std::map<const OpenDialog*, QPointer<QFileDialog>> fileDialogs_;
 };
 
 }  // namespace celestra
