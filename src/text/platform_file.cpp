@@ -5,6 +5,12 @@
 
 #include <sys/stat.h>
 #include <sys/types.h>
+#ifdef _WIN32
+#include <direct.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace celestra {
 namespace {
@@ -32,6 +38,45 @@ bool FileExists(const std::string& path) {
 bool FolderExists(const std::string& path) {
     bool isFolder = false;
     return !path.empty() && Stat(path, isFolder) && isFolder;
+}
+
+bool FolderWritable(const std::string& folder) {
+#ifdef _WIN32
+    (void)folder;
+    return true;
+#else
+    return ::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) == 0;
+#endif
+}
+
+int MakeFolders(const std::string& folder) {
+    // Each prefix that ends at a separator, then the whole path.
+    for (std::size_t end = 1; end <= folder.size(); ++end) {
+        if (end < folder.size() && !IsFolderSeparator(folder[end])) continue;
+        const std::string prefix = folder.substr(0, end);
+        if (FolderExists(prefix)) continue;
+        errno = 0;
+#ifdef _WIN32
+        const int made = ::_mkdir(prefix.c_str());
+#else
+        const int made = ::mkdir(prefix.c_str(), 0777);
+#endif
+        if (made != 0 && errno != EEXIST) return LastError();
+    }
+    return FolderExists(folder) ? 0 : ENOTDIR;
+}
+
+std::string ExecutablePath(const char* argv0) {
+#ifdef _WIN32
+    char path[MAX_PATH + 1] = {};
+    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) return std::string(path, length);
+#elif defined(__linux__)
+    std::string path(4096, '\0');
+    const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
+    if (length > 0 && static_cast<std::size_t>(length) < path.size()) return path.substr(0, static_cast<std::size_t>(length));
+#endif
+    return argv0 != nullptr ? argv0 : "";
 }
 
 bool IsFolderSeparator(char c) {

@@ -18,6 +18,18 @@ bool FileExists(const std::string& path);
 // True when the path names an existing folder.
 bool FolderExists(const std::string& path);
 
+// True when this process may create files in the folder. On Windows always
+// true: a program there keeps its files beside itself.
+bool FolderWritable(const std::string& folder);
+
+// Creates the folder and every missing folder above it: 0, or the platform
+// error number.
+int MakeFolders(const std::string& folder);
+
+// The running executable's full path as the system names it, byte for byte;
+// `argv0` when the system tells none.
+std::string ExecutablePath(const char* argv0);
+
 // True for the bytes that end the folder part of a path: "/" on POSIX; "\",
 // "/" and the drive colon on Windows.
 bool IsFolderSeparator(char c);

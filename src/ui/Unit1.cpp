@@ -128,13 +128,14 @@ void TForm1::Guarded(const std::function<void()>& handler) {
 
 void TForm1::FormCreate(const std::string& executablePath) {
     programFolder_ = ProgramFolder(executablePath);
+    settings_ = LocateSettings(programFolder_);
     ReadSettings(
-        programFolder_, [this](const std::string& path) { Edit4->setText(FromBytes(path)); },
+        settings_, [this](const std::string& path) { Edit4->setText(FromBytes(path)); },
         [this](const std::string& path) { Edit5->setText(FromBytes(path)); });
     SetDefaultObservationDate();
 }
 
-void TForm1::FormClose() { WriteSettings(programFolder_, ToBytes(Edit4->text()), ToBytes(Edit5->text())); }
+void TForm1::FormClose() { WriteSettings(settings_, ToBytes(Edit4->text()), ToBytes(Edit5->text())); }
 
 void TForm1::closeEvent(QCloseEvent* event) {
     // A settings file that cannot be written is reported, and the window

@@ -10,6 +10,7 @@
 
 #include "core/processing_run.h"
 #include "ui/desktop.h"
+#include "ui/settings_file.h"
 
 class QLabel;
 class QLineEdit;
@@ -41,6 +42,8 @@ public:
     OpenDialog OpenDialog2;
 
     const std::string& ProgramFolderPath() const { return programFolder_; }
+    // Where the settings were read from and are written to.
+    const SettingsLocation& Settings() const { return settings_; }
     // What the run works on: the two paths, the date and the two hidden
     // line lists.
     const RunState& State() const { return state_; }
@@ -75,6 +78,7 @@ private:
 
     Desktop& desktop_;
     std::string programFolder_;
+    SettingsLocation settings_;
     RunState state_;
     bool centred_ = false;
     // The control the focus went to from the date field, until the field's

@@ -12,7 +12,7 @@ namespace celestra {
 namespace {
 
 void ShowBox(QWidget* window, const std::string& title, const std::string& text, QMessageBox::Icon icon) {
-    QMessageBox box(icon, FromBytes(title), FromBytes(text), QMessageBox::NoButton, window);
+    QMessageBox box(icon, DisplayText(title), DisplayText(text), QMessageBox::NoButton, window);
     QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);

@@ -1,13 +1,45 @@
 #include "ui/settings_file.h"
 
+#include <cstdlib>
+
 #include "text/platform_file.h"
 #include "text/text_file.h"
 
 namespace celestra {
+namespace {
 
-void ReadSettings(const std::string& programFolder, const std::function<void(const std::string&)>& setCometPath,
+constexpr const char* kUserFolderName = "celestra/";
+
+bool IsAbsolute(const char* path) { return path != nullptr && path[0] == '/'; }
+
+std::string WithSeparator(std::string folder) {
+    if (folder.empty() || !IsFolderSeparator(folder.back())) folder += '/';
+    return folder;
+}
+
+}  // namespace
+
+SettingsLocation LocateSettings(const std::string& programFolder, bool programFolderWritable,
+                                const char* xdgConfigHome, const char* home) {
+    SettingsLocation location{programFolder, ""};
+    if (programFolderWritable) return location;
+    if (IsAbsolute(xdgConfigHome)) {
+        location.userFolder = WithSeparator(xdgConfigHome) + kUserFolderName;
+    } else if (IsAbsolute(home)) {
+        location.userFolder = WithSeparator(home) + ".config/" + kUserFolderName;
+    }
+    return location;
+}
+
+SettingsLocation LocateSettings(const std::string& programFolder) {
+    return LocateSettings(programFolder, FolderWritable(programFolder), std::getenv("XDG_CONFIG_HOME"),
+                          std::getenv("HOME"));
+}
+
+void ReadSettings(const SettingsLocation& location, const std::function<void(const std::string&)>& setCometPath,
                   const std::function<void(const std::string&)>& setObjectPath) {
-    const std::string path = programFolder + kSettingsFileName;
+    std::string path = location.userFolder + kSettingsFileName;
+    if (location.userFolder.empty() || !FileExists(path)) path = location.programFolder + kSettingsFileName;
     if (!FileExists(path)) return;
     // A missing line reads as empty text.
     LineReader reader(path);
@@ -16,8 +48,13 @@ void ReadSettings(const std::string& programFolder, const std::function<void(con
     reader.Close();
 }
 
-void WriteSettings(const std::string& programFolder, const std::string& cometPath, const std::string& objectPath) {
-    LineWriter writer(programFolder + kSettingsFileName);
+void WriteSettings(const SettingsLocation& location, const std::string& cometPath, const std::string& objectPath) {
+    std::string folder = location.programFolder;
+    if (!location.userFolder.empty()) {
+        folder = location.userFolder;
+        if (const int error = MakeFolders(folder)) throw InOutErrorOf(error, FileAccess::kOpenForWriting, folder);
+    }
+    LineWriter writer(folder + kSettingsFileName);
     writer.WriteLine(cometPath);
     writer.WriteLine(objectPath);
     writer.Close();

@@ -1,20 +1,23 @@
 #include "ui/text_bytes.h"
 
-#include <QStringDecoder>
+#include "ui/path_text.h"
 
 namespace celestra {
+namespace {
 
-QString FromBytes(const std::string& bytes) {
-#ifdef _WIN32
-    return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
-#else
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    if (!utf8.hasError()) return text;
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-#endif
+QString FromUtf16(const std::u16string& text) {
+    return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
 }
 
-std::string ToBytes(const QString& text) { return text.toLocal8Bit().toStdString(); }
+}  // namespace
+
+QString FromBytes(const std::string& bytes) { return FromUtf16(BytesToFieldText(bytes)); }
+
+std::string ToBytes(const QString& text) {
+    return FieldTextToBytes(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                static_cast<std::size_t>(text.size())));
+}
+
+QString DisplayText(const std::string& bytes) { return FromUtf16(BytesToDisplayText(bytes)); }
 
 }  // namespace celestra

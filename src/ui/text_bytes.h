@@ -1,4 +1,5 @@
-// Between the system's byte texts and the toolkit's strings.
+// Between the system's byte texts and Qt's strings: the one place where
+// the window's text becomes the core's bytes and back (see path_text.h).
 #pragma once
 
 #include <QString>
@@ -6,12 +7,15 @@
 
 namespace celestra {
 
-// Bytes as the platform's 8-bit text; where they are no valid UTF-8 (a
-// Windows file read on POSIX), as Latin-1, so that no byte becomes a
-// replacement mark.
+// Bytes for an editable field (a path): every byte comes back unchanged
+// through ToBytes.
 QString FromBytes(const std::string& bytes);
 
-// A field's text as the platform's 8-bit bytes.
+// A field's text as the bytes the core works on.
 std::string ToBytes(const QString& text);
+
+// Bytes for a box that is only read: an older single-byte text shows its
+// letters.
+QString DisplayText(const std::string& bytes);
 
 }  // namespace celestra

@@ -2,16 +2,16 @@
 
 #include <QApplication>
 
+#include "text/platform_file.h"
 #include "ui/Unit1.h"
 #include "ui/app_identity.h"
 #include "ui/qt_desktop.h"
-#include "ui/text_bytes.h"
 
 namespace celestra {
 
 int RunWindow(int& argc, char** argv, const std::function<void(TForm1&)>& shown) {
     QApplication application(argc, argv);
-    const std::string executablePath = ToBytes(QCoreApplication::applicationFilePath());
+    const std::string executablePath = ExecutablePath(argv[0]);
     QtDesktop desktop(ApplicationTitle(executablePath));
     TForm1 form(desktop, executablePath);
     desktop.SetWindow(&form);

@@ -119,6 +119,31 @@ private slots:
         QCOMPARE(testing::ReadBytes(f.Ini()), std::string(" /obs/comet.dat \r\n\r\n"));
     }
 
+    // Bytes that are no UTF-8 (an "ñ" of an older encoding) pass through
+    // the fields unchanged: to the settings file and to the run.
+    void keepsPathBytesThatAreNoUtf8() {
+        Fixture f;
+        const std::string folder = f.dir.path() + "/a\xF1o";
+        std::filesystem::create_directory(folder);
+        const std::string comet = folder + "/comet.dat", objects = folder + "/objetos \xF1.txt";
+        testing::WriteBytes(comet, "");
+        testing::WriteBytes(objects, "STAR01    07 33 41.30  +67 32 14.8  12.5\r\n");
+        const std::string ini = comet + "\r\n" + objects + "\r\n";
+        testing::WriteBytes(f.Ini(), ini);
+        f.Open();
+        QTest::mouseClick(f.form->Button4, Qt::LeftButton);
+        QCOMPARE(f.desktop.messages, std::vector<std::string>{"Proceso finalizado correctamente para 1 estrellas"});
+        f.form->close();
+        QCOMPARE(testing::ReadBytes(f.Ini()), ini);
+
+        // Typed text around a kept byte: the typed letter as UTF-8.
+        f.Open();
+        f.form->Edit5->end(false);
+        QTest::sendKeyEvent(QTest::Click, f.form->Edit5, Qt::Key_Ntilde, QChar(0xF1), Qt::NoModifier);
+        f.form->close();
+        QCOMPARE(testing::ReadBytes(f.Ini()), comet + "\r\n" + objects + "\xC3\xB1\r\n");
+    }
+
     void closesEvenWhenTheSettingsCannotBeWritten() {
         Fixture f;
         std::filesystem::create_directory(f.Ini());  // ignored at start, unwritable at close
