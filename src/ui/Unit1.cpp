@@ -14,6 +14,7 @@
 #include "text/errors.h"
 #include "ui/app_identity.h"
 #include "ui/mask_edit.h"
+#include "ui/qt_font_fit.h"
 #include "ui/settings_file.h"
 #include "ui/text_bytes.h"
 #include "ui/up_down.h"
@@ -26,6 +27,10 @@ constexpr int kClientWidth = 504;
 constexpr int kClientHeight = 162;
 constexpr const char* kMaskError = "Invalid input value.  Use escape key to abandon changes";
 constexpr const char* kBadDate = "Fecha incorrecta";
+// Character heights of the layout, in pixels: the window's font, and the
+// larger one of "Fecha:" and the date.
+constexpr int kWindowPixelSize = 11;
+constexpr int kDatePixelSize = 19;
 
 // "MS Sans Serif" where it exists; else fonts of about its width, so every
 // caption and the ten characters of the date fit their controls.
@@ -35,6 +40,17 @@ QFont WindowFont(int pixelSize) {
                       QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
     font.setPixelSize(pixelSize);
     return font;
+}
+
+// Every text the date field can show at its widest: the blank mask, and
+// each digit in every digit position.
+QStringList DateFieldTexts(const DateMask& blank) {
+    const QString shown = QString::fromLatin1(blank.DisplayText().c_str());
+    QStringList texts{shown};
+    for (char digit = '0'; digit <= '9'; ++digit) {
+        texts << QString(shown).replace(QLatin1Char(DateMask::kBlankShown), QLatin1Char(digit));
+    }
+    return texts;
 }
 
 }  // namespace
@@ -53,7 +69,7 @@ void TForm1::BuildControls() {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(kClientWidth, kClientHeight);
-    setFont(WindowFont(11));
+    setFont(WindowFont(kWindowPixelSize));
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
 
@@ -73,13 +89,12 @@ void TForm1::BuildControls() {
     Button4 = button("Proceso", 11, 123, 75, 25);
     MaskEdit1 = new TMaskEdit(this, desktop_, Conventions().dateSeparator);
     MaskEdit1->setGeometry(101, 80, 105, 32);
-    MaskEdit1->setFont(WindowFont(19));
     Button5 = button("Hoy", 233, 87, 41, 25);
     UpDown1 = new TUpDown(this);
     UpDown1->setGeometry(208, 80, 16, 33);
     Label7 = new QLabel(QStringLiteral("Fecha:"), this);
     Label7->setGeometry(27, 84, 59, 24);
-    Label7->setFont(WindowFont(19));
+    FitFonts();
 
     setTabOrder(Button2, Button3);
     setTabOrder(Button3, Edit4);
@@ -116,6 +131,18 @@ void TForm1::BuildControls() {
     // reach their control, so a button does not act (nor stay half-pressed
     // under a modal box).
     qApp->installEventFilter(this);
+}
+
+void TForm1::FitFonts() {
+    // The face found may be wider than the one the layout was drawn for;
+    // then the text shrinks rather than being cut off.
+    for (QPushButton* button : {Button2, Button3, Button4, Button5}) {
+        button->setFont(
+            FittedFont(WindowFont(kWindowPixelSize), kWindowPixelSize, TextRoom(*button), {button->text()}));
+    }
+    Label7->setFont(FittedFont(WindowFont(kDatePixelSize), kDatePixelSize, TextRoom(*Label7), {Label7->text()}));
+    MaskEdit1->setFont(FittedFont(WindowFont(kDatePixelSize), kDatePixelSize, TextRoom(*MaskEdit1),
+                                  DateFieldTexts(DateMask(Conventions().dateSeparator))));
 }
 
 void TForm1::Guarded(const std::function<void()>& handler) {

@@ -64,6 +64,9 @@ private:
     void MaskEdit1Exit();
 
     void BuildControls();
+    // Each caption and the date at the largest size up to the layout's
+    // that fits its control.
+    void FitFonts();
     void SetDefaultObservationDate();
     // The mask check: when it fails, beep, focus back on the first empty
     // position, and the mask error.

@@ -3,6 +3,7 @@
 // answered by a test double, so nothing blocks.
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -14,6 +15,7 @@
 #include "support/temp_dir.h"
 #include "ui/Unit1.h"
 #include "ui/mask_edit.h"
+#include "ui/qt_font_fit.h"
 #include "ui/up_down.h"
 
 namespace celestra {
@@ -94,6 +96,51 @@ private slots:
         QCOMPARE(f.form->MaskEdit1->DateText(), std::string("08/12/2026"));
         QCOMPARE(f.form->MaskEdit1->text(), QStringLiteral("08/12/2026"));
         QVERIFY(f.desktop.errors.empty());
+    }
+
+    // Whatever faces this machine has, the date and every caption fit
+    // their controls whole, at the layout's size or below it.
+    void fitsTheDateAndEveryCaptionInItsControl() {
+        Fixture f;
+        f.Open();
+        const struct {
+            QWidget* control;
+            QString text;
+            int designPixelSize;
+        } rows[] = {
+            {f.form->Button2, f.form->Button2->text(), 11}, {f.form->Button3, f.form->Button3->text(), 11},
+            {f.form->Button4, f.form->Button4->text(), 11}, {f.form->Button5, f.form->Button5->text(), 11},
+            {f.form->Label7, f.form->Label7->text(), 19},   {f.form->MaskEdit1, QStringLiteral("08/12/2026"), 19},
+            {f.form->MaskEdit1, QStringLiteral("__/__/____"), 19},
+        };
+        for (const auto& row : rows) {
+            const QFont font = row.control->font();
+            QVERIFY2(QFontMetrics(font).horizontalAdvance(row.text) <= TextRoom(*row.control), qPrintable(row.text));
+            QVERIFY(font.pixelSize() <= row.designPixelSize);
+            QVERIFY(font.pixelSize() >= 6);
+        }
+        qInfo("date field: %s %d px, room %d px", qPrintable(QFontInfo(f.form->MaskEdit1->font()).family()),
+              f.form->MaskEdit1->font().pixelSize(), TextRoom(*f.form->MaskEdit1));
+    }
+
+    // A face far wider than the layout's is shrunk until the text fits,
+    // and no further.
+    void shrinksATooWideFontUntilTheTextFits() {
+        QLineEdit edit;
+        edit.setGeometry(0, 0, 105, 32);
+        const int room = TextRoom(edit);
+        QVERIFY(room > 80 && room < 105);
+        QFont wide;
+        wide.setLetterSpacing(QFont::AbsoluteSpacing, 3);  // 30 px more for ten characters
+        const QString date = QStringLiteral("08/12/2026");
+        wide.setPixelSize(19);
+        QVERIFY(QFontMetrics(wide).horizontalAdvance(date) > room);
+        const QFont fitted = FittedFont(wide, 19, room, {date});
+        QVERIFY(fitted.pixelSize() < 19);
+        QVERIFY(QFontMetrics(fitted).horizontalAdvance(date) <= room);
+        QFont oneLarger = fitted;
+        oneLarger.setPixelSize(fitted.pixelSize() + 1);
+        QVERIFY(QFontMetrics(oneLarger).horizontalAdvance(date) > room);
     }
 
     void tabsThroughTheControlsInOrder() {
