@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 
 #include "core/observation_date.h"
 #include "text/conventions.h"
@@ -14,6 +13,7 @@
 #include "text/errors.h"
 #include "ui/app_identity.h"
 #include "ui/mask_edit.h"
+#include "ui/qt_desktop.h"
 #include "ui/qt_font_fit.h"
 #include "ui/settings_file.h"
 #include "ui/text_bytes.h"
@@ -176,7 +176,7 @@ void TForm1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (centred_) return;
     centred_ = true;
-    if (const QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(*this);
 }
 
 void TForm1::Button2Click() {

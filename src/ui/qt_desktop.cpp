@@ -5,14 +5,28 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 
 #include "ui/text_bytes.h"
 
 namespace celestra {
 namespace {
 
+// A message box centred on the screen, wherever its window stands: Qt
+// centres a dialog over its parent.
+class ScreenCentredBox final : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);  // sizes the box to its text and places it over the parent
+        CentreOnScreen(*this);
+    }
+};
+
 void ShowBox(QWidget* window, const std::string& title, const std::string& text, QMessageBox::Icon icon) {
-    QMessageBox box(icon, DisplayText(title), DisplayText(text), QMessageBox::NoButton, window);
+    ScreenCentredBox box(icon, DisplayText(title), DisplayText(text), QMessageBox::NoButton, window);
     QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);
@@ -21,6 +35,15 @@ void ShowBox(QWidget* window, const std::string& title, const std::string& text,
 }
 
 }  // namespace
+
+void CentreOnScreen(QWidget& window) {
+    // move() places the frame, so the frame is what is centred (its size is
+    // the client area's until the window manager has framed the window).
+    const QRect frame = window.frameGeometry();
+    if (const QScreen* screen = window.screen()) {
+        window.move(screen->availableGeometry().center() - (frame.center() - frame.topLeft()));
+    }
+}
 
 QtDesktop::QtDesktop(std::string title) : title_(std::move(title)) {}
 

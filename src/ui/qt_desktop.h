@@ -12,6 +12,10 @@ class QWidget;
 
 namespace celestra {
 
+// Moves a window so that its frame's centre is the centre of its screen's
+// available area (the screen less panels and docks).
+void CentreOnScreen(QWidget& window);
+
 class QtDesktop final : public Desktop {
 public:
     explicit QtDesktop(std::string title);

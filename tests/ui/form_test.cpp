@@ -5,6 +5,9 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -15,6 +18,7 @@
 #include "support/temp_dir.h"
 #include "ui/Unit1.h"
 #include "ui/mask_edit.h"
+#include "ui/qt_desktop.h"
 #include "ui/qt_font_fit.h"
 #include "ui/up_down.h"
 
@@ -141,6 +145,36 @@ private slots:
         QFont oneLarger = fitted;
         oneLarger.setPixelSize(fitted.pixelSize() + 1);
         QVERIFY(QFontMetrics(oneLarger).horizontalAdvance(date) > room);
+    }
+
+    // The boxes of a real session stand in the middle of the screen, also
+    // after the window was moved to a corner.
+    void centresTheBoxesOnTheScreen() {
+        Fixture f;
+        f.Open();
+        f.form->move(0, 0);
+        QtDesktop desktop("Celestra");
+        desktop.SetWindow(f.form.get());
+        QRect shownAt;
+        QString shownText;
+        const auto answerBox = [&] {
+            QTimer::singleShot(10, [&] {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                    shownAt = box->frameGeometry();
+                    shownText = box->text();
+                    box->accept();
+                }
+            });
+        };
+        const QPoint screenCentre = f.form->screen()->availableGeometry().center();
+        answerBox();
+        desktop.Show("Fecha incorrecta");
+        QCOMPARE(shownText, QStringLiteral("Fecha incorrecta"));
+        QCOMPARE(shownAt.center(), screenCentre);
+        answerBox();
+        desktop.ShowError("Error de formato para ESTRELLA\xD1");  // an older encoding's letter shows as itself
+        QCOMPARE(shownText, QString::fromUtf8("Error de formato para ESTRELLA\xC3\x91"));
+        QCOMPARE(shownAt.center(), screenCentre);
     }
 
     void tabsThroughTheControlsInOrder() {
