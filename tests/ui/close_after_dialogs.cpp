@@ -1,26 +1,36 @@
-// The real window program, as its main runs it: each file dialog is opened
-// and cancelled, then the window is closed. The process must end with
+// The real window program, as its main runs it: one file dialog is
+// cancelled, the other answered with a file, then the window is closed. The process must end with
 // status 0; a dialog deleted twice at shutdown ends it with a signal, which
 // CTest reports as a failure.
 #include <QApplication>
-#include <QDialog>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
+#include "text/platform_file.h"
 #include "ui/Unit1.h"
+#include "ui/app_identity.h"
+#include "ui/settings_file.h"
 #include "ui/window_main.h"
 
 namespace {
 
-// Cancels the modal dialog as soon as it is open; gives up after 10 s.
-void CancelNextDialog(int triesLeft = 1000) {
-    QTimer::singleShot(10, [triesLeft] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            dialog->reject();
+// Answers the file dialog as soon as it is open: cancels it, or chooses
+// `fileName` when one is given. Gives up after 10 s.
+void AnswerNextDialog(const QString& fileName, int triesLeft = 1000) {
+    QTimer::singleShot(10, [fileName, triesLeft] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            if (fileName.isEmpty()) {
+                dialog->reject();
+            } else {
+                dialog->selectFile(fileName);
+                static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept checks the name
+            }
         } else if (triesLeft > 0) {
-            CancelNextDialog(triesLeft - 1);
+            AnswerNextDialog(fileName, triesLeft - 1);
         } else {
             std::fputs("no dialog opened\n", stderr);
             std::exit(3);
@@ -31,16 +41,19 @@ void CancelNextDialog(int triesLeft = 1000) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int clicks = 0;
-    return celestra::RunWindow(argc, argv, [&clicks](celestra::TForm1& form) {
-        QTimer::singleShot(0, &form, [&form, &clicks] {
-            CancelNextDialog();
-            form.Button2->click();  // returns once the dialog is cancelled
-            ++clicks;
-            CancelNextDialog();
+    // Start from no settings, so that the paths seen below come from the dialogs.
+    std::remove((celestra::ProgramFolder(celestra::ExecutablePath(argv[0])) + celestra::kSettingsFileName).c_str());
+    bool answered = false;
+    const int status = celestra::RunWindow(argc, argv, [&answered](celestra::TForm1& form) {
+        QTimer::singleShot(0, &form, [&form, &answered] {
+            AnswerNextDialog(QString());
+            form.Button2->click();  // returns once the dialog is answered
+            AnswerNextDialog(QStringLiteral("chosen-objects"));
             form.Button3->click();
-            ++clicks;
+            answered = form.Edit4->text().isEmpty() && form.Edit5->text().endsWith(QStringLiteral("/chosen-objects.txt"));
             form.close();
         });
-    }) == 0 && clicks == 2 ? 0 : 1;
+    });
+    if (!answered) std::fputs("the dialogs did not answer as expected\n", stderr);
+    return status == 0 && answered ? 0 : 1;
 }
