@@ -12,6 +12,7 @@
 #include <random>
 #include <string>
 
+#include "core/object_line.h"
 #include "core/processing_run.h"
 #include "core/pseudo_comet.h"
 #include "text/conventions.h"
@@ -52,14 +53,27 @@ Files MakeFiles(long objectCount) {
         comets << "    C/" << 1990 + i % 30 << " A" << i << "    2005 01 24.9968  1.205075  0.999760  151.1066\r\n";
     }
     for (long i = 0; i < objectCount; ++i) {
-        char line[64];
-        std::snprintf(line, sizeof line, "%-8s  %02d %02d %02d.%02d  %c%02d %02d %02d.%d  %4.1f", Designation(i).c_str(),
-                      hours(random), sixty(random), sixty(random), sixty(random) % 100, (i % 2) ? '+' : '-',
-                      degrees(random), sixty(random), sixty(random), static_cast<int>(i % 10), 5.0 + (i % 100) / 10.0);
+        // Each field through the object line's own table, in the order the
+        // draws have always been made.
+        std::string line;
+        const auto put = [&line](const celestra::ObjectField& field, const char* format, auto value) {
+            char text[16];
+            std::snprintf(text, sizeof text, format, value);
+            celestra::PutField(line, field, text);
+        };
+        celestra::PutField(line, celestra::kDesignationField, Designation(i));
+        put(celestra::kRaHoursField, "%02d", hours(random));
+        put(celestra::kRaMinutesField, "%02d", sixty(random));
+        const int raWhole = sixty(random);
+        put(celestra::kRaSecondsField, "%05.2f", raWhole + (sixty(random) % 100) / 100.0);
+        put(celestra::kDecSignField, "%c", (i % 2) ? '+' : '-');
+        put(celestra::kDecDegreesField, "%02d", degrees(random));
+        put(celestra::kDecMinutesField, "%02d", sixty(random));
+        put(celestra::kDecSecondsField, "%04.1f", sixty(random) + static_cast<int>(i % 10) / 10.0);
+        put(celestra::kMagnitudeField, "%4.1f", 5.0 + (i % 100) / 10.0);
         objects << line << "\r\n";
         // The line an earlier run wrote for this object, on another date.
-        std::string objectLine(line);
-        comets << celestra::BuildElementLine(objectLine, "14/01/2006") << "\r\n";
+        comets << celestra::BuildElementLine(line, "14/01/2006") << "\r\n";
     }
     objects.close();
     comets.close();

@@ -5,6 +5,7 @@
 #include <string>
 #include <unordered_set>
 
+#include "core/object_line.h"
 #include "core/processing_run.h"
 #include "fuzz_support.h"
 #include "text/line_list.h"
@@ -14,7 +15,8 @@ namespace {
 
 using namespace celestra;
 
-std::string KeyOf(const std::string& line, int width) { return Trim(Substring(line, 1, width)); }
+// The comet file's key: columns 1-14, trimmed.
+std::string CometKey(const std::string& line) { return Trim(Substring(line, 1, 14)); }
 
 }  // namespace
 
@@ -33,17 +35,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<std::string> loaded = state.cometList.Lines();
     std::unordered_set<std::string> keys;
     for (std::size_t i = 0; i < loaded.size(); i += 3) {
-        std::string designation = Substring(loaded[i], 1, 8);
-        designation.resize(8, ' ');
-        state.objectList.Add(designation + "  07 33 41.30  +67 32 14.8  12.5");
-        keys.insert(KeyOf(designation, 8));
+        std::string objectLine = "          07 33 41.30  +67 32 14.8  12.5";
+        PutField(objectLine, kDesignationField, Substring(loaded[i], 1, kDesignationField.width));
+        state.objectList.Add(objectLine);
+        keys.insert(ObjectKey(objectLine));
     }
     run.PurgeCometList();
 
     // Exactly the lines without an object's key stay, in order.
     std::vector<std::string> expected;
     std::copy_if(loaded.begin(), loaded.end(), std::back_inserter(expected),
-                 [&](const std::string& line) { return keys.count(KeyOf(line, 14)) == 0; });
+                 [&](const std::string& line) { return keys.count(CometKey(line)) == 0; });
     FUZZ_CHECK(state.cometList.Lines() == expected);
 
     run.SaveCometList();

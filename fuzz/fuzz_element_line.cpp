@@ -4,13 +4,13 @@
 #include <cstdint>
 #include <string>
 
-#include "core/processing_run.h"
+#include "core/element_line.h"
+#include "core/object_line.h"
 #include "core/pseudo_comet.h"
 #include "fuzz_support.h"
+#include "text/date_field.h"
 #include "text/dates.h"
 #include "text/errors.h"
-#include "text/numbers.h"
-#include "text/strings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace celestra;
@@ -29,15 +29,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;  // hours, minutes, degrees or arc minutes that are no integer
     }
     FUZZ_CHECK(element.compare(0, 4, "    ") == 0);
-    FUZZ_CHECK(element.compare(4, 8, Substring(line, 1, 8)) == 0);
-    FUZZ_CHECK(element.compare(14, 15, date.substr(6, 4) + " " + date.substr(3, 2) + " " + date.substr(0, 2) + ".0000") == 0);
-    FUZZ_CHECK(element.compare(29, 22, "999.999999  0.000000  ") == 0);
-    const std::string omega = element.substr(51, 8);
+    FUZZ_CHECK(ElementFieldText(element, kElementDesignation) == FieldText(line, kDesignationField));
+    FUZZ_CHECK(ElementFieldText(element, kElementPerihelionDate) == DatePart(date, kYearPart) + " " +
+                                                                       DatePart(date, kMonthPart) + " " +
+                                                                       DatePart(date, kDayPart) + ".0000");
+    FUZZ_CHECK(ElementFieldText(element, kElementPerihelionDistance) == "999.999999");
+    FUZZ_CHECK(ElementFieldText(element, kElementEccentricity) == "0.000000");
+    const std::string omega = ElementFieldText(element, kElementArgumentOfPerihelion);
     FUZZ_CHECK(omega == " 90.0000" || omega == "270.0000");
-    const long double node = TextToFloat(element.substr(61, 8));
-    FUZZ_CHECK(node >= 0 && node <= 360);
-    const long double inclination = TextToFloat(element.substr(69, 12));
-    FUZZ_CHECK(inclination >= 0 && inclination <= 90);
-    FUZZ_CHECK(element.compare(81, 15, "          -9.9 ") == 0);
+    const ElementNumbers numbers = ReadElementLine(element);
+    FUZZ_CHECK(numbers.nodeDeg >= 0 && numbers.nodeDeg <= 360);
+    FUZZ_CHECK(numbers.inclinationDeg >= 0 && numbers.inclinationDeg <= 90);
+    FUZZ_CHECK(ElementFieldText(element, kElementAbsoluteMagnitude) == "-9.9");
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/object_line.h"
 #include "core/processing_run.h"
 #include "core/pseudo_comet.h"
 #include "fuzz_support.h"

@@ -6,30 +6,21 @@
 #include <cmath>
 #include <string>
 
+#include "core/element_line.h"
 #include "text/dates.h"
-#include "text/numbers.h"
-#include "text/strings.h"
 
 namespace celestra::judge {
-namespace {
-
-double Field(const std::string& line, int first, int last) {
-    return static_cast<double>(TextToFloat(Substring(line, first, last - first + 1)));
-}
-
-}  // namespace
-
 Judgement JudgeLine(const std::string& line, double dayCount, double raRad, double decRad) {
     // The elements as the astrometry program reads them.
-    const int year = TextToInt(Substring(line, 15, 4));
-    const int month = TextToInt(Substring(line, 20, 2));
-    const double perihelion = DayNumber({year, month, 1}) - 1 + Field(line, 23, 29);
-    const double q = Field(line, 30, 39);
-    const double omega = Field(line, 52, 59) * ERFA_DD2R;
-    const double node = Field(line, 62, 69) * ERFA_DD2R;
-    const double incl = Field(line, 73, 79) * ERFA_DD2R;
-    const double h = Field(line, 92, 95);
-    const double slope = Field(line, 97, 100);
+    const ElementNumbers elements = ReadElementLine(line);
+    const double perihelion =
+        DayNumber({elements.perihelionYear, elements.perihelionMonth, 1}) - 1 + elements.perihelionDay;
+    const double q = elements.perihelionDistanceAu;
+    const double omega = elements.argumentOfPerihelionDeg * ERFA_DD2R;
+    const double node = elements.nodeDeg * ERFA_DD2R;
+    const double incl = elements.inclinationDeg * ERFA_DD2R;
+    const double h = elements.absoluteMagnitude;
+    const double slope = elements.slope;
 
     // The Earth, heliocentric, ICRS axes (AU), at 0h of the day.
     const double mjd = dayCount + 15018.0;  // days since 1858-11-17

@@ -28,14 +28,6 @@ inline constexpr double kDegreesPerHour = 15.0;
 inline constexpr double kMinutesPerUnit = 60.0;
 inline constexpr double kSecondsPerUnit = 3600.0;
 
-// The pseudo-comet: its parallax angle k as seen from the Sun (degrees), so
-// that it stands 1 / sin k = 1000.0085 AU from the Earth.
-inline constexpr double kPseudoCometParallaxDeg = 0.05729530205541;
-// Slope of the pseudo-comet's magnitude law: n = (m - offset) / divisor, with
-// m the catalogue magnitude (magnitudes).
-inline constexpr double kSlopeMagnitudeOffset = 5.1;
-inline constexpr double kSlopeMagnitudeDivisor = 7.5;
-
 // ---- Precise placement -------------------------------------------------------
 
 // Arc seconds to radians (radians per arc second).
@@ -53,10 +45,5 @@ inline constexpr double kJulianDayJ2000 = 2451545.0;
 // Speed of light (AU per day): 299792458 m/s x 86400 s / 149597870700 m
 // (the IAU 2012 astronomical unit).
 inline constexpr double kLightAuPerDay = 173.1446326846693;
-// Gaussian gravitational constant (radians per day): a body on a circular
-// orbit of radius a AU moves k / a^1.5 radians a day.
-inline constexpr double kGaussianGravitationalConstant = 0.01720209895;
-// The pseudo-comet's orbit radius, its perihelion distance (AU).
-inline constexpr double kPseudoCometDistanceAu = 999.999999;
 
 }  // namespace celestra::UMath

@@ -4,6 +4,8 @@
 
 #include "astro/constants.h"
 #include "astro/umath.h"
+#include "core/element_line.h"
+#include "core/pseudo_comet_constants.h"
 #include "text/dates.h"
 #include "text/numbers.h"
 
@@ -106,8 +108,8 @@ std::string PreciseElementLine(const ObjectPlace& object, const PreciseDate& dat
         }
     }
 
-    return JoinElementLine({object.designation, PerihelionDateText(perihelionDayCount), latitudeDeg, longitudeDeg,
-                            FormatFloat("00.0;-0.0", absoluteMagnitude), slope});
+    return WriteElementLine({object.designation, PerihelionDateText(perihelionDayCount), latitudeDeg, longitudeDeg,
+                             FormatFloat("00.0;-0.0", absoluteMagnitude), slope});
 }
 
 }  // namespace celestra

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "core/object_line.h"
 #include "core/precise_comet.h"
 #include "core/pseudo_comet.h"
 #include "text/atomic_file.h"
@@ -16,60 +17,14 @@
 namespace celestra {
 namespace {
 
-// An object line has 40 significant columns.
-constexpr std::size_t kObjectLineLength = 40;
-// Columns that must hold a digit (the second of hours, right-ascension
-// seconds, degrees and declination seconds) for a line to be an object line.
-constexpr int kDigitColumns[] = {12, 18, 26, 32};
-// The seven numeric fields, as (first column, width), in test order.
-constexpr std::pair<int, int> kNumericFields[] = {{11, 2}, {14, 2}, {17, 5}, {25, 2}, {28, 2}, {31, 4}, {37, 4}};
-constexpr int kSignColumn = 24;
 // Object lines this short can carry no fields; the purge drops them.
 constexpr std::size_t kShortestPurgedObjectLine = 9;
-// The designation fields of the two files.
-constexpr int kObjectDesignationWidth = 8;
+// The designation of a comet line: its key is these columns, trimmed.
 constexpr int kCometDesignationWidth = 14;
-
-bool IsDigitAt(std::string_view line, int column) {
-    const char c = line[static_cast<std::size_t>(column - 1)];
-    return c >= '0' && c <= '9';
-}
-
-// Lines that do not look like object lines at all are skipped silently.
-bool LooksLikeObjectLine(std::string_view line) {
-    if (line.size() < kObjectLineLength) return false;
-    for (int column : kDigitColumns) {
-        if (!IsDigitAt(line, column)) return false;
-    }
-    return true;
-}
-
-bool FieldsConvert(std::string_view line) {
-    for (const auto& [column, width] : kNumericFields) {
-        long double ignored;
-        if (!TryTextToFloat(Substring(line, column, width), ignored)) return false;
-    }
-    return true;
-}
-
-bool HasSign(std::string_view line) {
-    const char sign = line[kSignColumn - 1];
-    return sign == '+' || sign == '-';
-}
-
-std::string ObjectKey(std::string_view objectLine) { return Trim(Substring(objectLine, 1, kObjectDesignationWidth)); }
 
 std::string CometKey(std::string_view cometLine) { return Trim(Substring(cometLine, 1, kCometDesignationWidth)); }
 
 }  // namespace
-
-ObjectLineKind ClassifyObjectLine(std::string_view line) {
-    if (!LooksLikeObjectLine(line)) return ObjectLineKind::kSkipped;
-    // The sign is tested whether or not a field failed.
-    const bool fieldsOk = FieldsConvert(line);
-    const bool signOk = HasSign(line);
-    return fieldsOk && signOk ? ObjectLineKind::kAccepted : ObjectLineKind::kMalformed;
-}
 
 std::string ClosingMessage(std::size_t objectCount) {
     return "Proceso finalizado correctamente para " + IntToText(static_cast<std::int64_t>(objectCount)) + " estrellas";
@@ -115,7 +70,7 @@ bool ProcessingRun::ReadObjectList() {
             state_.objectList.Add(std::move(line));
         } else if (kind == ObjectLineKind::kMalformed && !anyMalformed) {
             anyMalformed = true;
-            badDesignation = Substring(line, 1, kObjectDesignationWidth);
+            badDesignation = FieldText(line, kDesignationField);
         }
     }
     reader.Close();

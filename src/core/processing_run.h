@@ -60,12 +60,6 @@ private:
     MessageBox& messages_;
 };
 
-// How the object-list reader takes one line: skipped without a word (too
-// short, or no digit in one of the four tested columns), malformed (a field
-// does not convert or the sign is missing) or accepted.
-enum class ObjectLineKind { kSkipped, kMalformed, kAccepted };
-ObjectLineKind ClassifyObjectLine(std::string_view line);
-
 // "Proceso finalizado correctamente para N estrellas".
 std::string ClosingMessage(std::size_t objectCount);
 

@@ -87,9 +87,7 @@ bool IsValidDate(const CalendarDate& d) {
            d.day <= DaysInMonth(d.year, d.month);
 }
 
-[[noreturn]] void ThrowNotDate(std::string_view text) {
-    throw ConversionError("'" + std::string(text) + "' is not a valid date");
-}
+[[noreturn]] void ThrowNotDate(std::string_view text) { throw NotADateError(text); }
 
 void AppendTwoDigits(std::string& out, int value) {
     out += static_cast<char>('0' + value / 10 % 10);
@@ -97,6 +95,10 @@ void AppendTwoDigits(std::string& out, int value) {
 }
 
 }  // namespace
+
+ConversionError NotADateError(std::string_view text) {
+    return ConversionError("'" + std::string(text) + "' is not a valid date");
+}
 
 bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/errors.h"
+
 namespace celestra {
 
 struct CalendarDate {
@@ -33,6 +35,9 @@ double TextToDate(std::string_view text);
 
 // The day of a day count, to the nearest millisecond, as "dd/mm/yyyy".
 std::string DateToText(double dayCount);
+
+// The error of a text that is no date: "'<text>' is not a valid date".
+ConversionError NotADateError(std::string_view text);
 
 // The local date and time of CurrentClock(), as a day count to the
 // millisecond.

@@ -2,21 +2,24 @@
 
 #include <algorithm>
 
+#include "text/date_field.h"
+
 namespace celestra {
 namespace {
 
 constexpr char kEmpty = ' ';
-constexpr int kSeparatorPositions[] = {2, 5};
 // The first digit of the month and of the year group.
-constexpr int kMonthStart = 3;
-constexpr int kYearStart = 6;
+constexpr int kMonthStart = kMonthPart.firstColumn - 1;
+constexpr int kYearStart = kYearPart.firstColumn - 1;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
 DateMask::DateMask(char separator) : separator_(separator), text_(kLength, kEmpty) {
-    for (int position : kSeparatorPositions) text_[position] = separator_;
+    for (int p = 0; p < kLength; ++p) {
+        if (IsDateSeparatorPosition(p)) text_[static_cast<std::size_t>(p)] = separator_;
+    }
     savedText_ = text_;
 }
 
@@ -32,8 +35,7 @@ int DateMask::SelectionStart() const { return std::min(anchor_, cursor_); }
 int DateMask::SelectionEnd() const { return std::max(anchor_, cursor_); }
 
 bool DateMask::IsDigitPosition(int position) {
-    return position >= 0 && position < kLength && position != kSeparatorPositions[0] &&
-           position != kSeparatorPositions[1];
+    return position >= 0 && position < kLength && !IsDateSeparatorPosition(position);
 }
 
 int DateMask::NextDigitPosition(int position) {

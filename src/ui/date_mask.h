@@ -7,11 +7,13 @@
 #include <string>
 #include <string_view>
 
+#include "text/date_field.h"
+
 namespace celestra {
 
 class DateMask {
 public:
-    static constexpr int kLength = 10;
+    static constexpr int kLength = kDateFieldLength;
     // Shown in place of an empty digit position.
     static constexpr char kBlankShown = '_';
 

@@ -36,11 +36,14 @@ void MakeFiles(const testing::TempDir& dir) {
     auto random = [&engine] { return static_cast<unsigned>(engine()); };
     std::string objects, comets = "    C/2004 Q2    2005 01 24.9968  1.205075  0.999760\r\n";
     for (int i = 0; i < kObjects; ++i) {
-        char line[64];
-        std::snprintf(line, sizeof line, "S%07d  %02u %02u %02u.%02u  %c%02u %02u %02u.%u  %4.1f", i, random() % 24,
-                      random() % 60, random() % 60, random() % 100, i % 2 ? '+' : '-', random() % 90, random() % 60,
-                      random() % 60, random() % 10, 5.0 + i % 100 / 10.0);
-        objects += std::string(line) + "\r\n";
+        char designation[16], ra[16], dec[16], magnitude[8];
+        std::snprintf(designation, sizeof designation, "S%07d", i);
+        std::snprintf(ra, sizeof ra, "%02u %02u %02u.%02u", random() % 24, random() % 60, random() % 60, random() % 100);
+        std::snprintf(dec, sizeof dec, "%c%02u %02u %02u.%u", i % 2 ? '+' : '-', random() % 90, random() % 60,
+                      random() % 60, random() % 10);
+        std::snprintf(magnitude, sizeof magnitude, "%4.1f", 5.0 + i % 100 / 10.0);
+        const std::string line = testing::ObjectLine(designation, ra, dec, magnitude);
+        objects += line + "\r\n";
         comets += BuildElementLine(line, "14/01/2006") + "\r\n";
     }
     WriteBytes(dir.File("objetos.txt"), objects);

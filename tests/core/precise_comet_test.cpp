@@ -10,6 +10,7 @@
 #include <string>
 
 #include "astro/umath.h"
+#include "core/element_line.h"
 #include "core/processing_run.h"
 #include "support/run_support.h"
 #include "text/dates.h"
@@ -27,22 +28,16 @@ struct Elements {
     double perihelionDayCount, q, omegaDeg, nodeDeg, inclinationDeg, h, slope;
 };
 
-double Field(const std::string& line, int first, int last) {
-    return static_cast<double>(TextToFloat(Substring(line, first, last - first + 1)));
-}
-
 Elements ReadLine(const std::string& line) {
     Elements e{};
-    const int year = TextToInt(Substring(line, 15, 4));
-    const int month = TextToInt(Substring(line, 20, 2));
-    const double day = Field(line, 23, 29);
-    e.perihelionDayCount = DayNumber({year, month, 1}) + day - 1;
-    e.q = Field(line, 30, 39);
-    e.omegaDeg = Field(line, 52, 59);
-    e.nodeDeg = Field(line, 62, 69);
-    e.inclinationDeg = Field(line, 73, 79);
-    e.h = Field(line, 92, 95);
-    e.slope = Field(line, 97, 100);
+    const ElementNumbers numbers = ReadElementLine(line);
+    e.perihelionDayCount = DayNumber({numbers.perihelionYear, numbers.perihelionMonth, 1}) + numbers.perihelionDay - 1;
+    e.q = numbers.perihelionDistanceAu;
+    e.omegaDeg = numbers.argumentOfPerihelionDeg;
+    e.nodeDeg = numbers.nodeDeg;
+    e.inclinationDeg = numbers.inclinationDeg;
+    e.h = numbers.absoluteMagnitude;
+    e.slope = numbers.slope;
     return e;
 }
 
@@ -115,11 +110,12 @@ TEST(PreciseElementLine, KeepsTheColumnsAndTheDesignationKey) {
     ASSERT_EQ(precise.size(), classic.size());
     // Only the numbers differ: the perihelion moment (5.78 days of light
     // time earlier), node, inclination, H and slope.
-    EXPECT_EQ(precise.substr(0, 22), "    STAR01    2006 01 ");
-    EXPECT_EQ(precise.substr(29, 33), classic.substr(29, 33));
-    EXPECT_EQ(precise.substr(79, 13), classic.substr(79, 13));
-    EXPECT_EQ(precise.substr(100), classic.substr(100));
-    const double perihelion = DayNumber({2006, 1, 1}) - 1 + Field(precise, 23, 29);
+    for (const ElementField& field : {kElementDesignation, kElementPerihelionDistance, kElementEccentricity,
+                                      kElementArgumentOfPerihelion, kElementDesignationKey}) {
+        EXPECT_EQ(ElementFieldText(precise, field), ElementFieldText(classic, field)) << field.firstColumn;
+    }
+    EXPECT_EQ(ElementFieldText(precise, kElementPerihelionDate).substr(0, 8), "2006 01 ");
+    const double perihelion = DayNumber({2006, 1, 1}) - 1 + ReadElementLine(precise).perihelionDay;
     EXPECT_NEAR(38732 - perihelion, 5.78, 0.01);
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "astro/umath.h"
+#include "core/element_line.h"
 #include "support/run_support.h"
 #include "support/temp_dir.h"
 #include "text/errors.h"
@@ -17,8 +18,7 @@ namespace {
 
 using testing::ObjectLine;
 
-// Columns `first` to `last` (1-based) of a line.
-std::string Columns(const std::string& line, int first, int last) { return Substring(line, first, last - first + 1); }
+std::string Field(const std::string& line, const ElementField& field) { return ElementFieldText(line, field); }
 
 TEST(BuildElementLine, WritesTheWorkedLinesCharacterForCharacter) {
     const std::pair<const char*, const char*> rows[] = {
@@ -32,17 +32,18 @@ TEST(BuildElementLine, WritesTheWorkedLinesCharacterForCharacter) {
 
 TEST(BuildElementLine, PutsEachPieceInItsColumns) {
     const std::string line = BuildElementLine("AB        07 33 41.30  +67 32 14.8  12.5", "03/11/2024");
-    EXPECT_EQ(Columns(line, 1, 4), "    ");
-    EXPECT_EQ(Columns(line, 5, 12), "AB      ") << "designation with its blanks";
-    EXPECT_EQ(Columns(line, 15, 29), "2024 11 03.0000") << "perihelion date from the date text";
-    EXPECT_EQ(Columns(line, 30, 39), "999.999999");
-    EXPECT_EQ(Columns(line, 42, 49), "0.000000");
-    EXPECT_EQ(Columns(line, 92, 95), "-9.9");
+    EXPECT_EQ(line.substr(0, 4), "    ");
+    EXPECT_EQ(Field(line, kElementDesignation), "AB      ") << "designation with its blanks";
+    EXPECT_EQ(Field(line, kElementPerihelionDate), "2024 11 03.0000") << "perihelion date from the date text";
+    EXPECT_EQ(Field(line, kElementPerihelionDistance), "999.999999");
+    EXPECT_EQ(Field(line, kElementEccentricity), "0.000000");
+    EXPECT_EQ(Field(line, kElementAbsoluteMagnitude), "-9.9");
     EXPECT_EQ(line.substr(100), "  AB") << "key from column 103, trimmed";
+    EXPECT_EQ(Field(line, kElementDesignationKey), "AB");
     EXPECT_EQ(line.size(), 104u);
 
     const std::string blank = BuildElementLine("          07 33 41.30  +67 32 14.8  12.5", "03/11/2024");
-    EXPECT_EQ(Columns(blank, 5, 12), "        ");
+    EXPECT_EQ(Field(blank, kElementDesignation), "        ");
     EXPECT_EQ(blank.size(), 102u) << "ends with the two blanks of columns 101-102";
     EXPECT_EQ(blank.substr(96), "01.0  ");
 }
@@ -53,38 +54,8 @@ TEST(BuildElementLine, WritesTheSlopeOfTheMagnitude) {
     };
     for (const auto& [magnitude, slope] : rows) {
         const std::string line = BuildElementLine(ObjectLine("S", "07 33 41.30", "+67 32 14.8", magnitude), "15/01/2006");
-        EXPECT_EQ(Columns(line, 97, 100), slope) << "magnitude " << magnitude;
+        EXPECT_EQ(Field(line, kElementSlope), slope) << "magnitude " << magnitude;
     }
-}
-
-TEST(NodeDeg, BringsTheNodeIntoRange) {
-    struct Row {
-        double latitudeDeg, longitudeDeg, nodeDeg;
-        const char* text;
-    } rows[] = {
-        {45.067712, 102.443496, 12.443496, "012.4435"},
-        {-15.365108, -165.118337, 284.881663, "284.8817"},
-        {0.0, 30.0, 300.0, "300.0000"},       // zero latitude counts as north
-        {-0.0, 30.0, 300.0, "300.0000"},
-        {-1.0, -480.0, 330.0, "330.0000"},    // -390: two turns added
-        {1.0, 90.0 - 1e-14, 360.0, "360.0000"},  // a tiny negative plus a turn stays 360
-        {1.0, 449.99996, 359.99996, "360.0000"},
-        {1.0, 90.0, 0.0, "000.0000"},
-        {-1.0, 540.0, 270.0, "270.0000"},     // 630: one turn off
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.text);
-        EXPECT_NEAR(NodeDeg(row.latitudeDeg, row.longitudeDeg), row.nodeDeg, 1e-9);
-        EXPECT_EQ(FormatFloat("000.0000", NodeDeg(row.latitudeDeg, row.longitudeDeg)), row.text);
-    }
-}
-
-TEST(ReadObjectPlace, AppliesTheSignToTheWholeDeclination) {
-    const ObjectPlace minusHalf = ReadObjectPlace(ObjectLine("D", "00 00 00.00", "-00 30 00.0", "1.0"));
-    EXPECT_DOUBLE_EQ(UMath::RadiansToDegrees(minusHalf.decRad), -0.5);
-    // Any character but "-" leaves it positive.
-    const ObjectPlace blankSign = ReadObjectPlace(ObjectLine("D", "00 00 00.00", " 00 30 00.0", "1.0"));
-    EXPECT_DOUBLE_EQ(UMath::RadiansToDegrees(blankSign.decRad), 0.5);
 }
 
 TEST(BuildElementLine, ReportsTheFieldsBeforeTheDate) {
@@ -116,17 +87,44 @@ TEST(BuildElementLine, ReportsTheFieldsBeforeTheDate) {
     }
 }
 
-// Near an ecliptic pole, on the Sun's side, the line must still place the
-// pseudo-comet at its target. The expected heliocentric place comes from
-// plain vectors: Earth at -R (cos L, sin L, 0), the point 1 / sin k AU from
-// it towards the target.
-TEST(BuildElementLine, KeepsTargetsNextToAPoleAtTheirPole) {
-    const std::string date = "15/01/2006";
+// The line's perihelion against the target's heliocentric place worked out
+// with plain vectors: the Earth at -R (cos L, sin L, 0), the point 1 / sin k
+// AU from it towards the target. True when the target lies on the Sun's
+// side, where the classic formula would flip it to the other pole.
+bool ExpectLinePlacesTarget(const std::string& object, const std::string& date) {
+    SCOPED_TRACE(object + " on " + date);
     const DateGeometry geometry = GeometryOfDate(date);
     const double sinK = std::sin(UMath::DegreesToRadians(0.05729530205541));
+    const ObjectPlace place = ReadObjectPlace(object);
+    const auto [betaRad, lambdaRad] = UMath::EquatorialToEcliptic(geometry.obliquityRad, place.raRad, place.decRad);
+    const double earthX = -geometry.sunDistanceAu * std::cos(geometry.sunLongitudeRad);
+    const double earthY = -geometry.sunDistanceAu * std::sin(geometry.sunLongitudeRad);
+    const double px = std::cos(betaRad) * std::cos(lambdaRad) + sinK * earthX;
+    const double py = std::cos(betaRad) * std::sin(lambdaRad) + sinK * earthY;
+    const double pz = std::sin(betaRad);
+    const double latitudeDeg = UMath::RadiansToDegrees(std::atan2(pz, std::hypot(px, py)));
+    const double longitudeDeg = UMath::RadiansToDegrees(std::atan2(py, px));
+
+    // The line's perihelion: latitude +i for omega 90, -i for 270;
+    // longitude node + 90 or node - 90.
+    const std::string line = BuildElementLine(object, date);
+    const bool north = Field(line, kElementArgumentOfPerihelion) == " 90.0000";
+    const double inclinationDeg = static_cast<double>(TextToFloat(Field(line, kElementInclination)));
+    const double nodeDeg = static_cast<double>(TextToFloat(Field(line, kElementNode)));
+    EXPECT_NEAR(north ? inclinationDeg : -inclinationDeg, latitudeDeg, 5.1e-5);
+    const double lineLongitudeDeg = nodeDeg + (north ? 90.0 : -90.0);
+    EXPECT_NEAR(std::remainder(lineLongitudeDeg - longitudeDeg, 360.0), 0.0, 1e-3);
+    EXPECT_LE(inclinationDeg, 90.0);
+    const double hRad = geometry.sunLongitudeRad - lambdaRad;
+    return std::cos(betaRad) - geometry.sunDistanceAu * sinK * std::cos(hRad) <= 0;
+}
+
+// Near an ecliptic pole, on the Sun's side, the line must still place the
+// pseudo-comet at its target.
+TEST(BuildElementLine, KeepsTargetsNextToAPoleAtTheirPole) {
     int sunSideCount = 0;
     // Around both poles (RA 18h / 6h, declination 90 - 23.4385 deg), at
-    // distances up to 3 arc minutes, eight position angles each.
+    // distances up to 3 arc minutes, four right ascensions each.
     const struct {
         const char* ra;
         int sign;
@@ -141,33 +139,27 @@ TEST(BuildElementLine, KeepsTargetsNextToAPoleAtTheirPole) {
                 char dec[16], ra[16];
                 std::snprintf(dec, sizeof dec, "%c%02d %02d %04.1f", pole.sign > 0 ? '+' : '-', d, m, s);
                 std::snprintf(ra, sizeof ra, "%s %02d %05.2f", pole.ra, raSeconds, 0.0);
-                const std::string object = ObjectLine("POLE", ra, dec, "10.0");
-                SCOPED_TRACE(object);
-
-                const ObjectPlace place = ReadObjectPlace(object);
-                const auto [betaRad, lambdaRad] = UMath::EquatorialToEcliptic(geometry.obliquityRad, place.raRad, place.decRad);
-                const double px = std::cos(betaRad) * std::cos(lambdaRad) - geometry.sunDistanceAu * sinK * std::cos(geometry.sunLongitudeRad);
-                const double py = std::cos(betaRad) * std::sin(lambdaRad) - geometry.sunDistanceAu * sinK * std::sin(geometry.sunLongitudeRad);
-                const double pz = std::sin(betaRad);
-                const double latitudeDeg = UMath::RadiansToDegrees(std::atan2(pz, std::hypot(px, py)));
-                const double longitudeDeg = UMath::RadiansToDegrees(std::atan2(py, px));
-                const double hRad = geometry.sunLongitudeRad - lambdaRad;
-                if (std::cos(betaRad) - geometry.sunDistanceAu * sinK * std::cos(hRad) <= 0) ++sunSideCount;
-
-                // The line's perihelion: latitude +i for omega 90, -i for 270;
-                // longitude node + 90 or node - 90.
-                const std::string line = BuildElementLine(object, date);
-                const bool north = Columns(line, 52, 59) == " 90.0000";
-                const double inclinationDeg = static_cast<double>(TextToFloat(Columns(line, 73, 79)));
-                const double nodeDeg = static_cast<double>(TextToFloat(Columns(line, 62, 69)));
-                EXPECT_NEAR(north ? inclinationDeg : -inclinationDeg, latitudeDeg, 5.1e-5);
-                const double lineLongitudeDeg = nodeDeg + (north ? 90.0 : -90.0);
-                EXPECT_NEAR(std::remainder(lineLongitudeDeg - longitudeDeg, 360.0), 0.0, 1e-3);
-                EXPECT_LE(inclinationDeg, 90.0);
+                if (ExpectLinePlacesTarget(ObjectLine("POLE", ra, dec, "10.0"), "15/01/2006")) ++sunSideCount;
             }
         }
     }
     EXPECT_GT(sunSideCount, 4) << "the sample must reach the region the classic formula gets wrong";
+}
+
+// On the ecliptic the hemisphere is decided once, for the node and the
+// argument of perihelion together: a target there, and targets just north
+// and south of it, stand where their line puts them.
+TEST(BuildElementLine, PlacesTargetsOnTheEclipticAndNextToIt) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"00 00 00.00", "+00 00 00.0"},  // the equinox: latitude 0 before and after the parallax
+        {"00 00 00.00", "-00 00 00.1"},  // a tenth of an arc second south
+        {"00 00 00.00", "+00 00 00.1"},
+        {"12 00 00.00", "-00 00 00.0"},  // "-" before a zero is still zero
+        {"12 00 00.00", "-00 00 00.1"},
+    };
+    for (const auto& [ra, dec] : rows) {
+        for (const char* date : {"15/01/2006", "21/06/2026"}) ExpectLinePlacesTarget(ObjectLine("ECL", ra, dec), date);
+    }
 }
 
 }  // namespace

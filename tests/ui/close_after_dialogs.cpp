@@ -26,7 +26,11 @@ void AnswerNextDialog(const QString& fileName, int triesLeft = 1000) {
             if (fileName.isEmpty()) {
                 dialog->reject();
             } else {
-                dialog->selectFile(fileName);
+                // Typed into the name field, as a user does: selectFile() may
+                // be lost while the dialog is still listing its folder.
+                auto* nameField = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                if (nameField == nullptr) std::exit(4);
+                nameField->setText(fileName);
                 static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept checks the name
             }
         } else if (triesLeft > 0) {

@@ -1,0 +1,85 @@
+// The object list's line: the one table of its columns, read by the
+// list's checks and by the conversion of its fields.
+//
+//   columns  field                       kind      a digit must stand in
+//   1-8      designation                 text
+//   11-12    right ascension, hours      integer   12
+//   14-15    right ascension, minutes    integer
+//   17-21    right ascension, seconds    decimal   18
+//   24       declination's sign          "+"/"-"
+//   25-26    declination, degrees        integer   26
+//   28-29    declination, arc minutes    integer
+//   31-34    declination, arc seconds    decimal   32
+//   37-40    magnitude                   decimal
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace celestra {
+
+enum class ObjectFieldKind { kText, kInteger, kDecimal, kSign };
+
+struct ObjectField {
+    int firstColumn;  // 1-based
+    int width;        // columns
+    ObjectFieldKind kind;
+    // The column that must hold a digit for the line to count as an object
+    // line at all; 0 when none is tested in this field.
+    int digitColumn;
+};
+
+inline constexpr ObjectField kDesignationField{1, 8, ObjectFieldKind::kText, 0};
+inline constexpr ObjectField kRaHoursField{11, 2, ObjectFieldKind::kInteger, 12};
+inline constexpr ObjectField kRaMinutesField{14, 2, ObjectFieldKind::kInteger, 0};
+inline constexpr ObjectField kRaSecondsField{17, 5, ObjectFieldKind::kDecimal, 18};
+inline constexpr ObjectField kDecSignField{24, 1, ObjectFieldKind::kSign, 0};
+inline constexpr ObjectField kDecDegreesField{25, 2, ObjectFieldKind::kInteger, 26};
+inline constexpr ObjectField kDecMinutesField{28, 2, ObjectFieldKind::kInteger, 0};
+inline constexpr ObjectField kDecSecondsField{31, 4, ObjectFieldKind::kDecimal, 32};
+inline constexpr ObjectField kMagnitudeField{37, 4, ObjectFieldKind::kDecimal, 0};
+
+// Every field in column order, which is also the order the fields are
+// checked and converted in.
+inline constexpr ObjectField kObjectFields[] = {
+    kDesignationField, kRaHoursField,     kRaMinutesField,    kRaSecondsField, kDecSignField,
+    kDecDegreesField,  kDecMinutesField,  kDecSecondsField,   kMagnitudeField,
+};
+
+// The line's significant columns: shorter lines are no object lines.
+inline constexpr std::size_t kObjectLineLength = 40;
+
+// The field's text as the line holds it (shorter, or empty, where the line
+// ends inside it).
+std::string FieldText(std::string_view line, const ObjectField& field);
+
+// Puts `text` into the field's columns, blank-padded (a number to the right,
+// the designation to the left) and cut to the field's width, lengthening the
+// line with blanks where needed. For writing object lines
+// (tests, examples, benchmarks); the program only reads them.
+void PutField(std::string& line, const ObjectField& field, std::string_view text);
+
+// How the object-list reader takes one line: skipped without a word (too
+// short, or no digit in one of the tested columns), malformed (a numeric
+// field does not read as a number, or the sign is missing) or accepted.
+enum class ObjectLineKind { kSkipped, kMalformed, kAccepted };
+ObjectLineKind ClassifyObjectLine(std::string_view line);
+
+// The place and magnitude read from an object line's fields.
+struct ObjectPlace {
+    std::string designation;  // columns 1-8, unchanged
+    double raRad = 0;         // right ascension (radians)
+    double decRad = 0;        // declination (radians)
+    double magnitude = 0;     // catalogue magnitude
+};
+
+// Reads the fields of an object line: integer fields as integers, decimal
+// fields as decimal numbers, the sign applied to the whole declination.
+// Throws ConversionError with the text of the first field that fails.
+ObjectPlace ReadObjectPlace(std::string_view objectLine);
+
+// The designation key of an object line: its designation, trimmed.
+std::string ObjectKey(std::string_view objectLine);
+
+}  // namespace celestra
