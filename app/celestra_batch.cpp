@@ -1,10 +1,40 @@
-// celestra-batch: the processing run for scripts.
+// celestra-batch: the processing run from the command line. This file only
+// reads the arguments and turns the run's end into output and exit status.
 #include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "core/batch.h"
+#include "celestra/version.h"
+#include "core/unattended_run.h"
+
+namespace {
+
+// Exit statuses.
+constexpr int kExitSuccess = 0;
+constexpr int kExitStepMessage = 1;  // a step's own message: missing file, bad line
+constexpr int kExitError = 2;        // an error that ended the run
+constexpr int kExitUsage = 64;       // wrong usage (EX_USAGE)
+
+constexpr const char* kUsage =
+    "usage: celestra-batch [--precise] COMET_FILE OBJECT_FILE [DATE]\n"
+    "\n"
+    "Replaces the pseudo-comet lines of COMET_FILE with one line per object of\n"
+    "OBJECT_FILE for the observation date DATE (dd/mm/yyyy, with the date\n"
+    "separator of your regional settings; by default today, or tomorrow after\n"
+    "noon). The file's former content is kept in CometDatBak.Txt beside it.\n"
+    "\n"
+    "  --precise  elements referred to the ecliptic and equinox of J2000.0, with\n"
+    "             light time and the catalogue magnitude: each target within\n"
+    "             0.5 arc seconds of its place at 0h of the date (the classic\n"
+    "             lines, the default, are off by some 10 arc seconds in 2026)\n"
+    "  --help     show this text\n"
+    "  --version  show the version\n"
+    "\n"
+    "Exit status: 0 done, 1 a file is missing or an object line is malformed,\n"
+    "2 an error ended the run, 64 wrong usage.\n";
+
+}  // namespace
 
 int main(int argc, char** argv) {
 #ifdef SIGXFSZ
@@ -12,5 +42,38 @@ int main(int argc, char** argv) {
     // instead of the signal killing the run with a temporary file left over.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
-    return celestra::BatchMain(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+    std::vector<std::string> operands;
+    bool optionsEnded = false;
+    celestra::UnattendedRequest request;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && arg == "--precise") {
+            request.precise = true;
+        } else if (!optionsEnded && arg == "--help") {
+            std::cout << kUsage;
+            return kExitSuccess;
+        } else if (!optionsEnded && arg == "--version") {
+            std::cout << "celestra-batch " << celestra::kVersion << "\n";
+            return kExitSuccess;
+        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            std::cerr << "celestra-batch: unknown option " << arg << "\n" << kUsage;
+            return kExitUsage;
+        } else {
+            operands.push_back(arg);
+        }
+    }
+    if (operands.size() < 2 || operands.size() > 3) {
+        std::cerr << kUsage;
+        return kExitUsage;
+    }
+    request.cometPath = operands[0];
+    request.objectPath = operands[1];
+    if (operands.size() == 3) request.dateText = operands[2];
+
+    using End = celestra::UnattendedResult::End;
+    const celestra::UnattendedResult result = celestra::RunUnattended(request);
+    (result.end == End::kDone ? std::cout : std::cerr) << result.text << "\n";
+    return result.end == End::kDone ? kExitSuccess : result.end == End::kStepMessage ? kExitStepMessage : kExitError;
 }

@@ -1,0 +1,32 @@
+// The processing run for a caller without a window (the batch command):
+// the conventions of the regional settings, the default observation date
+// when none is given, and what the run showed, as text.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace celestra {
+
+struct UnattendedRequest {
+    std::string cometPath;
+    std::string objectPath;
+    std::optional<std::string> dateText;  // the default observation date when empty
+    bool precise = false;                 // precise placement instead of the classic lines
+};
+
+struct UnattendedResult {
+    enum class End {
+        kDone,         // the closing message
+        kStepMessage,  // a step's own message: a missing file, a malformed line
+        kError,        // an error ended the run: its text with the error box's full stop
+    };
+    End end;
+    std::string text;
+};
+
+// Runs once. Never throws for what the run meets, running out of memory
+// included: every error ends as kError with its text.
+UnattendedResult RunUnattended(const UnattendedRequest& request);
+
+}  // namespace celestra
