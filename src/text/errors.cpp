@@ -10,9 +10,6 @@ InOutError InOutError::FromCode(int code) {
     case kInvalidFilename: return {code, "Invalid filename"};
     case kTooManyOpenFiles: return {code, "Too many open files"};
     case kAccessDenied: return {code, "File access denied"};
-    case kReadBeyondEnd: return {code, "Read beyond end of file"};
-    case kDiskFull: return {code, "Disk full"};
-    case kInvalidNumericInput: return {code, "Invalid numeric input"};
     default: return FromPlatform(code);
     }
 }

@@ -32,9 +32,6 @@ public:
     static constexpr int kInvalidFilename = 3;
     static constexpr int kTooManyOpenFiles = 4;
     static constexpr int kAccessDenied = 5;
-    static constexpr int kReadBeyondEnd = 100;
-    static constexpr int kDiskFull = 101;
-    static constexpr int kInvalidNumericInput = 106;
 
     // The error of one of the codes above, with its fixed text.
     static InOutError FromCode(int code);
