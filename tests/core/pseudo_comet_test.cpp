@@ -1,5 +1,6 @@
 #include "core/pseudo_comet.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -78,12 +79,8 @@ TEST(BuildElementLine, ReportsTheFieldsBeforeTheDate) {
         {ObjectLine("M", "07 33 41.30", "+67 32 14.8", "12.5"), "15/01", "'15/01' is not a valid date"},
     };
     for (const auto& row : rows) {
-        try {
-            BuildElementLine(row.object, row.date);
-            ADD_FAILURE() << "built a line for " << row.object;
-        } catch (const ConversionError& error) {
-            EXPECT_STREQ(error.what(), row.message);
-        }
+        EXPECT_THAT([&] { BuildElementLine(row.object, row.date); },
+                    ::testing::ThrowsMessage<ConversionError>(row.message));
     }
 }
 

@@ -1,5 +1,6 @@
 #include "text/line_list.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,6 +14,7 @@ namespace {
 
 using namespace std::string_literals;
 using Lines = std::vector<std::string>;
+using ::testing::ThrowsMessage;
 
 TEST(SplitLines, SplitsAtEveryKindOfLineEnd) {
     const std::pair<std::string, Lines> rows[] = {
@@ -53,12 +55,7 @@ TEST(LineList, KeepsItsLinesWhenAFileCannotBeOpened) {
     LineList list;
     list.Add("kept");
     for (const std::string& path : {dir.File("missing"), dir.path()}) {
-        try {
-            list.LoadFromFile(path);
-            ADD_FAILURE() << "loaded " << path;
-        } catch (const FileStreamError& error) {
-            EXPECT_EQ(error.what(), "Cannot open file " + path);
-        }
+        EXPECT_THAT([&] { list.LoadFromFile(path); }, ThrowsMessage<FileStreamError>("Cannot open file " + path));
         EXPECT_EQ(list.Lines(), Lines{"kept"});
     }
 }
@@ -68,20 +65,10 @@ TEST(LineList, ReportsFilesThatCannotBeCreatedOrWritten) {
     LineList list;
     list.Add("x");
     for (const std::string& path : {dir.path(), dir.File("no-folder/comet.dat")}) {
-        try {
-            list.SaveToFile(path);
-            ADD_FAILURE() << "saved " << path;
-        } catch (const FileStreamError& error) {
-            EXPECT_EQ(error.what(), "Cannot create file " + path);
-        }
+        EXPECT_THAT([&] { list.SaveToFile(path); }, ThrowsMessage<FileStreamError>("Cannot create file " + path));
     }
 #ifndef _WIN32
-    try {
-        list.SaveToFile("/dev/full");
-        ADD_FAILURE() << "saved to a full disk";
-    } catch (const FileStreamError& error) {
-        EXPECT_STREQ(error.what(), "Stream write error");
-    }
+    EXPECT_THAT([&] { list.SaveToFile("/dev/full"); }, ThrowsMessage<FileStreamError>("Stream write error"));
 #endif
 }
 
@@ -89,12 +76,7 @@ TEST(LineList, RefusesALineOnlyWhenFull) {
     LineList list(2);
     list.Add("a");
     list.Add("b");
-    try {
-        list.Add("c");
-        ADD_FAILURE() << "a third line fitted";
-    } catch (const ListError& error) {
-        EXPECT_STREQ(error.what(), "Unable to insert a line");
-    }
+    EXPECT_THAT([&] { list.Add("c"); }, ThrowsMessage<ListError>("Unable to insert a line"));
     list.Delete(0);
     list.Add("c");
     EXPECT_EQ(list.Lines(), (Lines{"b", "c"}));

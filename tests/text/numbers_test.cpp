@@ -1,5 +1,6 @@
 #include "text/numbers.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -18,12 +19,7 @@ namespace {
 // Expects a ConversionError with exactly this message.
 template <typename Call>
 void ExpectConversionError(Call call, const std::string& message) {
-    try {
-        call();
-        ADD_FAILURE() << "no error, expected: " << message;
-    } catch (const ConversionError& error) {
-        EXPECT_EQ(error.what(), message);
-    }
+    EXPECT_THAT(call, ::testing::ThrowsMessage<ConversionError>(message));
 }
 
 struct IntRow {

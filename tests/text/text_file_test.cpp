@@ -1,5 +1,6 @@
 #include "text/text_file.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -87,13 +88,10 @@ TEST(LineWriter, EndsEveryLineWithCrLf) {
 // Expects an InOutError with this code and message.
 template <typename Call>
 void ExpectInOutError(Call call, int code, const std::string& message) {
-    try {
-        call();
-        ADD_FAILURE() << "no error, expected: " << message;
-    } catch (const InOutError& error) {
-        EXPECT_EQ(error.code(), code);
-        EXPECT_EQ(error.what(), message);
-    }
+    using ::testing::AllOf;
+    using ::testing::Property;
+    EXPECT_THAT(call, ::testing::Throws<InOutError>(AllOf(Property(&InOutError::code, code),
+                                                          Property(&InOutError::what, ::testing::StrEq(message)))));
 }
 
 TEST(TextFiles, ReportTheCausesOfTheInputOutputTable) {

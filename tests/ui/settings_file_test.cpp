@@ -1,5 +1,6 @@
 #include "ui/settings_file.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -66,12 +67,7 @@ TEST(Settings, IgnoresAMissingFileOrAFolderOfThatName) {
     EXPECT_EQ(ReadFrom(folder).comet, "unset");
     std::filesystem::create_directory(folder + "Celestra.ini");
     EXPECT_EQ(ReadFrom(folder).comet, "unset");
-    try {
-        WriteSettings(folder, "a", "b");
-        ADD_FAILURE() << "wrote over a folder";
-    } catch (const InOutError& error) {
-        EXPECT_STREQ(error.what(), "File access denied");
-    }
+    EXPECT_THAT([&] { WriteSettings(folder, "a", "b"); }, ::testing::ThrowsMessage<InOutError>("File access denied"));
 }
 
 TEST(Settings, WritesTwoLinesEndedByCrLf) {
@@ -127,12 +123,8 @@ TEST(SettingsLocation, ReadsTheUsersFileFirstAndWritesOnlyThat) {
 
     // A user folder that cannot be made is reported as the file's error.
     testing::WriteBytes(dir.path() + "/blocked", "");
-    try {
-        WriteSettings(SettingsLocation{location.programFolder, dir.path() + "/blocked/celestra/"}, "a", "b");
-        ADD_FAILURE() << "wrote below a file";
-    } catch (const InOutError& error) {
-        EXPECT_STREQ(error.what(), "Invalid filename");  // ENOTDIR
-    }
+    EXPECT_THAT([&] { WriteSettings(SettingsLocation{location.programFolder, dir.path() + "/blocked/celestra/"}, "a", "b"); },
+                ::testing::ThrowsMessage<InOutError>("Invalid filename"));  // ENOTDIR
 }
 
 #ifdef __linux__
