@@ -3,7 +3,6 @@
 // Doubling N should roughly double the time; the counters give the
 // process's peak resident memory and the two files' sizes.
 #include <benchmark/benchmark.h>
-
 #include <sys/resource.h>
 
 #include <cstdio>

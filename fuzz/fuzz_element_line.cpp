@@ -30,9 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     FUZZ_CHECK(element.compare(0, 4, "    ") == 0);
     FUZZ_CHECK(ElementFieldText(element, kElementDesignation) == FieldText(line, kDesignationField));
-    FUZZ_CHECK(ElementFieldText(element, kElementPerihelionDate) == DatePart(date, kYearPart) + " " +
-                                                                       DatePart(date, kMonthPart) + " " +
-                                                                       DatePart(date, kDayPart) + ".0000");
+    FUZZ_CHECK(ElementFieldText(element, kElementPerihelionDate) ==
+               DatePart(date, kYearPart) + " " + DatePart(date, kMonthPart) + " " + DatePart(date, kDayPart) + ".0000");
     FUZZ_CHECK(ElementFieldText(element, kElementPerihelionDistance) == "999.999999");
     FUZZ_CHECK(ElementFieldText(element, kElementEccentricity) == "0.000000");
     const std::string omega = ElementFieldText(element, kElementArgumentOfPerihelion);

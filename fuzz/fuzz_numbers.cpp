@@ -1,9 +1,10 @@
 // Text to integer, to float and to date on arbitrary text.
+#include <locale.h>
+
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <locale.h>
 #include <string>
 
 #include "fuzz_support.h"

@@ -15,12 +15,12 @@
 
 namespace celestra::fuzz {
 
-#define FUZZ_CHECK(condition)                                                               \
-    do {                                                                                    \
-        if (!(condition)) {                                                                 \
+#define FUZZ_CHECK(condition)                                                                       \
+    do {                                                                                            \
+        if (!(condition)) {                                                                         \
             std::fprintf(stderr, "invariant broken: %s (%s:%d)\n", #condition, __FILE__, __LINE__); \
-            std::abort();                                                                   \
-        }                                                                                   \
+            std::abort();                                                                           \
+        }                                                                                           \
     } while (false)
 
 // A folder of this process's own, in memory where the system has such a

@@ -52,7 +52,8 @@ int main(int argc, char** argv) {
     std::vector<Stats> classicByYear, preciseByYear;
     std::vector<double> allClassic, allPrecise;
     double worstMagnitude = 0;
-    std::printf("| year | classic median | classic 95%% | classic max | precise median | precise 95%% | precise max |\n");
+    std::printf(
+        "| year | classic median | classic 95%% | classic max | precise median | precise 95%% | precise max |\n");
     std::printf("|---|---|---|---|---|---|---|\n");
     for (int year = kFirstYear; year <= kLastYear; ++year) {
         std::vector<double> classic, precise;
@@ -89,7 +90,8 @@ int main(int argc, char** argv) {
 
     if (argc > 1) {
         std::ofstream svg(argv[1]);
-        svg << "<svg xmlns='http://www.w3.org/2000/svg' width='700' height='400' font-family='sans-serif' font-size='12'>\n"
+        svg << "<svg xmlns='http://www.w3.org/2000/svg' width='700' height='400' font-family='sans-serif' "
+               "font-size='12'>\n"
                "<rect width='700' height='400' fill='white'/>\n";
         for (int decade = -2; decade <= 2; ++decade) {
             const double y = 40 + 300 * (2 - decade) / 4.0;
@@ -104,7 +106,8 @@ int main(int argc, char** argv) {
             << Polyline(classicByYear, &Stats::max, "#c0392b", "5,4")
             << Polyline(preciseByYear, &Stats::median, "#2471a3", "none")
             << Polyline(preciseByYear, &Stats::max, "#2471a3", "5,4")
-            << "<text x='360' y='22' text-anchor='middle' font-size='14'>Separation of the pseudo-comet from its target "
+            << "<text x='360' y='22' text-anchor='middle' font-size='14'>Separation of the pseudo-comet from its "
+               "target "
                "at 0h (log scale)</text>\n"
             << "<text x='70' y='62' fill='#c0392b'>classic lines: median (solid), maximum (dashed)</text>\n"
             << "<text x='70' y='325' fill='#2471a3'>--precise: median (solid), maximum (dashed)</text>\n"

@@ -41,7 +41,7 @@ Judgement JudgeLine(const std::string& line, double dayCount, double raRad, doub
                                q * std::sin(u) * std::sin(incl)};
         // Ecliptic of J2000.0 to the equator.
         double body[3] = {ecl[0], std::cos(eps0) * ecl[1] - std::sin(eps0) * ecl[2],
-                                std::sin(eps0) * ecl[1] + std::cos(eps0) * ecl[2]};
+                          std::sin(eps0) * ecl[1] + std::cos(eps0) * ecl[2]};
         eraPmp(body, pvh[0], geo);
         emission = dayCount - eraPm(geo) * ERFA_AULT / ERFA_DAYSEC;
     }

@@ -84,8 +84,8 @@ std::pair<double, double> SunPosition(double dayCount) {
     longitudeRad = longitudeRad + centreRad;
 
     // Radius vector of the unperturbed orbit (AU).
-    const double radiusAu = 1.0000002 * (1.0 - eccentricity * eccentricity) /
-                            (1.0 + eccentricity * std::cos(meanAnomalyRad + centreRad));
+    const double radiusAu =
+        1.0000002 * (1.0 - eccentricity * eccentricity) / (1.0 + eccentricity * std::cos(meanAnomalyRad + centreRad));
 
     // Perturbations by Venus (A, B), Jupiter (Cp), the Moon (Dp), the long
     // period term (E) and Venus again (Hp): arguments in radians.
@@ -97,11 +97,13 @@ std::pair<double, double> SunPosition(double dayCount) {
     const double hpRad = DegreesToRadians(353.40 + 65928.7155 * t);
 
     // Perturbation in longitude (radians) and in distance (AU).
-    const double longitudeTermRad = DegreesToRadians(0.00134) * std::cos(aRad) + DegreesToRadians(0.00154) * std::cos(bRad) +
-                                    DegreesToRadians(0.00200) * std::cos(cpRad) + DegreesToRadians(0.00179) * std::sin(dpRad) +
-                                    DegreesToRadians(0.00178) * std::sin(eRad);
-    const double distanceTermAu = 0.00000543 * std::sin(aRad) + 0.00001575 * std::sin(bRad) + 0.00001627 * std::sin(cpRad) +
-                                  0.00003076 * std::cos(dpRad) + 0.00000927 * std::sin(hpRad);
+    const double longitudeTermRad =
+        DegreesToRadians(0.00134) * std::cos(aRad) + DegreesToRadians(0.00154) * std::cos(bRad) +
+        DegreesToRadians(0.00200) * std::cos(cpRad) + DegreesToRadians(0.00179) * std::sin(dpRad) +
+        DegreesToRadians(0.00178) * std::sin(eRad);
+    const double distanceTermAu = 0.00000543 * std::sin(aRad) + 0.00001575 * std::sin(bRad) +
+                                  0.00001627 * std::sin(cpRad) + 0.00003076 * std::cos(dpRad) +
+                                  0.00000927 * std::sin(hpRad);
 
     // Geometric longitude within one turn, and the distance.
     longitudeRad = NormalizeAngle(longitudeRad + longitudeTermRad);

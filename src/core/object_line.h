@@ -43,8 +43,8 @@ inline constexpr ObjectField kMagnitudeField{37, 4, ObjectFieldKind::kDecimal, 0
 // Every field in column order, which is also the order the fields are
 // checked and converted in.
 inline constexpr ObjectField kObjectFields[] = {
-    kDesignationField, kRaHoursField,     kRaMinutesField,    kRaSecondsField, kDecSignField,
-    kDecDegreesField,  kDecMinutesField,  kDecSecondsField,   kMagnitudeField,
+    kDesignationField, kRaHoursField,    kRaMinutesField,  kRaSecondsField, kDecSignField,
+    kDecDegreesField,  kDecMinutesField, kDecSecondsField, kMagnitudeField,
 };
 
 // The line's significant columns: shorter lines are no object lines.

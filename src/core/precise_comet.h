@@ -13,7 +13,7 @@ namespace celestra {
 
 // What the precise elements need of the observation date.
 struct PreciseDate {
-    double dayCount = 0;           // 0h of the date
+    double dayCount = 0;            // 0h of the date
     double earthAu[3] = {0, 0, 0};  // heliocentric Earth, J2000.0 ecliptic and equinox (AU)
 };
 

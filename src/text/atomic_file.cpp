@@ -1,11 +1,11 @@
 #include "text/atomic_file.h"
 
-#include <cerrno>
-#include <cstring>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+
+#include <cerrno>
+#include <cstring>
 
 #ifdef _WIN32
 #include <io.h>
@@ -43,7 +43,8 @@ ReplaceOutcome ReplaceRegularFile(const std::string& target, std::string_view by
     std::string temp;
     int fd = -1;
     for (unsigned attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temp = target + "." + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount64() + attempt) + ".tmp";
+        temp = target + "." + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount64() + attempt) +
+               ".tmp";
         fd = _open(temp.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
         if (fd < 0 && errno != EEXIST) return Failed(Stage::kCreate, errno);
     }

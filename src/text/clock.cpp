@@ -24,8 +24,13 @@ public:
         const std::time_t seconds = static_cast<std::time_t>(sinceEpochMs / 1000);
         std::tm local{};
         localtime_r(&seconds, &local);
-        return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                local.tm_min,         local.tm_sec,     static_cast<int>(sinceEpochMs % 1000)};
+        return {local.tm_year + 1900,
+                local.tm_mon + 1,
+                local.tm_mday,
+                local.tm_hour,
+                local.tm_min,
+                local.tm_sec,
+                static_cast<int>(sinceEpochMs % 1000)};
 #endif
     }
 };

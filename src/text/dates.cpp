@@ -37,8 +37,7 @@ public:
     bool Number(DateNumber& number) {
         SkipBlanks();
         number = {};
-        while (pos_ < text_.size() && text_[pos_] >= '0' && text_[pos_] <= '9' &&
-               number.value < kNumberDigitLimit) {
+        while (pos_ < text_.size() && text_[pos_] >= '0' && text_[pos_] <= '9' && number.value < kNumberDigitLimit) {
             number.value = number.value * 10 + (text_[pos_] - '0');
             ++number.length;
             ++pos_;
@@ -155,8 +154,8 @@ double TextToDate(std::string_view text) {
     if (scan.Separator()) {
         if (!scan.Number(year)) ThrowNotDate(text);
         scan.Separator();  // "21/03/2005/" is accepted
-        date.year = year.length <= 2 ? ExpandShortYear(year.value, currentYear, conventions.twoDigitYearWindow)
-                                     : year.value;
+        date.year =
+            year.length <= 2 ? ExpandShortYear(year.value, currentYear, conventions.twoDigitYearWindow) : year.value;
     } else {
         date.year = currentYear;
     }

@@ -6,11 +6,11 @@ InOutError::InOutError(int code, const std::string& message) : Error(message), c
 
 InOutError InOutError::FromCode(int code) {
     switch (code) {
-    case kFileNotFound: return {code, "File not found"};
-    case kInvalidFilename: return {code, "Invalid filename"};
-    case kTooManyOpenFiles: return {code, "Too many open files"};
-    case kAccessDenied: return {code, "File access denied"};
-    default: return FromPlatform(code);
+        case kFileNotFound: return {code, "File not found"};
+        case kInvalidFilename: return {code, "Invalid filename"};
+        case kTooManyOpenFiles: return {code, "Too many open files"};
+        case kAccessDenied: return {code, "File access denied"};
+        default: return FromPlatform(code);
     }
 }
 

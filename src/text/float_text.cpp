@@ -20,7 +20,6 @@ using number_text::SkipBlanks;
     throw ConversionError("'" + std::string(text) + "' is not a valid floating point value");
 }
 
-
 // Exponent digits are taken only while the exponent read so far is below
 // this; 1e1000 reads whole while 1e5000 leaves a digit over and fails.
 constexpr int kExponentDigitLimit = 500;

@@ -15,7 +15,6 @@ namespace {
 
 using number_text::IsDigit;
 
-
 // The magnitude of a value written with 18 significant digits (ties to even),
 // then cut: digits d1 d2 ... dn (no trailing zeros, none when the value is
 // zero) and the exponent E, the value being 0.d1d2...dn x 10^E.
@@ -35,12 +34,11 @@ Digits EighteenDigits(long double magnitude) {
     // double, whose conversion is much faster than the extended one.
     std::array<char, 64> buffer{};
     const auto asDouble = static_cast<double>(magnitude);
-    const auto written =
-        static_cast<long double>(asDouble) == magnitude
-            ? std::to_chars(buffer.data(), buffer.data() + buffer.size(), asDouble, std::chars_format::scientific,
-                            kSignificantDigits - 1)
-            : std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific,
-                            kSignificantDigits - 1);
+    const auto written = static_cast<long double>(asDouble) == magnitude
+                             ? std::to_chars(buffer.data(), buffer.data() + buffer.size(), asDouble,
+                                             std::chars_format::scientific, kSignificantDigits - 1)
+                             : std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
+                                             std::chars_format::scientific, kSignificantDigits - 1);
     const std::string_view text(buffer.data(), static_cast<std::size_t>(written.ptr - buffer.data()));
     const auto e = text.find('e');
     result.digits.reserve(kSignificantDigits);

@@ -1,10 +1,10 @@
 #include "text/platform_file.h"
 
-#include <algorithm>
-#include <cerrno>
-
 #include <sys/stat.h>
 #include <sys/types.h>
+
+#include <algorithm>
+#include <cerrno>
 #ifdef _WIN32
 #include <direct.h>
 #include <windows.h>
@@ -74,7 +74,8 @@ std::string ExecutablePath(const char* argv0) {
 #elif defined(__linux__)
     std::string path(4096, '\0');
     const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
-    if (length > 0 && static_cast<std::size_t>(length) < path.size()) return path.substr(0, static_cast<std::size_t>(length));
+    if (length > 0 && static_cast<std::size_t>(length) < path.size())
+        return path.substr(0, static_cast<std::size_t>(length));
 #endif
     return argv0 != nullptr ? argv0 : "";
 }
@@ -95,27 +96,23 @@ std::string DirectoryPart(std::string_view path) {
 
 InOutError InOutErrorOf(int platformError, FileAccess access, const std::string& path) {
     switch (platformError) {
-    case ENOENT: {
-        // The file is missing, or already a folder on its way.
-        const std::string folder = DirectoryPart(path);
-        const bool folderThere = folder.empty() || FolderExists(folder);
-        if (access == FileAccess::kOpenForReading && folderThere) {
-            return InOutError::FromCode(InOutError::kFileNotFound);
+        case ENOENT: {
+            // The file is missing, or already a folder on its way.
+            const std::string folder = DirectoryPart(path);
+            const bool folderThere = folder.empty() || FolderExists(folder);
+            if (access == FileAccess::kOpenForReading && folderThere) {
+                return InOutError::FromCode(InOutError::kFileNotFound);
+            }
+            return InOutError::FromCode(InOutError::kInvalidFilename);
         }
-        return InOutError::FromCode(InOutError::kInvalidFilename);
-    }
-    case ENOTDIR:
-        return InOutError::FromCode(InOutError::kInvalidFilename);
-    case EMFILE:
-    case ENFILE:
-        return InOutError::FromCode(InOutError::kTooManyOpenFiles);
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-        return InOutError::FromCode(InOutError::kAccessDenied);
-    default:
-        return InOutError::FromPlatform(platformError);
+        case ENOTDIR: return InOutError::FromCode(InOutError::kInvalidFilename);
+        case EMFILE:
+        case ENFILE: return InOutError::FromCode(InOutError::kTooManyOpenFiles);
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case EISDIR: return InOutError::FromCode(InOutError::kAccessDenied);
+        default: return InOutError::FromPlatform(platformError);
     }
 }
 

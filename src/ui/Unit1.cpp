@@ -123,7 +123,8 @@ void TForm1::BuildControls() {
         lastFocus_ = now;
         if (previous == MaskEdit1 && now != MaskEdit1) {
             departure_ = now;
-            QMetaObject::invokeMethod(this, [this] { LeaveDateField(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { LeaveDateField(); }, Qt::QueuedConnection);
         }
     });
     // A mouse press that leaves the field is also judged at the press: when
@@ -245,13 +246,13 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     // inactive one the focus change is announced only once the window is
     // active again, so the field is still the last control with the focus.
     const bool departed = target == departure_;
-    const bool departing =
-        !departed && lastFocus_ == MaskEdit1 && (target->focusPolicy() & Qt::ClickFocus) != 0;
+    const bool departing = !departed && lastFocus_ == MaskEdit1 && (target->focusPolicy() & Qt::ClickFocus) != 0;
     if ((!departed && !departing) || !DateFieldRefusesToLeave()) return false;
     swallowRelease_ = target;
     if (departing) {
         MaskEdit1->ReturnFocus();  // the window's focus stays in the field
-        QMetaObject::invokeMethod(this, [this] { LeaveDateField(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { LeaveDateField(); }, Qt::QueuedConnection);
     }
     return true;
 }

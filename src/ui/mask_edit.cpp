@@ -66,35 +66,35 @@ void TMaskEdit::keyPressEvent(QKeyEvent* event) {
         mask_.SelectAll();
     } else {
         switch (event->key()) {
-        case Qt::Key_Left: mask_.Left(shift); break;
-        case Qt::Key_Right: mask_.Right(shift); break;
-        case Qt::Key_Home: mask_.Home(shift); break;
-        case Qt::Key_End: mask_.End(shift); break;
-        case Qt::Key_Backspace: mask_.Backspace(); break;
-        case Qt::Key_Delete: mask_.Delete(); break;
-        case Qt::Key_Up:
-        case Qt::Key_Down: break;  // the spinner moves the date, not these keys
-        case Qt::Key_Escape:
-            if (!mask_.Escape()) {
-                event->ignore();
+            case Qt::Key_Left: mask_.Left(shift); break;
+            case Qt::Key_Right: mask_.Right(shift); break;
+            case Qt::Key_Home: mask_.Home(shift); break;
+            case Qt::Key_End: mask_.End(shift); break;
+            case Qt::Key_Backspace: mask_.Backspace(); break;
+            case Qt::Key_Delete: mask_.Delete(); break;
+            case Qt::Key_Up:
+            case Qt::Key_Down: break;  // the spinner moves the date, not these keys
+            case Qt::Key_Escape:
+                if (!mask_.Escape()) {
+                    event->ignore();
+                    return;
+                }
+                break;
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                emit EnterPressed();
+                Render();
                 return;
+            default: {
+                const QString typed = event->text();
+                const bool printable = !typed.isEmpty() && typed.at(0).isPrint();
+                if (!printable) {
+                    event->ignore();
+                    return;
+                }
+                const bool single = typed.size() == 1 && typed.at(0).unicode() < 128;
+                if (!single || !mask_.Type(static_cast<char>(typed.at(0).unicode()))) desktop_.Beep();
             }
-            break;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            emit EnterPressed();
-            Render();
-            return;
-        default: {
-            const QString typed = event->text();
-            const bool printable = !typed.isEmpty() && typed.at(0).isPrint();
-            if (!printable) {
-                event->ignore();
-                return;
-            }
-            const bool single = typed.size() == 1 && typed.at(0).unicode() < 128;
-            if (!single || !mask_.Type(static_cast<char>(typed.at(0).unicode()))) desktop_.Beep();
-        }
         }
     }
     event->accept();

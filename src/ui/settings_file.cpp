@@ -19,8 +19,8 @@ std::string WithSeparator(std::string folder) {
 
 }  // namespace
 
-SettingsLocation LocateSettings(const std::string& programFolder, bool programFolderWritable,
-                                const char* xdgConfigHome, const char* home) {
+SettingsLocation LocateSettings(const std::string& programFolder, bool programFolderWritable, const char* xdgConfigHome,
+                                const char* home) {
     SettingsLocation location{programFolder, ""};
     if (programFolderWritable) return location;
     if (IsAbsolute(xdgConfigHome)) {

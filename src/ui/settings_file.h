@@ -27,8 +27,8 @@ struct SettingsLocation {
 // "$XDG_CONFIG_HOME/celestra/", or "$HOME/.config/celestra/" when that is
 // unset or not absolute; none when the program folder is writable or
 // neither variable helps. Null pointers stand for unset variables.
-SettingsLocation LocateSettings(const std::string& programFolder, bool programFolderWritable,
-                                const char* xdgConfigHome, const char* home);
+SettingsLocation LocateSettings(const std::string& programFolder, bool programFolderWritable, const char* xdgConfigHome,
+                                const char* home);
 
 // The same from this process's environment and file system.
 SettingsLocation LocateSettings(const std::string& programFolder);

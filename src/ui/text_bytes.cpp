@@ -14,8 +14,8 @@ QString FromUtf16(const std::u16string& text) {
 QString FromBytes(const std::string& bytes) { return FromUtf16(BytesToFieldText(bytes)); }
 
 std::string ToBytes(const QString& text) {
-    return FieldTextToBytes(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                                static_cast<std::size_t>(text.size())));
+    return FieldTextToBytes(
+        std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
 }
 
 QString DisplayText(const std::string& bytes) { return FromUtf16(BytesToDisplayText(bytes)); }

@@ -1,7 +1,6 @@
 // The batch command end to end, as a child process in a fresh folder: what
 // the user sees, the exit status, and what is left on disk.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,8 +31,10 @@ constexpr int kExitError = 2;
 constexpr int kExitUsage = 64;
 
 const std::string kDate = "15/01/2006";
-const std::string kComets = "    C/2004 Q2    2005 01 24.9968  1.205075\r\n    STAR01    stale line of an earlier run\r\n";
-const std::string kObjects = ObjectLine("STAR01") + "\r\n" + ObjectLine("SOUTH-02", "12 30 00.00", "-20 00 00.0", "4.5") + "\r\n";
+const std::string kComets =
+    "    C/2004 Q2    2005 01 24.9968  1.205075\r\n    STAR01    stale line of an earlier run\r\n";
+const std::string kObjects =
+    ObjectLine("STAR01") + "\r\n" + ObjectLine("SOUTH-02", "12 30 00.00", "-20 00 00.0", "4.5") + "\r\n";
 const std::string kOldBackup = "the backup of an earlier run\r\n";
 
 std::set<std::string> Names(const std::string& folder) {
@@ -79,8 +80,10 @@ TEST_F(BatchTest, PrintsTheClosingMessageOnSuccess) {
     EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), kComets);
     EXPECT_EQ(ReadBytes(dir.File("comet.dat")),
               "    C/2004 Q2    2005 01 24.9968  1.205075\r\n"
-              "    STAR01    2006 01 15.0000999.999999  0.000000   90.0000  012.4435   45.0677            -9.9 01.0  STAR01\r\n"
-              "    SOUTH-02  2006 01 15.0000999.999999  0.000000  270.0000  284.8817   15.3651            -9.9 -0.1  SOUTH-02\r\n");
+              "    STAR01    2006 01 15.0000999.999999  0.000000   90.0000  012.4435   45.0677            -9.9 01.0  "
+              "STAR01\r\n"
+              "    SOUTH-02  2006 01 15.0000999.999999  0.000000  270.0000  284.8817   15.3651            -9.9 -0.1  "
+              "SOUTH-02\r\n");
     EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"comet.dat", "objetos.txt", "CometDatBak.Txt"}));
 }
 
@@ -170,7 +173,8 @@ TEST_F(BatchTest, ABackupThatCannotBeWrittenTouchesNothing) {
 
 TEST_F(BatchTest, ASaveThatFailsPartWayLeavesTheFileWhole) {
     // Enough for the backup, not for the longer result.
-    const auto result = Run({"comet.dat", "objetos.txt", kDate}, {.fileSizeBytes = static_cast<long long>(kComets.size()) + 10});
+    const auto result =
+        Run({"comet.dat", "objetos.txt", kDate}, {.fileSizeBytes = static_cast<long long>(kComets.size()) + 10});
     EXPECT_EQ(result.exitStatus, kExitError);
     EXPECT_EQ(result.err, "Stream write error.\n");
     ExpectOnlyTheBackupWritten();
@@ -279,7 +283,8 @@ TEST_F(BatchTest, ChecksItsUsage) {
     for (const auto& row : rows) {
         const auto result = Run(row.args);
         EXPECT_EQ(result.exitStatus, row.status);
-        EXPECT_EQ(result.out.find("usage: celestra-batch [--precise] COMET_FILE OBJECT_FILE [DATE]") == 0, row.usageOnOut);
+        EXPECT_EQ(result.out.find("usage: celestra-batch [--precise] COMET_FILE OBJECT_FILE [DATE]") == 0,
+                  row.usageOnOut);
         EXPECT_EQ(result.err.find("usage: celestra-batch") != std::string::npos, row.usageOnErr);
     }
     const auto version = Run({"--version"});

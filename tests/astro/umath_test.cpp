@@ -41,14 +41,10 @@ struct EclipticRow {
 TEST(EquatorialToEcliptic, ConvertsByTable) {
     const double obliquityRad = DegreesToRadians(23.44);
     const EclipticRow rows[] = {
-        {0, 0, 0, 0, 1e-12},
-        {90, 0, -23.44, 90, 1e-12},
-        {180, 0, 0, 180, 1e-12},
-        {270, 0, 23.44, -90, 1e-12},  // east of pi comes back negative
-        {0, 90, 66.56, 90, 1e-9},
-        {123, 90, 66.56, 90, 1e-9},   // any right ascension at the pole
-        {0, -90, -66.56, -90, 1e-9},
-        {45, 30, 12.423967, 51.166703, 5e-7},  // to the digits printed
+        {0, 0, 0, 0, 1e-12},         {90, 0, -23.44, 90, 1e-12},
+        {180, 0, 0, 180, 1e-12},     {270, 0, 23.44, -90, 1e-12},           // east of pi comes back negative
+        {0, 90, 66.56, 90, 1e-9},    {123, 90, 66.56, 90, 1e-9},            // any right ascension at the pole
+        {0, -90, -66.56, -90, 1e-9}, {45, 30, 12.423967, 51.166703, 5e-7},  // to the digits printed
     };
     for (const EclipticRow& row : rows) {
         SCOPED_TRACE(testing::Message() << row.raDeg << " " << row.decDeg);
@@ -67,11 +63,11 @@ struct SunRow {
 // To the digits printed: half a unit of the last decimal of each figure.
 TEST(SunPosition, MatchesTheWorkedValues) {
     const SunRow rows[] = {
-        {38732, 294.693042, 0.98361090, 23.4384945},  // 2006-01-15
-        {0, 278.112172, 0.98328005, 23.4522945},      // mean longitude made negative
-        {82, 0.924150, 0.99672509, NAN},              // 1900-03-22, still negative
-        {83, 1.915781, 0.99701566, NAN},              // 1900-03-23, one step
-        {-36522, 280.436958, 0.98322802, 23.4653038}, // 1800-01-01
+        {38732, 294.693042, 0.98361090, 23.4384945},   // 2006-01-15
+        {0, 278.112172, 0.98328005, 23.4522945},       // mean longitude made negative
+        {82, 0.924150, 0.99672509, NAN},               // 1900-03-22, still negative
+        {83, 1.915781, 0.99701566, NAN},               // 1900-03-23, one step
+        {-36522, 280.436958, 0.98322802, 23.4653038},  // 1800-01-01
     };
     for (const SunRow& row : rows) {
         SCOPED_TRACE(row.dayCount);

@@ -3,7 +3,6 @@
 // backup either the old one or complete, and nothing but the killed runs'
 // own temporary files is left, which the next run does not trip over.
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -38,7 +37,8 @@ void MakeFiles(const testing::TempDir& dir) {
     for (int i = 0; i < kObjects; ++i) {
         char designation[16], ra[16], dec[16], magnitude[8];
         std::snprintf(designation, sizeof designation, "S%07d", i);
-        std::snprintf(ra, sizeof ra, "%02u %02u %02u.%02u", random() % 24, random() % 60, random() % 60, random() % 100);
+        std::snprintf(ra, sizeof ra, "%02u %02u %02u.%02u", random() % 24, random() % 60, random() % 60,
+                      random() % 100);
         std::snprintf(dec, sizeof dec, "%c%02u %02u %02u.%u", i % 2 ? '+' : '-', random() % 90, random() % 60,
                       random() % 60, random() % 10);
         std::snprintf(magnitude, sizeof magnitude, "%4.1f", 5.0 + i % 100 / 10.0);
@@ -87,7 +87,8 @@ TEST(KilledRuns, NeverLeaveAShortOrMixedFile) {
         const std::string comet = ReadBytes(dir.File("comet.dat"));
         const std::string backup = ReadBytes(dir.File("CometDatBak.Txt"));
         ASSERT_TRUE(comet == before || comet == result) << "attempt " << attempt << ": " << comet.size() << " bytes";
-        ASSERT_TRUE(backup == oldBackup || backup == before) << "attempt " << attempt << ": " << backup.size() << " bytes";
+        ASSERT_TRUE(backup == oldBackup || backup == before)
+            << "attempt " << attempt << ": " << backup.size() << " bytes";
         untouched += comet == before && backup == oldBackup;
         killedAfterBackup += comet == before && backup == before;
         completed += comet == result;

@@ -21,11 +21,16 @@ const std::string kReadmeLine = std::string("    ") + "STAR01  " + "  " + "2006 
 TEST(ElementLine, WritesEachFieldInItsColumns) {
     EXPECT_EQ(WriteElementLine({"STAR01  ", "2006 01 15.0000", 45.06771, 102.44350, "-9.9", 1.0}), kReadmeLine);
     const std::pair<ElementField, const char*> fields[] = {
-        {kElementDesignation, "STAR01  "},     {kElementPerihelionDate, "2006 01 15.0000"},
-        {kElementPerihelionDistance, "999.999999"}, {kElementEccentricity, "0.000000"},
-        {kElementArgumentOfPerihelion, " 90.0000"}, {kElementNode, "012.4435"},
-        {kElementInclination, "45.0677"},      {kElementAbsoluteMagnitude, "-9.9"},
-        {kElementSlope, "01.0"},               {kElementDesignationKey, "STAR01"},
+        {kElementDesignation, "STAR01  "},
+        {kElementPerihelionDate, "2006 01 15.0000"},
+        {kElementPerihelionDistance, "999.999999"},
+        {kElementEccentricity, "0.000000"},
+        {kElementArgumentOfPerihelion, " 90.0000"},
+        {kElementNode, "012.4435"},
+        {kElementInclination, "45.0677"},
+        {kElementAbsoluteMagnitude, "-9.9"},
+        {kElementSlope, "01.0"},
+        {kElementDesignationKey, "STAR01"},
     };
     for (const auto& [field, text] : fields) EXPECT_EQ(ElementFieldText(kReadmeLine, field), text) << text;
 
@@ -47,8 +52,8 @@ TEST(ElementLine, OrientsTheOrbitFromOneHemisphereDecision) {
         {-15.365108, -165.118337, 270, 284.881663, "284.8817"},
         {0.0, 30.0, 90, 300.0, "300.0000"},  // on the ecliptic: north
         {-0.0, 30.0, 90, 300.0, "300.0000"},
-        {-1e-12, 30.0, 270, 120.0, "120.0000"},  // just south of it
-        {-1.0, -480.0, 270, 330.0, "330.0000"},  // -390: two turns added
+        {-1e-12, 30.0, 270, 120.0, "120.0000"},      // just south of it
+        {-1.0, -480.0, 270, 330.0, "330.0000"},      // -390: two turns added
         {1.0, 90.0 - 1e-14, 90, 360.0, "360.0000"},  // a tiny negative plus a turn stays 360
         {1.0, 449.99996, 90, 359.99996, "360.0000"},
         {1.0, 90.0, 90, 0.0, "000.0000"},

@@ -165,7 +165,8 @@ TEST_F(RunTest, ReplacesEachObjectsLineOnAnotherDate) {
     WriteBytes(state.cometPath, "    KEPT\r\n");
     WriteBytes(state.objectPath, CrLf({ObjectLine("A"), ObjectLine("B"), ObjectLine("A")}));
     ASSERT_TRUE(RunOnce());
-    EXPECT_EQ(box.shown, Lines{"Proceso finalizado correctamente para 3 estrellas"}) << "two lines for a twice-listed object";
+    EXPECT_EQ(box.shown, Lines{"Proceso finalizado correctamente para 3 estrellas"})
+        << "two lines for a twice-listed object";
 
     // Another date and B left out: B's line stays, A's two are replaced.
     state.dateText = "16/01/2006";
@@ -252,8 +253,8 @@ TEST(ErrorBoxText, AddsAFullStopAfterLettersDigitsAndQuotes) {
         {"File access denied", "File access denied."},
         {"I/O error 28", "I/O error 28."},
         {"'x' is not a valid date", "'x' is not a valid date."},
-        {"'x'", "'x'"},           // an ASCII quote (39) sorts below "." (46)
-        {"x\x94", "x\x94."},      // a typographic closing quote does not
+        {"'x'", "'x'"},       // an ASCII quote (39) sorts below "." (46)
+        {"x\x94", "x\x94."},  // a typographic closing quote does not
         {"Done.", "Done."},
         {"Stop!", "Stop!"},
         {"a,", "a,"},
@@ -261,7 +262,7 @@ TEST(ErrorBoxText, AddsAFullStopAfterLettersDigitsAndQuotes) {
         {"a ", "a "},
         {"", ""},
         {"caf\xE9", "caf\xE9."},  // bytes above 127 sort above "."
-        {"a/", "a/."},           // "/" is the byte after "."
+        {"a/", "a/."},            // "/" is the byte after "."
     };
     for (const auto& [message, text] : rows) EXPECT_EQ(ErrorBoxText(message), text) << message;
 }

@@ -24,9 +24,11 @@ std::string Field(const std::string& line, const ElementField& field) { return E
 TEST(BuildElementLine, WritesTheWorkedLinesCharacterForCharacter) {
     const std::pair<const char*, const char*> rows[] = {
         {"STAR01    07 33 41.30  +67 32 14.8  12.5",
-         "    STAR01    2006 01 15.0000999.999999  0.000000   90.0000  012.4435   45.0677            -9.9 01.0  STAR01"},
+         "    STAR01    2006 01 15.0000999.999999  0.000000   90.0000  012.4435   45.0677            -9.9 01.0  "
+         "STAR01"},
         {"SOUTH-02  12 30 00.00  -20 00 00.0   4.5",
-         "    SOUTH-02  2006 01 15.0000999.999999  0.000000  270.0000  284.8817   15.3651            -9.9 -0.1  SOUTH-02"},
+         "    SOUTH-02  2006 01 15.0000999.999999  0.000000  270.0000  284.8817   15.3651            -9.9 -0.1  "
+         "SOUTH-02"},
     };
     for (const auto& [object, element] : rows) EXPECT_EQ(BuildElementLine(object, "15/01/2006"), element);
 }
@@ -54,7 +56,8 @@ TEST(BuildElementLine, WritesTheSlopeOfTheMagnitude) {
         {"5.1", "00.0"}, {"4.8", "00.0"}, {"4.5", "-0.1"}, {"12.5", "01.0"}, {"-9.9", "-2.0"}, {"99.9", "12.6"},
     };
     for (const auto& [magnitude, slope] : rows) {
-        const std::string line = BuildElementLine(ObjectLine("S", "07 33 41.30", "+67 32 14.8", magnitude), "15/01/2006");
+        const std::string line =
+            BuildElementLine(ObjectLine("S", "07 33 41.30", "+67 32 14.8", magnitude), "15/01/2006");
         EXPECT_EQ(Field(line, kElementSlope), slope) << "magnitude " << magnitude;
     }
 }
@@ -68,7 +71,8 @@ TEST(BuildElementLine, ReportsTheFieldsBeforeTheDate) {
     } rows[] = {
         {ObjectLine("M", "07 3  41.30", "+67 32 14.8", "12.5"), "31/02/2006", "'3 ' is not a valid integer value"},
         {ObjectLine("M", ".7 33 41.30", "+67 32 14.8", "12.5"), "15/01/2006", "'.7' is not a valid integer value"},
-        {ObjectLine("M", "07 33 41.30", "+67 32 1 .8", "12.5"), "15/01/2006", "'1 .8' is not a valid floating point value"},
+        {ObjectLine("M", "07 33 41.30", "+67 32 1 .8", "12.5"), "15/01/2006",
+         "'1 .8' is not a valid floating point value"},
         {ObjectLine("M", "07 33 41.30", "+67 32 14.8", "12.5"), "31/02/2006", "'31/02/2006' is not a valid date"},
         {ObjectLine("M", "07 33 41.30", "+67 32 14.8", "12.5"), "  /  /    ", "'  /  /    ' is not a valid date"},
         // Dates that read as a day but lack the field's shape would put
@@ -150,8 +154,7 @@ TEST(BuildElementLine, PlacesTargetsOnTheEclipticAndNextToIt) {
     const std::pair<const char*, const char*> rows[] = {
         {"00 00 00.00", "+00 00 00.0"},  // the equinox: latitude 0 before and after the parallax
         {"00 00 00.00", "-00 00 00.1"},  // a tenth of an arc second south
-        {"00 00 00.00", "+00 00 00.1"},
-        {"12 00 00.00", "-00 00 00.0"},  // "-" before a zero is still zero
+        {"00 00 00.00", "+00 00 00.1"}, {"12 00 00.00", "-00 00 00.0"},  // "-" before a zero is still zero
         {"12 00 00.00", "-00 00 00.1"},
     };
     for (const auto& [ra, dec] : rows) {

@@ -21,7 +21,6 @@ std::string ReadAll(int fd) {
 
 }  // namespace
 
-
 namespace {
 
 // In the child: into the folder, under the limits, then the program.

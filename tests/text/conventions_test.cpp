@@ -11,10 +11,16 @@ namespace {
 
 TEST(DateSeparatorOfFormat, TakesTheOneByteBetweenTheFirstTwoFields) {
     const std::pair<const char*, char> rows[] = {
-        {"%d/%m/%Y", '/'}, {"%d.%m.%Y", '.'}, {"%Y-%m-%d", '-'}, {"%m/%d/%y", '/'},
-        {"%D", '/'},       {"%F", '-'},       {"%d. %m. %Y", '/'},  // two bytes
-        {"%Y\xE5\xB9\xB4%m\xE6\x9C\x88%d\xE6\x97\xA5", '/'},          // a multibyte character
-        {"", '/'},         {"%d", '/'},
+        {"%d/%m/%Y", '/'},
+        {"%d.%m.%Y", '.'},
+        {"%Y-%m-%d", '-'},
+        {"%m/%d/%y", '/'},
+        {"%D", '/'},
+        {"%F", '-'},
+        {"%d. %m. %Y", '/'},                                  // two bytes
+        {"%Y\xE5\xB9\xB4%m\xE6\x9C\x88%d\xE6\x97\xA5", '/'},  // a multibyte character
+        {"", '/'},
+        {"%d", '/'},
     };
     for (const auto& [format, separator] : rows) EXPECT_EQ(DateSeparatorOfFormat(format), separator) << format;
 }
@@ -28,8 +34,10 @@ public:
         ::setenv(name, value, 1);
     }
     ~ScopedEnv() {
-        if (had_) ::setenv(name_, saved_.c_str(), 1);
-        else ::unsetenv(name_);
+        if (had_)
+            ::setenv(name_, saved_.c_str(), 1);
+        else
+            ::unsetenv(name_);
     }
 
 private:

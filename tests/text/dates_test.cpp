@@ -91,17 +91,15 @@ TEST(TextToDate, AcceptsAndRejectsByTable) {
             EXPECT_EQ(TextToDate(row.text), DayNumber(row.date));
         } else {
             EXPECT_THAT([&] { TextToDate(row.text); }, ::testing::ThrowsMessage<ConversionError>(
-                                                               std::string("'") + row.text + "' is not a valid date"));
+                                                           std::string("'") + row.text + "' is not a valid date"));
         }
     }
 }
 
 TEST(TextToDate, WindowsTwoDigitYearsFromTheCurrentYear) {
     const std::pair<int, int> years[][2] = {
-        {{2026, 75}, {2026, 2075}},
-        {{2049, 98}, {2049, 2098}},  // base 1999
-        {{2049, 99}, {2049, 1999}},
-        {{2050, 0}, {2050, 2000}},
+        {{2026, 75}, {2026, 2075}}, {{2049, 98}, {2049, 2098}},  // base 1999
+        {{2049, 99}, {2049, 1999}}, {{2050, 0}, {2050, 2000}},
         {{2051, 0}, {2051, 2100}},  // base 2001: 00 falls below it
     };
     for (const auto& row : years) {
@@ -124,7 +122,7 @@ TEST(TextToDate, UsesTheDateSeparatorOfTheConventions) {
 TEST(DateToText, WritesTheDayByTable) {
     const std::pair<double, const char*> rows[] = {
         {38432, "21/03/2005"},
-        {38432.75, "21/03/2005"},        // the time of day plays no part
+        {38432.75, "21/03/2005"},  // the time of day plays no part
         {2, "01/01/1900"},
         {0, "30/12/1899"},
         {36585, "29/02/2000"},

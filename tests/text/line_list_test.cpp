@@ -18,14 +18,14 @@ using ::testing::ThrowsMessage;
 
 TEST(SplitLines, SplitsAtEveryKindOfLineEnd) {
     const std::pair<std::string, Lines> rows[] = {
-        {"a\rb", {"a", "b"}},             // a lone CR ends a line here
+        {"a\rb", {"a", "b"}},  // a lone CR ends a line here
         {"a\n\nb", {"a", "", "b"}},
-        {"a\r\n", {"a"}},                 // no empty line after the last end
+        {"a\r\n", {"a"}},  // no empty line after the last end
         {"a\r\n\r\n", {"a", ""}},
-        {"a\n\rb", {"a", "", "b"}},       // LF CR is two line ends
+        {"a\n\rb", {"a", "", "b"}},  // LF CR is two line ends
         {"", {}},
         {"\r\n", {""}},
-        {"\x1A\r\nz", {"\x1A", "z"}},     // Ctrl-Z is an ordinary byte here
+        {"\x1A\r\nz", {"\x1A", "z"}},  // Ctrl-Z is an ordinary byte here
         {"a\0b"s, {"a\0b"s}},
     };
     for (const auto& [bytes, lines] : rows) EXPECT_EQ(SplitLines(bytes), lines);

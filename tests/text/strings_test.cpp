@@ -40,9 +40,11 @@ TEST(Trim, RemovesBytesUpTo32AtBothEnds) {
         {" \t\rSTAR 01\r\n ", "STAR 01"},  // inner blanks stay
         {"    ", ""},
         {""s, ""},
-        {"\0\x01" "ab\x1F"s, "ab"},        // NUL and control bytes go too
-        {"\x21x\x21", "\x21x\x21"},        // 33 is no longer trimmed
-        {"\xA0x\xA0", "\xA0x\xA0"},        // bytes above 127 are ordinary
+        {"\0\x01"
+         "ab\x1F"s,
+         "ab"},                      // NUL and control bytes go too
+        {"\x21x\x21", "\x21x\x21"},  // 33 is no longer trimmed
+        {"\xA0x\xA0", "\xA0x\xA0"},  // bytes above 127 are ordinary
     };
     for (const auto& [text, expected] : rows) EXPECT_EQ(Trim(text), expected);
 }

@@ -38,9 +38,19 @@ TEST(LineReader, SplitsByTable) {
         {"a\rb\r\n", {"ab"}, "a lone CR is dropped"},
         {"a\r\r\nb", {"a", "b"}, "CR before CR LF"},
         {"a\r", {"a"}, "a CR at the very end"},
-        {"a\r\n\x1A" "b\r\nc\r\n", {"a"}, "Ctrl-Z at the start of a line ends the file"},
-        {"\x1A" "abc", {}, "Ctrl-Z as the first byte"},
-        {"a\x1A" "b\r\n", {"a\x1A" "b"}, "Ctrl-Z inside a line is an ordinary byte"},
+        {"a\r\n\x1A"
+         "b\r\nc\r\n",
+         {"a"},
+         "Ctrl-Z at the start of a line ends the file"},
+        {"\x1A"
+         "abc",
+         {},
+         "Ctrl-Z as the first byte"},
+        {"a\x1A"
+         "b\r\n",
+         {"a\x1A"
+          "b"},
+         "Ctrl-Z inside a line is an ordinary byte"},
         {"", {}, "an empty file has no lines"},
         {"\n", {""}, "one empty line"},
         {"a\0b\n"s, {"a\0b"s}, "NUL is an ordinary byte"},

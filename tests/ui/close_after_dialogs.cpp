@@ -54,7 +54,8 @@ int main(int argc, char** argv) {
             form.Button2->click();  // returns once the dialog is answered
             AnswerNextDialog(QStringLiteral("chosen-objects"));
             form.Button3->click();
-            answered = form.Edit4->text().isEmpty() && form.Edit5->text().endsWith(QStringLiteral("/chosen-objects.txt"));
+            answered =
+                form.Edit4->text().isEmpty() && form.Edit5->text().endsWith(QStringLiteral("/chosen-objects.txt"));
             form.close();
         });
     });

@@ -21,19 +21,19 @@ Script Play(DateMask& mask, const std::string& keys) {
     Script result;
     for (char key : keys) {
         switch (key) {
-        case '<': mask.Left(false); break;
-        case '>': mask.Right(false); break;
-        case '{': mask.Left(true); break;
-        case '}': mask.Right(true); break;
-        case 'H': mask.Home(false); break;
-        case 'E': mask.End(false); break;
-        case 'B': mask.Backspace(); break;
-        case 'D': mask.Delete(); break;
-        case 'X': result.clipboard = mask.Cut(); break;
-        case 'A': mask.SelectAll(); break;
-        case '!': mask.Escape(); break;
-        default:
-            if (!mask.Type(key)) ++result.refused;
+            case '<': mask.Left(false); break;
+            case '>': mask.Right(false); break;
+            case '{': mask.Left(true); break;
+            case '}': mask.Right(true); break;
+            case 'H': mask.Home(false); break;
+            case 'E': mask.End(false); break;
+            case 'B': mask.Backspace(); break;
+            case 'D': mask.Delete(); break;
+            case 'X': result.clipboard = mask.Cut(); break;
+            case 'A': mask.SelectAll(); break;
+            case '!': mask.Escape(); break;
+            default:
+                if (!mask.Type(key)) ++result.refused;
         }
     }
     return result;
@@ -42,7 +42,7 @@ Script Play(DateMask& mask, const std::string& keys) {
 struct Row {
     const char* start;  // written by the program; cursor at 0
     const char* keys;
-    const char* text;   // as the program reads it
+    const char* text;  // as the program reads it
     int cursor;
     int refused;
     bool mark;

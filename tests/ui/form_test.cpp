@@ -6,11 +6,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QScreen>
-#include <QTimer>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <deque>
 #include <filesystem>
@@ -112,9 +112,12 @@ private slots:
             QString text;
             int designPixelSize;
         } rows[] = {
-            {f.form->Button2, f.form->Button2->text(), 11}, {f.form->Button3, f.form->Button3->text(), 11},
-            {f.form->Button4, f.form->Button4->text(), 11}, {f.form->Button5, f.form->Button5->text(), 11},
-            {f.form->Label7, f.form->Label7->text(), 19},   {f.form->MaskEdit1, QStringLiteral("08/12/2026"), 19},
+            {f.form->Button2, f.form->Button2->text(), 11},
+            {f.form->Button3, f.form->Button3->text(), 11},
+            {f.form->Button4, f.form->Button4->text(), 11},
+            {f.form->Button5, f.form->Button5->text(), 11},
+            {f.form->Label7, f.form->Label7->text(), 19},
+            {f.form->MaskEdit1, QStringLiteral("08/12/2026"), 19},
             {f.form->MaskEdit1, QStringLiteral("__/__/____"), 19},
         };
         for (const auto& row : rows) {
@@ -180,7 +183,7 @@ private slots:
     void tabsThroughTheControlsInOrder() {
         Fixture f;
         f.Open();
-        const QWidget* order[] = {f.form->Button3, f.form->Edit4, f.form->Edit5, f.form->Button4,
+        const QWidget* order[] = {f.form->Button3,   f.form->Edit4,   f.form->Edit5,  f.form->Button4,
                                   f.form->MaskEdit1, f.form->Button5, f.form->Button2};
         for (const QWidget* next : order) {
             TabOut();

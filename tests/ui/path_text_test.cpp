@@ -44,8 +44,7 @@ TEST(PathText, EveryShortByteStringComesBackUnchanged) {
                 bytes.assign(1, static_cast<char>(first));
                 if (second >= 0) bytes += static_cast<char>(second);
                 if (third >= 0) bytes += static_cast<char>(third);
-                ASSERT_EQ(FieldTextToBytes(BytesToFieldText(bytes)), bytes)
-                    << first << " " << second << " " << third;
+                ASSERT_EQ(FieldTextToBytes(BytesToFieldText(bytes)), bytes) << first << " " << second << " " << third;
             }
         }
     }
@@ -53,7 +52,9 @@ TEST(PathText, EveryShortByteStringComesBackUnchanged) {
 
 TEST(PathText, StoresTypedTextAsUtf8) {
     EXPECT_EQ(FieldTextToBytes(u"/obs/\u00F1/\xDCF1"), "/obs/\xC3\xB1/\xF1");  // typed ñ beside a kept byte
-    EXPECT_EQ(FieldTextToBytes(u"a\xD800" u"b\xDC10"), "a?b?");  // surrogates that carry nothing
+    EXPECT_EQ(FieldTextToBytes(u"a\xD800"
+                               u"b\xDC10"),
+              "a?b?");  // surrogates that carry nothing
 }
 
 TEST(PathText, ShowsAnOlderSingleByteTextByItsLetters) {

@@ -27,7 +27,8 @@ struct Read {
 
 Read ReadFrom(const SettingsLocation& location) {
     Read read;
-    ReadSettings(location, [&](const std::string& p) { read.comet = p; }, [&](const std::string& p) { read.object = p; });
+    ReadSettings(
+        location, [&](const std::string& p) { read.comet = p; }, [&](const std::string& p) { read.object = p; });
     return read;
 }
 
@@ -49,7 +50,8 @@ TEST(Settings, ReadsTheFirstTwoLines) {
         {"\r\n\r\n", "", "", "two empty lines"},
         {"", "", "", "an empty file empties both"},
         {"only", "only", "", "one line without a line end"},
-        {"  C:\\My Data\\comet.dat  \r\nb\r\nthird\r\n", "  C:\\My Data\\comet.dat  ", "b", "blanks kept; a third line ignored"},
+        {"  C:\\My Data\\comet.dat  \r\nb\r\nthird\r\n", "  C:\\My Data\\comet.dat  ", "b",
+         "blanks kept; a third line ignored"},
         {"caf\xE9\nx\n", "caf\xE9", "x", "bytes as they are"},
     };
     for (const auto& row : rows) {
@@ -123,8 +125,11 @@ TEST(SettingsLocation, ReadsTheUsersFileFirstAndWritesOnlyThat) {
 
     // A user folder that cannot be made is reported as the file's error.
     testing::WriteBytes(dir.path() + "/blocked", "");
-    EXPECT_THAT([&] { WriteSettings(SettingsLocation{location.programFolder, dir.path() + "/blocked/celestra/"}, "a", "b"); },
-                ::testing::ThrowsMessage<InOutError>("Invalid filename"));  // ENOTDIR
+    EXPECT_THAT(
+        [&] {
+            WriteSettings(SettingsLocation{location.programFolder, dir.path() + "/blocked/celestra/"}, "a", "b");
+        },
+        ::testing::ThrowsMessage<InOutError>("Invalid filename"));  // ENOTDIR
 }
 
 #ifdef __linux__
