@@ -69,7 +69,7 @@ Files MakeFiles(long objectCount) {
         put(celestra::kDecDegreesField, "%02d", degrees(random));
         put(celestra::kDecMinutesField, "%02d", sixty(random));
         put(celestra::kDecSecondsField, "%04.1f", sixty(random) + static_cast<int>(i % 10) / 10.0);
-        put(celestra::kMagnitudeField, "%4.1f", 5.0 + (i % 100) / 10.0);
+        put(celestra::kMagnitudeField, "%4.1f", 5.0 + static_cast<double>(i % 100) / 10.0);
         objects << line << "\r\n";
         // The line an earlier run wrote for this object, on another date.
         comets << celestra::BuildElementLine(line, "14/01/2006") << "\r\n";

@@ -28,7 +28,7 @@ struct Stats {
 
 Stats Summarise(std::vector<double> values) {
     std::sort(values.begin(), values.end());
-    const auto at = [&](double f) { return values[static_cast<std::size_t>(f * (values.size() - 1))]; };
+    const auto at = [&](double f) { return values[static_cast<std::size_t>(f * static_cast<double>(values.size() - 1))]; };
     return {at(0.5), at(0.95), values.back()};
 }
 
@@ -36,7 +36,7 @@ Stats Summarise(std::vector<double> values) {
 std::string Polyline(const std::vector<Stats>& stats, double Stats::*field, const char* colour, const char* dash) {
     std::string points;
     for (std::size_t i = 0; i < stats.size(); ++i) {
-        const double x = 60 + 12.0 * i;
+        const double x = 60 + 12.0 * static_cast<double>(i);
         const double y = 40 + 300 * (2 - std::log10(std::max(stats[i].*field, 0.01))) / 4;
         points += std::to_string(x) + "," + std::to_string(y) + " ";
     }

@@ -14,6 +14,10 @@ constexpr int kYearStart = kYearPart.firstColumn - 1;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// A character at a position of the field (always within its ten).
+char& At(std::string& text, int position) { return text[static_cast<std::size_t>(position)]; }
+char At(std::string_view text, int position) { return text[static_cast<std::size_t>(position)]; }
+
 }  // namespace
 
 DateMask::DateMask(char separator) : separator_(separator), text_(kLength, kEmpty) {
@@ -26,7 +30,7 @@ DateMask::DateMask(char separator) : separator_(separator), text_(kLength, kEmpt
 std::string DateMask::DisplayText() const {
     std::string shown = text_;
     for (int p = 0; p < kLength; ++p) {
-        if (IsDigitPosition(p) && shown[p] == kEmpty) shown[p] = kBlankShown;
+        if (IsDigitPosition(p) && At(shown, p) == kEmpty) At(shown, p) = kBlankShown;
     }
     return shown;
 }
@@ -54,9 +58,9 @@ void DateMask::SetProgramText(std::string_view text) {
     text_.assign(kLength, kEmpty);
     for (int p = 0; p < kLength; ++p) {
         if (!IsDigitPosition(p)) {
-            text_[p] = separator_;
-        } else if (p < static_cast<int>(text.size()) && IsDigit(text[p])) {
-            text_[p] = text[p];
+            At(text_, p) = separator_;
+        } else if (p < static_cast<int>(text.size()) && IsDigit(At(text, p))) {
+            At(text_, p) = At(text, p);
         }
     }
     savedText_ = text_;
@@ -85,7 +89,7 @@ void DateMask::MoveCursor(int position, bool extendSelection) {
 
 void DateMask::ClearSelection() {
     for (int p = SelectionStart(); p < SelectionEnd(); ++p) {
-        if (IsDigitPosition(p)) text_[p] = kEmpty;
+        if (IsDigitPosition(p)) At(text_, p) = kEmpty;
     }
     cursor_ = anchor_ = SelectionStart();
 }
@@ -102,7 +106,7 @@ bool DateMask::Type(char c) {
     if (HasSelection()) ClearSelection();
     const int position = NextDigitPosition(cursor_);
     if (position == kLength) return false;
-    text_[position] = c;
+    At(text_, position) = c;
     MoveCursor(NextDigitPosition(position + 1), false);
     editMark_ = true;
     return true;
@@ -135,7 +139,7 @@ void DateMask::Backspace() {
     } else {
         const int previous = PrevDigitPosition(cursor_);
         if (previous < 0) return;
-        text_[previous] = kEmpty;
+        At(text_, previous) = kEmpty;
         MoveCursor(previous, false);
     }
     editMark_ = true;
@@ -147,12 +151,15 @@ void DateMask::Delete() {
     } else {
         const int position = NextDigitPosition(cursor_);
         if (position == kLength) return;
-        text_[position] = kEmpty;
+        At(text_, position) = kEmpty;
     }
     editMark_ = true;
 }
 
-std::string DateMask::Copy() const { return text_.substr(SelectionStart(), SelectionEnd() - SelectionStart()); }
+std::string DateMask::Copy() const {
+    return text_.substr(static_cast<std::size_t>(SelectionStart()),
+                        static_cast<std::size_t>(SelectionEnd() - SelectionStart()));
+}
 
 std::string DateMask::Cut() {
     if (!HasSelection()) return {};
@@ -172,7 +179,7 @@ void DateMask::Paste(std::string_view clipboard) {
             if (c == separator_) continue;
             if (position >= kLength) break;
         }
-        text_[position] = IsDigit(c) ? c : kEmpty;
+        At(text_, position) = IsDigit(c) ? c : kEmpty;
         ++position;
     }
     MoveCursor(NextDigitPosition(position), false);
@@ -190,14 +197,14 @@ bool DateMask::Escape() {
 bool DateMask::FailsMaskCheck() const {
     if (!editMark_) return false;
     for (int p = 0; p < kLength; ++p) {
-        if (IsDigitPosition(p) && text_[p] == kEmpty) return true;
+        if (IsDigitPosition(p) && At(text_, p) == kEmpty) return true;
     }
     return false;
 }
 
 void DateMask::CursorToFirstEmpty() {
     for (int p = 0; p < kLength; ++p) {
-        if (IsDigitPosition(p) && text_[p] == kEmpty) {
+        if (IsDigitPosition(p) && At(text_, p) == kEmpty) {
             MoveCursor(p, false);
             return;
         }
