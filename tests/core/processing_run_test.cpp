@@ -143,6 +143,10 @@ TEST_F(RunTest, PurgeOfABlankDesignationRemovesBlankKeys) {
 
 // ---- Whole runs -------------------------------------------------------------
 
+// comet.expected is a record of the program's own output for this input, so
+// that any change to a byte shows. What it rests on is checked elsewhere
+// against independent expectations: the purge rules above, the line ends in
+// text_file_test, the element lines' places in pseudo_comet_test.
 TEST_F(RunTest, WritesTheGoldenFileAndAByteCopyBackup) {
     const std::string data = CELESTRA_TEST_DATA "/run/";
     const std::string original = ReadBytes(data + "comet.dat");

@@ -21,6 +21,10 @@ using testing::ObjectLine;
 
 std::string Field(const std::string& line, const ElementField& field) { return ElementFieldText(line, field); }
 
+// The README's two examples as the program writes them, kept as a record of
+// its exact output (every digit follows from the formulas in a fixed order).
+// Where each line puts its target is checked independently below with plain
+// vectors (PlacesTargetsOnTheEclipticAndNextToIt takes these two as well).
 TEST(BuildElementLine, WritesTheWorkedLinesCharacterForCharacter) {
     const std::pair<const char*, const char*> rows[] = {
         {"STAR01    07 33 41.30  +67 32 14.8  12.5",
@@ -160,6 +164,8 @@ TEST(BuildElementLine, PlacesTargetsOnTheEclipticAndNextToIt) {
     for (const auto& [ra, dec] : rows) {
         for (const char* date : {"15/01/2006", "21/06/2026"}) ExpectLinePlacesTarget(ObjectLine("ECL", ra, dec), date);
     }
+    ExpectLinePlacesTarget("STAR01    07 33 41.30  +67 32 14.8  12.5", "15/01/2006");
+    ExpectLinePlacesTarget("SOUTH-02  12 30 00.00  -20 00 00.0   4.5", "15/01/2006");
 }
 
 }  // namespace
