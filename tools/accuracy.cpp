@@ -28,7 +28,9 @@ struct Stats {
 
 Stats Summarise(std::vector<double> values) {
     std::sort(values.begin(), values.end());
-    const auto at = [&](double f) { return values[static_cast<std::size_t>(f * static_cast<double>(values.size() - 1))]; };
+    const auto at = [&](double f) {
+        return values[static_cast<std::size_t>(f * static_cast<double>(values.size() - 1))];
+    };
     return {at(0.5), at(0.95), values.back()};
 }
 

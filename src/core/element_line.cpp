@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstdio>
 
 #include "astro/constants.h"
 #include "core/pseudo_comet_constants.h"
@@ -24,6 +25,13 @@ void Append(std::string& line, const ElementField& field, std::string_view text,
     if (next != nullptr) {
         line.append(static_cast<std::size_t>(next->firstColumn - field.firstColumn - field.width), ' ');
     }
+}
+
+// "yyyy mm dd.dddd"
+std::string PerihelionText(const PerihelionTime& time) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d %02d %02d.%04d", time.year, time.month, time.day, time.dayTenThousandths);
+    return text;
 }
 
 }  // namespace
@@ -69,7 +77,7 @@ std::string WriteElementLine(const ElementValues& values) {
     std::string line(static_cast<std::size_t>(kElementDesignation.firstColumn - 1), ' ');
     line.reserve(112);
     Append(line, kElementDesignation, values.designation, &kElementPerihelionDate);
-    Append(line, kElementPerihelionDate, values.perihelionDate, &kElementPerihelionDistance);
+    Append(line, kElementPerihelionDate, PerihelionText(values.perihelion), &kElementPerihelionDistance);
     Append(line, kElementPerihelionDistance, FormatFloat("0.000000", kPseudoCometDistanceAu), &kElementEccentricity);
     Append(line, kElementEccentricity, FormatFloat("0.000000", kPseudoCometEccentricity),
            &kElementArgumentOfPerihelion);

@@ -70,10 +70,18 @@ struct OrbitOrientation {
 };
 OrbitOrientation OrientationOfPerihelion(double latitudeDeg, double longitudeDeg);
 
+// The moment of perihelion as the line writes it, "yyyy mm dd.dddd".
+struct PerihelionTime {
+    int year;
+    int month;
+    int day;
+    int dayTenThousandths;  // the fraction of the day, [0, 9999]
+};
+
 // What varies between element lines; q and e are the pseudo-comet's own.
 struct ElementValues {
-    std::string designation;        // the object line's columns 1-8, unchanged
-    std::string perihelionDate;     // "yyyy mm dd.dddd"
+    std::string designation;  // the object line's columns 1-8, unchanged
+    PerihelionTime perihelion;
     double perihelionLatitudeDeg;   // heliocentric, ecliptic
     double perihelionLongitudeDeg;  // heliocentric, ecliptic, within (-360, 360]
     std::string absoluteMagnitude;  // four characters

@@ -34,8 +34,8 @@ void CatalogueDirection(double raRad, double decRad, double direction[3]) {
     direction[2] = -std::sin(obliquityRad) * y + std::cos(obliquityRad) * z;
 }
 
-// "yyyy mm dd.dddd" of a day count, to the ten-thousandth of a day.
-std::string PerihelionDateText(double dayCount) {
+// The calendar moment of a day count, to the ten-thousandth of a day.
+PerihelionTime PerihelionOfDayCount(double dayCount) {
     const long long units = std::llround(dayCount * kDayFractionUnits);
     long long day = units / kDayFractionUnits;
     long long fraction = units % kDayFractionUnits;
@@ -44,9 +44,7 @@ std::string PerihelionDateText(double dayCount) {
         --day;
     }
     const CalendarDate date = DateOfDayNumber(day);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d %02d %02d.%04lld", date.year, date.month, date.day, fraction);
-    return text;
+    return {date.year, date.month, date.day, static_cast<int>(fraction)};
 }
 
 }  // namespace
@@ -108,7 +106,7 @@ std::string PreciseElementLine(const ObjectPlace& object, const PreciseDate& dat
         }
     }
 
-    return WriteElementLine({object.designation, PerihelionDateText(perihelionDayCount), latitudeDeg, longitudeDeg,
+    return WriteElementLine({object.designation, PerihelionOfDayCount(perihelionDayCount), latitudeDeg, longitudeDeg,
                              FormatFloat("00.0;-0.0", absoluteMagnitude), slope});
 }
 

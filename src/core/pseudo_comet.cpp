@@ -7,6 +7,7 @@
 #include "core/pseudo_comet_constants.h"
 #include "text/date_field.h"
 #include "text/dates.h"
+#include "text/numbers.h"
 
 namespace celestra {
 namespace {
@@ -67,9 +68,9 @@ std::string ElementLine(const ObjectPlace& object, std::string_view dateText, co
     const auto [latitudeRad, longitudeRad] = EquatorialToEcliptic(date.obliquityRad, object.raRad, object.decRad);
     const HeliocentricDirection direction = DirectionFromSun(latitudeRad, longitudeRad, date);
     // Perihelion at 0h of the date, as the date text writes it.
-    const std::string perihelionDate = DatePart(dateText, kYearPart) + " " + DatePart(dateText, kMonthPart) + " " +
-                                       DatePart(dateText, kDayPart) + ".0000";
-    return WriteElementLine({object.designation, perihelionDate, direction.latitudeDeg, direction.longitudeDeg,
+    const PerihelionTime perihelion{TextToInt(DatePart(dateText, kYearPart)), TextToInt(DatePart(dateText, kMonthPart)),
+                                    TextToInt(DatePart(dateText, kDayPart)), 0};
+    return WriteElementLine({object.designation, perihelion, direction.latitudeDeg, direction.longitudeDeg,
                              kClassicAbsoluteMagnitude,
                              (object.magnitude - kSlopeMagnitudeOffset) / kSlopeMagnitudeDivisor});
 }
