@@ -60,5 +60,24 @@ TEST(ReplaceFileContent, CreatesAndReplacesWithoutLeavingATemporaryFile) {
     EXPECT_EQ(files, 1);
 }
 
+#ifndef _WIN32
+// A comet file reached through a chain of links as long as the system itself
+// follows (40): the file at its end gets the content, every link stays.
+TEST(ReplaceFileContent, WritesThroughAChainOfFortyLinks) {
+    testing::TempDir dir;
+    const std::string target = dir.File("comet.dat");
+    testing::WriteBytes(target, "old\r\n");
+    std::string next = target;
+    for (int i = 40; i >= 1; --i) {
+        const std::string link = dir.File("link" + std::to_string(i));
+        std::filesystem::create_symlink(next, link);
+        next = link;
+    }
+    ASSERT_TRUE(ReplaceFileContent(dir.File("link1"), "new\r\n").ok());
+    EXPECT_EQ(testing::ReadBytes(target), "new\r\n");
+    for (int i = 1; i <= 40; ++i) EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link" + std::to_string(i)))) << i;
+}
+#endif
+
 }  // namespace
 }  // namespace celestra

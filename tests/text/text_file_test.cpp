@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -151,6 +152,33 @@ TEST(FileExists, IsTrueForFilesOnly) {
     EXPECT_FALSE(FileExists(dir.path()));
     EXPECT_FALSE(FileExists(dir.File("missing")));
     EXPECT_FALSE(FileExists(""));
+}
+
+// Every missing folder of a path is made, with or without its closing
+// separator, also below a relative one-letter folder; a file in the way is
+// reported.
+TEST(MakeFolders, MakesEveryMissingFolder) {
+    testing::TempDir dir;
+    const std::string top = dir.path() + "/";
+    testing::WriteBytes(top + "file", "");
+    const struct {
+        std::string folder;
+        int error;
+    } rows[] = {
+        {top + "a/b/c/", 0},        {top + "d/e", 0},        {top + "a/b/c/", 0},
+#ifndef _WIN32  // Windows names another error for a file in the way
+        {top + "file/x/", ENOTDIR}, {top + "file", ENOTDIR},
+#endif
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(MakeFolders(row.folder), row.error) << row.folder;
+        EXPECT_EQ(FolderExists(row.folder), row.error == 0) << row.folder;
+    }
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    EXPECT_EQ(MakeFolders("x/y"), 0);
+    EXPECT_TRUE(FolderExists("x/y"));
+    std::filesystem::current_path(previous);
 }
 
 TEST(DirectoryPart, EndsAtTheLastSeparator) {
