@@ -7,15 +7,10 @@
 #include <QPointer>
 #include <QPushButton>
 
-#include "core/observation_date.h"
 #include "text/conventions.h"
-#include "text/dates.h"
-#include "text/errors.h"
-#include "ui/app_identity.h"
 #include "ui/mask_edit.h"
 #include "ui/qt_desktop.h"
 #include "ui/qt_font_fit.h"
-#include "ui/settings_file.h"
 #include "ui/text_bytes.h"
 #include "ui/up_down.h"
 
@@ -25,8 +20,6 @@ namespace {
 constexpr const char* kCaption = "Orbitario (21/03/2005)";
 constexpr int kClientWidth = 504;
 constexpr int kClientHeight = 162;
-constexpr const char* kMaskError = "Invalid input value.  Use escape key to abandon changes";
-constexpr const char* kBadDate = "Fecha incorrecta";
 // Character heights of the layout, in pixels: the window's font, and the
 // larger one of "Fecha:" and the date.
 constexpr int kWindowPixelSize = 11;
@@ -55,13 +48,13 @@ QStringList DateFieldTexts(const DateMask& blank) {
 
 }  // namespace
 
-TForm1::TForm1(Desktop& desktop, const std::string& executablePath) : desktop_(desktop) {
+TForm1::TForm1(Desktop& desktop, const std::string& executablePath) : behaviour_(desktop, *this), desktop_(desktop) {
     // The decimal separator and the date format are fixed; the date
     // separator comes from the regional settings, and the date field shows
     // it from the start.
     SetTextConventions(ConventionsFromRegionalSettings());
     BuildControls();
-    Guarded([&] { FormCreate(executablePath); });
+    behaviour_.FormCreate(executablePath);
 }
 
 void TForm1::BuildControls() {
@@ -104,15 +97,12 @@ void TForm1::BuildControls() {
     setTabOrder(MaskEdit1, Button5);
     Button2->setFocus(Qt::OtherFocusReason);
 
-    OpenDialog1 = {"Cometas Astrometrica", "comet.dat", "dat", ""};
-    OpenDialog2 = {"Objetos", "objetos.txt", "txt", ""};
-
-    connect(Button2, &QPushButton::clicked, this, [this] { Guarded([this] { Button2Click(); }); });
-    connect(Button3, &QPushButton::clicked, this, [this] { Guarded([this] { Button3Click(); }); });
-    connect(Button4, &QPushButton::clicked, this, [this] { Guarded([this] { Button4Click(); }); });
-    connect(Button5, &QPushButton::clicked, this, [this] { Guarded([this] { Button5Click(); }); });
-    connect(UpDown1, &TUpDown::Click, this, [this](bool up) { Guarded([this, up] { UpDown1Click(up); }); });
-    connect(MaskEdit1, &TMaskEdit::EnterPressed, this, [this] { Guarded([this] { CheckMask(); }); });
+    connect(Button2, &QPushButton::clicked, this, [this] { behaviour_.Button2Click(); });
+    connect(Button3, &QPushButton::clicked, this, [this] { behaviour_.Button3Click(); });
+    connect(Button4, &QPushButton::clicked, this, [this] { behaviour_.Button4Click(); });
+    connect(Button5, &QPushButton::clicked, this, [this] { behaviour_.Button5Click(); });
+    connect(UpDown1, &TUpDown::Click, this, [this](bool up) { behaviour_.UpDown1Click(up); });
+    connect(MaskEdit1, &TMaskEdit::EnterPressed, this, [this] { behaviour_.DateFieldEnter(); });
     // Leaving the date field by the keyboard runs its checks once the event
     // that moved the focus is done. What counts is the control of this
     // window that had the focus last: between the two, the focus may have
@@ -146,30 +136,17 @@ void TForm1::FitFonts() {
                                   DateFieldTexts(DateMask(Conventions().dateSeparator))));
 }
 
-void TForm1::Guarded(const std::function<void()>& handler) {
-    try {
-        handler();
-    } catch (const std::exception& error) {
-        desktop_.ShowError(ErrorBoxText(error.what()));
-    }
-}
-
-void TForm1::FormCreate(const std::string& executablePath) {
-    programFolder_ = ProgramFolder(executablePath);
-    settings_ = LocateSettings(programFolder_);
-    ReadSettings(
-        settings_, [this](const std::string& path) { Edit4->setText(FromBytes(path)); },
-        [this](const std::string& path) { Edit5->setText(FromBytes(path)); });
-    SetDefaultObservationDate();
-}
-
-void TForm1::FormClose() { WriteSettings(settings_, ToBytes(Edit4->text()), ToBytes(Edit5->text())); }
+std::string TForm1::CometPath() const { return ToBytes(Edit4->text()); }
+void TForm1::SetCometPath(const std::string& path) { Edit4->setText(FromBytes(path)); }
+std::string TForm1::ObjectPath() const { return ToBytes(Edit5->text()); }
+void TForm1::SetObjectPath(const std::string& path) { Edit5->setText(FromBytes(path)); }
+std::string TForm1::DateText() const { return MaskEdit1->DateText(); }
+void TForm1::SetDateText(const std::string& text) { MaskEdit1->SetProgramText(text); }
+bool TForm1::DateMaskIncomplete() const { return MaskEdit1->Mask().FailsMaskCheck(); }
+void TForm1::ReturnFocusToDate() { MaskEdit1->ReturnFocus(); }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    // A settings file that cannot be written is reported, and the window
-    // closes all the same: a read-only program folder must not keep the
-    // program from ending.
-    Guarded([this] { FormClose(); });
+    behaviour_.FormClose();
     event->accept();
 }
 
@@ -180,54 +157,8 @@ void TForm1::showEvent(QShowEvent* event) {
     CentreOnScreen(*this);
 }
 
-void TForm1::Button2Click() {
-    if (const auto path = desktop_.ChooseFile(OpenDialog1)) Edit4->setText(FromBytes(*path));
-}
-
-void TForm1::Button3Click() {
-    if (const auto path = desktop_.ChooseFile(OpenDialog2)) Edit5->setText(FromBytes(*path));
-}
-
-void TForm1::Button4Click() {
-    state_.cometPath = ToBytes(Edit4->text());
-    state_.objectPath = ToBytes(Edit5->text());
-    state_.dateText = MaskEdit1->DateText();
-    ProcessingRun(state_, desktop_).Run();
-}
-
-void TForm1::Button5Click() { SetDefaultObservationDate(); }
-
-void TForm1::SetDefaultObservationDate() { MaskEdit1->SetProgramText(DefaultObservationDate()); }
-
-void TForm1::UpDown1Click(bool up) {
-    const double dayCount = TextToDate(MaskEdit1->DateText());
-    MaskEdit1->SetProgramText(DateToText(dayCount + (up ? 1 : -1)));
-}
-
-void TForm1::CheckMask() {
-    if (!MaskEdit1->Mask().FailsMaskCheck()) return;
-    desktop_.Beep();
-    MaskEdit1->ReturnFocus();
-    throw Error(kMaskError);
-}
-
-bool TForm1::DateTextConverts() const {
-    try {
-        TextToDate(MaskEdit1->DateText());
-        return true;
-    } catch (const ConversionError&) {
-        return false;
-    }
-}
-
-bool TForm1::DateFieldRefusesToLeave() const { return MaskEdit1->Mask().FailsMaskCheck() || !DateTextConverts(); }
-
 void TForm1::LeaveDateField() {
-    if (MaskEdit1->Mask().FailsMaskCheck()) {
-        Guarded([this] { CheckMask(); });
-    } else {
-        Guarded([this] { MaskEdit1Exit(); });
-    }
+    behaviour_.LeaveDateField();
     departure_ = nullptr;
     swallowRelease_ = nullptr;  // a release during a box went to the box
 }
@@ -247,7 +178,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     // active again, so the field is still the last control with the focus.
     const bool departed = target == departure_;
     const bool departing = !departed && lastFocus_ == MaskEdit1 && (target->focusPolicy() & Qt::ClickFocus) != 0;
-    if ((!departed && !departing) || !DateFieldRefusesToLeave()) return false;
+    if ((!departed && !departing) || !behaviour_.DateFieldRefusesToLeave()) return false;
     swallowRelease_ = target;
     if (departing) {
         MaskEdit1->ReturnFocus();  // the window's focus stays in the field
@@ -255,15 +186,6 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
             this, [this] { LeaveDateField(); }, Qt::QueuedConnection);
     }
     return true;
-}
-
-void TForm1::MaskEdit1Exit() {
-    if (DateTextConverts()) return;
-    // Back in the field before the box opens, so that the box hands the
-    // focus back to it when it closes: after a modal box the window may
-    // become active only later, and a focus set then would be lost.
-    MaskEdit1->ReturnFocus();
-    desktop_.Show(kBadDate);
 }
 
 }  // namespace celestra

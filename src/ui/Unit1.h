@@ -1,6 +1,7 @@
-// TForm1: the program's one window. Its handlers forward to the core run,
-// the date mask, the spinner position and the settings file; every error
-// that leaves a handler ends in the error box.
+// TForm1: the program's one window over Qt. It creates the controls and
+// forwards their events to FormBehaviour, which decides everything; what is
+// left here is Qt's own plumbing (focus changes, a click refused while the
+// date field keeps the focus, centring, fonts).
 #pragma once
 
 #include <QPointer>
@@ -10,6 +11,7 @@
 
 #include "core/processing_run.h"
 #include "ui/desktop.h"
+#include "ui/form_behaviour.h"
 #include "ui/settings_file.h"
 
 class QLabel;
@@ -21,7 +23,7 @@ namespace celestra {
 class TMaskEdit;
 class TUpDown;
 
-class TForm1 : public QWidget {
+class TForm1 : public QWidget, private FormControls {
     Q_OBJECT
 
 public:
@@ -38,15 +40,20 @@ public:
     QPushButton* Button5;  // "Hoy": the default observation date
     TUpDown* UpDown1;      // the day spinner
     QLabel* Label7;        // "Fecha:"
-    OpenDialog OpenDialog1;
-    OpenDialog OpenDialog2;
 
-    const std::string& ProgramFolderPath() const { return programFolder_; }
+private:
+    FormBehaviour behaviour_;
+
+public:
+    OpenDialog& OpenDialog1 = behaviour_.OpenDialog1;
+    OpenDialog& OpenDialog2 = behaviour_.OpenDialog2;
+
+    const std::string& ProgramFolderPath() const { return behaviour_.ProgramFolderPath(); }
     // Where the settings were read from and are written to.
-    const SettingsLocation& Settings() const { return settings_; }
+    const SettingsLocation& Settings() const { return behaviour_.Settings(); }
     // What the run works on: the two paths, the date and the two hidden
     // line lists.
-    const RunState& State() const { return state_; }
+    const RunState& State() const { return behaviour_.State(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -54,35 +61,23 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void FormCreate(const std::string& executablePath);
-    void FormClose();
-    void Button2Click();
-    void Button3Click();
-    void Button4Click();
-    void Button5Click();
-    void UpDown1Click(bool up);
-    void MaskEdit1Exit();
+    // FormControls
+    std::string CometPath() const override;
+    void SetCometPath(const std::string& path) override;
+    std::string ObjectPath() const override;
+    void SetObjectPath(const std::string& path) override;
+    std::string DateText() const override;
+    void SetDateText(const std::string& text) override;
+    bool DateMaskIncomplete() const override;
+    void ReturnFocusToDate() override;
 
     void BuildControls();
     // Each caption and the date at the largest size up to the layout's
     // that fits its control.
     void FitFonts();
-    void SetDefaultObservationDate();
-    // The mask check: when it fails, beep, focus back on the first empty
-    // position, and the mask error.
-    void CheckMask();
-    // True when the date field's text reads as a date.
-    bool DateTextConverts() const;
-    // True when leaving the date field now would send the focus back.
-    bool DateFieldRefusesToLeave() const;
     void LeaveDateField();
-    // Runs a handler; an error that leaves it goes to the error box.
-    void Guarded(const std::function<void()>& handler);
 
     Desktop& desktop_;
-    std::string programFolder_;
-    SettingsLocation settings_;
-    RunState state_;
     bool centred_ = false;
     // The control the focus went to from the date field, until the field's
     // checks have run.

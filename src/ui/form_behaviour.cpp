@@ -1,0 +1,111 @@
+#include "ui/form_behaviour.h"
+
+#include <exception>
+
+#include "core/messages.h"
+#include "core/observation_date.h"
+#include "text/dates.h"
+#include "text/errors.h"
+#include "ui/app_identity.h"
+
+namespace celestra {
+
+FormBehaviour::FormBehaviour(Desktop& desktop, FormControls& controls) : desktop_(desktop), controls_(controls) {}
+
+void FormBehaviour::Guarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        desktop_.ShowError(ErrorBoxText(error.what()));
+    }
+}
+
+void FormBehaviour::FormCreate(const std::string& executablePath) {
+    Guarded([&] {
+        programFolder_ = ProgramFolder(executablePath);
+        settings_ = LocateSettings(programFolder_);
+        ReadSettings(
+            settings_, [this](const std::string& path) { controls_.SetCometPath(path); },
+            [this](const std::string& path) { controls_.SetObjectPath(path); });
+        controls_.SetDateText(DefaultObservationDate());
+    });
+}
+
+void FormBehaviour::FormClose() {
+    Guarded([this] { WriteSettings(settings_, controls_.CometPath(), controls_.ObjectPath()); });
+}
+
+void FormBehaviour::Button2Click() {
+    Guarded([this] {
+        if (const auto path = desktop_.ChooseFile(OpenDialog1)) controls_.SetCometPath(*path);
+    });
+}
+
+void FormBehaviour::Button3Click() {
+    Guarded([this] {
+        if (const auto path = desktop_.ChooseFile(OpenDialog2)) controls_.SetObjectPath(*path);
+    });
+}
+
+void FormBehaviour::Button4Click() {
+    Guarded([this] {
+        state_.cometPath = controls_.CometPath();
+        state_.objectPath = controls_.ObjectPath();
+        state_.dateText = controls_.DateText();
+        ProcessingRun(state_, desktop_).Run();
+    });
+}
+
+void FormBehaviour::Button5Click() {
+    Guarded([this] { controls_.SetDateText(DefaultObservationDate()); });
+}
+
+void FormBehaviour::UpDown1Click(bool up) {
+    Guarded([this, up] {
+        const double dayCount = TextToDate(controls_.DateText());
+        controls_.SetDateText(DateToText(dayCount + (up ? 1 : -1)));
+    });
+}
+
+void FormBehaviour::CheckMask() {
+    if (!controls_.DateMaskIncomplete()) return;
+    desktop_.Beep();
+    controls_.ReturnFocusToDate();
+    throw Error(kMaskErrorText);
+}
+
+void FormBehaviour::DateFieldEnter() {
+    Guarded([this] { CheckMask(); });
+}
+
+bool FormBehaviour::DateTextConverts() const {
+    try {
+        TextToDate(controls_.DateText());
+        return true;
+    } catch (const ConversionError&) {
+        return false;
+    }
+}
+
+bool FormBehaviour::DateFieldRefusesToLeave() const { return controls_.DateMaskIncomplete() || !DateTextConverts(); }
+
+void FormBehaviour::MaskEdit1Exit() {
+    if (DateTextConverts()) return;
+    // Back in the field before the box opens, so that the box hands the
+    // focus back to it when it closes.
+    controls_.ReturnFocusToDate();
+    desktop_.Show(kBadDateText);
+}
+
+void FormBehaviour::LeaveDateField() {
+    // No date check after a failed mask check.
+    Guarded([this] {
+        if (controls_.DateMaskIncomplete()) {
+            CheckMask();
+        } else {
+            MaskEdit1Exit();
+        }
+    });
+}
+
+}  // namespace celestra

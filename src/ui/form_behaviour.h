@@ -1,0 +1,90 @@
+// Everything the main window decides, whatever toolkit draws it: start-up
+// and close, the file pickers, the run, "Hoy", the day step, the date
+// field's mask check and its check on leaving. A front end creates the
+// controls, forwards their events here and answers FormControls; the boxes,
+// dialogs and beep come through Desktop. Every handler ends an error that
+// leaves it in the error box, with the full-stop rule.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "core/processing_run.h"
+#include "ui/desktop.h"
+#include "ui/settings_file.h"
+
+namespace celestra {
+
+// What the behaviour reads and writes of the window's controls. Paths are
+// the core's bytes; the front end owns the conversion of its text.
+class FormControls {
+public:
+    virtual ~FormControls() = default;
+    virtual std::string CometPath() const = 0;  // Edit4
+    virtual void SetCometPath(const std::string& path) = 0;
+    virtual std::string ObjectPath() const = 0;  // Edit5
+    virtual void SetObjectPath(const std::string& path) = 0;
+    // The date field: its ten characters, a date the program writes (which
+    // also becomes what Escape restores), whether a digit position is
+    // empty while the user edits, and the focus put back into it with the
+    // cursor on the first empty digit.
+    virtual std::string DateText() const = 0;
+    virtual void SetDateText(const std::string& text) = 0;
+    virtual bool DateMaskIncomplete() const = 0;
+    virtual void ReturnFocusToDate() = 0;
+};
+
+inline constexpr const char* kMaskErrorText = "Invalid input value.  Use escape key to abandon changes";
+inline constexpr const char* kBadDateText = "Fecha incorrecta";
+
+class FormBehaviour {
+public:
+    FormBehaviour(Desktop& desktop, FormControls& controls);
+
+    // Start-up: the program folder, the settings, the default date. An error
+    // skips the remaining steps, so an unreadable settings file leaves the
+    // date blank.
+    void FormCreate(const std::string& executablePath);
+    // Writes the settings. A settings file that cannot be written is
+    // reported, and the window closes all the same: a read-only folder must
+    // not keep the program from ending.
+    void FormClose();
+    void Button2Click();  // "Comet.dat": the comet file's dialog
+    void Button3Click();  // "Objetos": the object list's dialog
+    void Button4Click();  // "Proceso": the run on the fields as they are now
+    void Button5Click();  // "Hoy": the default observation date
+    // The spinner moved its position (it reports only then): the date a day
+    // on or back. A date that does not convert is an error.
+    void UpDown1Click(bool up);
+    // Enter in the date field: the mask check alone.
+    void DateFieldEnter();
+    // The focus has left the date field: the mask check, or when the mask is
+    // complete the date check ("Fecha incorrecta"), each sending the focus
+    // back when it fails.
+    void LeaveDateField();
+    // True when leaving the date field now would send the focus back: a
+    // front end refuses a click elsewhere then.
+    bool DateFieldRefusesToLeave() const;
+
+    OpenDialog OpenDialog1{"Cometas Astrometrica", "comet.dat", "dat", ""};
+    OpenDialog OpenDialog2{"Objetos", "objetos.txt", "txt", ""};
+
+    const std::string& ProgramFolderPath() const { return programFolder_; }
+    const SettingsLocation& Settings() const { return settings_; }
+    const RunState& State() const { return state_; }
+
+private:
+    void Guarded(const std::function<void()>& handler);
+    // Beep, focus back and the mask error, when a digit position is empty.
+    void CheckMask();
+    void MaskEdit1Exit();
+    bool DateTextConverts() const;
+
+    Desktop& desktop_;
+    FormControls& controls_;
+    std::string programFolder_;
+    SettingsLocation settings_;
+    RunState state_;
+};
+
+}  // namespace celestra

@@ -1,0 +1,159 @@
+// The window's decisions without a toolkit: the same rules the Qt window and
+// a Windows window forward to, with the controls and the desktop as fakes.
+#include "ui/form_behaviour.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "support/run_support.h"
+#include "support/temp_dir.h"
+
+namespace celestra {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+class FakeDesktop final : public Desktop {
+public:
+    void Show(const std::string& text) override { messages.push_back(text); }
+    void ShowError(const std::string& text) override { errors.push_back(text); }
+    std::optional<std::string> ChooseFile(OpenDialog& dialog) override {
+        openedOn.push_back(dialog.fileName);
+        if (answers.empty()) return std::nullopt;
+        auto answer = answers.front();
+        answers.pop_front();
+        if (answer) dialog.fileName = *answer;
+        return answer;
+    }
+    void Beep() override { ++beeps; }
+
+    Texts messages, errors, openedOn;
+    std::deque<std::optional<std::string>> answers;
+    int beeps = 0;
+};
+
+class FakeControls final : public FormControls {
+public:
+    std::string CometPath() const override { return cometPath; }
+    void SetCometPath(const std::string& path) override { cometPath = path; }
+    std::string ObjectPath() const override { return objectPath; }
+    void SetObjectPath(const std::string& path) override { objectPath = path; }
+    std::string DateText() const override { return dateText; }
+    void SetDateText(const std::string& text) override { dateText = text; }
+    bool DateMaskIncomplete() const override { return incomplete; }
+    void ReturnFocusToDate() override { ++focusReturns; }
+
+    std::string cometPath, objectPath, dateText = "          ";
+    bool incomplete = false;
+    int focusReturns = 0;
+};
+
+struct Form {
+    Form() : behaviour(desktop, controls) {}
+    testing::TempDir dir;
+    testing::FixedClock clock{{2026, 12, 8, 9, 30, 0, 0}};
+    FakeDesktop desktop;
+    FakeControls controls;
+    FormBehaviour behaviour;
+};
+
+TEST(FormBehaviour, StartsFromTheSettingsAndClosesIntoThem) {
+    Form f;
+    testing::WriteBytes(f.dir.File("Celestra.ini"), " /obs/comet.dat \r\n/obs/a\xF1o.txt\r\nthird\r\n");
+    f.behaviour.FormCreate(f.dir.File("celestra.exe"));
+    EXPECT_EQ(f.controls.cometPath, " /obs/comet.dat ");
+    EXPECT_EQ(f.controls.objectPath, "/obs/a\xF1o.txt");
+    EXPECT_EQ(f.controls.dateText, "08/12/2026");
+    EXPECT_EQ(f.behaviour.ProgramFolderPath(), f.dir.path() + "/");
+
+    f.controls.objectPath.clear();
+    f.behaviour.FormClose();
+    EXPECT_EQ(testing::ReadBytes(f.dir.File("Celestra.ini")), " /obs/comet.dat \r\n\r\n");
+    EXPECT_TRUE(f.desktop.errors.empty());
+}
+
+// Where the focus leaves the date field, and on Enter: the mask check
+// first, then (on leaving only) the date check; each failure sends the
+// focus back, and the field then refuses a click elsewhere.
+TEST(FormBehaviour, ChecksTheDateFieldOnLeavingAndOnEnter) {
+    const std::string maskError = "Invalid input value.  Use escape key to abandon changes.";
+    const struct {
+        const char* date;
+        bool incomplete;
+        Texts leaveErrors, leaveMessages;
+        int beeps;
+        Texts enterErrors;
+        bool refuses;
+    } rows[] = {
+        {"15/01/2006", false, {}, {}, 0, {}, false},
+        {"1 /01/2006", true, {maskError}, {}, 1, {maskError}, true},
+        {"31/02/2005", false, {}, {"Fecha incorrecta"}, 0, {}, true},
+        {"  /  /    ", false, {}, {"Fecha incorrecta"}, 0, {}, true},  // left blank without an edit
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.date);
+        Form f;
+        f.controls.dateText = row.date;
+        f.controls.incomplete = row.incomplete;
+        EXPECT_EQ(f.behaviour.DateFieldRefusesToLeave(), row.refuses);
+        f.behaviour.LeaveDateField();
+        EXPECT_EQ(f.desktop.errors, row.leaveErrors);
+        EXPECT_EQ(f.desktop.messages, row.leaveMessages);
+        EXPECT_EQ(f.desktop.beeps, row.beeps);
+        EXPECT_EQ(f.controls.focusReturns, row.refuses ? 1 : 0);
+
+        f.desktop.errors.clear();
+        f.behaviour.DateFieldEnter();
+        EXPECT_EQ(f.desktop.errors, row.enterErrors);
+        EXPECT_EQ(f.controls.dateText, row.date) << "the checks never change the date";
+    }
+}
+
+TEST(FormBehaviour, StepsTheDateAndSetsToday) {
+    Form f;
+    f.controls.dateText = "31/12/2005";
+    f.behaviour.UpDown1Click(true);
+    EXPECT_EQ(f.controls.dateText, "01/01/2006");
+    f.behaviour.UpDown1Click(false);
+    f.behaviour.UpDown1Click(false);
+    EXPECT_EQ(f.controls.dateText, "30/12/2005");
+    f.behaviour.Button5Click();
+    EXPECT_EQ(f.controls.dateText, "08/12/2026");
+
+    f.controls.dateText = "31/02/2005";
+    f.behaviour.UpDown1Click(true);
+    EXPECT_EQ(f.desktop.errors, Texts{"'31/02/2005' is not a valid date."});
+    EXPECT_EQ(f.controls.dateText, "31/02/2005");
+}
+
+TEST(FormBehaviour, PicksFilesAndRunsOnTheFieldsAsTheyAre) {
+    Form f;
+    f.behaviour.FormCreate(f.dir.File("celestra"));
+    f.controls.cometPath = "typed";
+    f.desktop.answers = {std::nullopt, f.dir.File("comet.dat"), f.dir.File("objetos.txt")};
+    f.behaviour.Button2Click();  // cancelled: the field keeps its text
+    EXPECT_EQ(f.controls.cometPath, "typed");
+    f.behaviour.Button2Click();
+    f.behaviour.Button3Click();
+    EXPECT_EQ(f.controls.cometPath, f.dir.File("comet.dat"));
+    EXPECT_EQ(f.controls.objectPath, f.dir.File("objetos.txt"));
+    EXPECT_EQ(f.desktop.openedOn, (Texts{"", "", ""}));
+
+    testing::WriteBytes(f.dir.File("comet.dat"), "");
+    testing::WriteBytes(f.dir.File("objetos.txt"), testing::ObjectLine("STAR01") + "\r\n");
+    f.controls.dateText = "15/01/2006";
+    f.behaviour.Button4Click();
+    EXPECT_EQ(f.desktop.messages, Texts{"Proceso finalizado correctamente para 1 estrellas"});
+    EXPECT_EQ(f.behaviour.State().dateText, "15/01/2006");
+
+    // An error that leaves the run ends in the error box.
+    f.controls.dateText = "31/02/2006";
+    f.behaviour.Button4Click();
+    EXPECT_EQ(f.desktop.errors, Texts{"'31/02/2006' is not a valid date."});
+}
+
+}  // namespace
+}  // namespace celestra
