@@ -1,0 +1,459 @@
+#include "ui/win32/win32_window.h"
+
+#include <commctrl.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "text/conventions.h"
+#include "text/platform_file.h"
+#include "ui/app_identity.h"
+#include "ui/date_mask.h"
+#include "ui/day_spinner.h"
+#include "ui/font_fit.h"
+#include "ui/form_behaviour.h"
+#include "ui/win32/win32_desktop.h"  // first: it tames windows.h
+#include "ui/win32/win32_desktop.h"
+
+namespace celestra {
+namespace {
+
+constexpr const char* kWindowClass = "TForm1";
+constexpr const char* kCaption = "Orbitario (21/03/2005)";
+constexpr int kClientWidth = 504;
+constexpr int kClientHeight = 162;
+// Character heights of the layout, in pixels.
+constexpr int kWindowPixelSize = 11;
+constexpr int kDatePixelSize = 19;
+
+// Control identifiers: the layout's names.
+enum ControlId : int {
+    kButton2 = 2,
+    kButton3 = 3,
+    kEdit4 = 4,
+    kEdit5 = 5,
+    kButton4 = 6,
+    kMaskEdit1 = 7,
+    kButton5 = 8,
+    kUpDown1 = 9,
+    kLabel7 = 10,
+};
+
+// Posted once the focus has left the date field, so that its checks run
+// after the focus change is complete.
+constexpr UINT kLeaveDateMessage = WM_APP + 1;
+
+struct ControlSpec {
+    ControlId id;
+    const char* className;
+    const char* text;
+    int left, top, width, height;
+    DWORD style;
+    DWORD exStyle;
+    int pixelSize;
+};
+
+// In tab order: the creation order is the tab order.
+constexpr ControlSpec kControls[] = {
+    {kButton2, "BUTTON", "Comet.dat", 11, 15, 75, 25, WS_TABSTOP | BS_PUSHBUTTON, 0, kWindowPixelSize},
+    {kButton3, "BUTTON", "Objetos", 11, 47, 75, 25, WS_TABSTOP | BS_PUSHBUTTON, 0, kWindowPixelSize},
+    {kEdit4, "EDIT", "", 99, 17, 393, 21, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kWindowPixelSize},
+    {kEdit5, "EDIT", "", 99, 49, 393, 21, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kWindowPixelSize},
+    {kButton4, "BUTTON", "Proceso", 11, 123, 75, 25, WS_TABSTOP | BS_PUSHBUTTON, 0, kWindowPixelSize},
+    {kMaskEdit1, "EDIT", "", 101, 80, 105, 32, WS_TABSTOP, WS_EX_CLIENTEDGE, kDatePixelSize},
+    {kButton5, "BUTTON", "Hoy", 233, 87, 41, 25, WS_TABSTOP | BS_PUSHBUTTON, 0, kWindowPixelSize},
+    {kUpDown1, UPDOWN_CLASSA, "", 208, 80, 16, 33, UDS_NOTHOUSANDS, 0, kWindowPixelSize},
+    {kLabel7, "STATIC", "Fecha:", 27, 84, 59, 24, SS_LEFT, 0, kDatePixelSize},
+};
+
+std::string WindowText(HWND control) {
+    std::vector<char> text(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1, '\0');
+    GetWindowTextA(control, text.data(), static_cast<int>(text.size()));
+    return text.data();
+}
+
+HFONT MakeFont(const char* face, int pixelSize) {
+    return CreateFontA(-pixelSize, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face);
+}
+
+// The widest of the texts in a font, in pixels.
+int TextWidth(HWND control, HFONT font, const std::vector<std::string>& texts) {
+    HDC dc = GetDC(control);
+    const HGDIOBJ old = SelectObject(dc, font);
+    int widest = 0;
+    for (const std::string& text : texts) {
+        SIZE size{};
+        GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        if (size.cx > widest) widest = size.cx;
+    }
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return widest;
+}
+
+// An edit control's margins, fixed so that its room does not depend on the
+// font (with the font's own margins an edit scrolls its text sooner).
+constexpr int kEditMarginPixels = 1;
+// The caret after the last character, and the pixel the edit keeps free
+// beside it before it scrolls.
+constexpr int kCaretPixels = 2;
+
+// The room a control gives its text: the client area less an edit's
+// margins and caret, or a button's frame.
+int TextRoom(HWND control, bool isEdit, bool isButton) {
+    RECT client{};
+    GetClientRect(control, &client);
+    int room = client.right - client.left;
+    if (isEdit) {
+        room -= 2 * kEditMarginPixels + kCaretPixels;
+    } else if (isButton) {
+        room -= 2 * (GetSystemMetrics(SM_CXEDGE) + 2);
+    }
+    return room;
+}
+
+class Win32Form final : private FormControls {
+public:
+    Win32Form(HINSTANCE instance, Win32Desktop& desktop) : instance_(instance), desktop_(desktop) {
+        behaviour_.emplace(desktop, static_cast<FormControls&>(*this));
+    }
+
+    ~Win32Form() {
+        for (HFONT font : fonts_) DeleteObject(font);
+    }
+
+    bool Create(const std::string& executablePath) {
+        WNDCLASSEXA windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = &Win32Form::WindowProc;
+        windowClass.hInstance = instance_;
+        windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.lpszClassName = kWindowClass;
+        windowClass.hIcon = LoadIconA(instance_, "APPICON");
+        RegisterClassExA(&windowClass);
+
+        const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+        RECT frame{0, 0, kClientWidth, kClientHeight};
+        AdjustWindowRectEx(&frame, style, FALSE, 0);
+        const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+        RECT work{};
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        const int left = work.left + (work.right - work.left - width) / 2;
+        const int top = work.top + (work.bottom - work.top - height) / 2;
+        window_ = CreateWindowExA(0, kWindowClass, kCaption, style, left, top, width, height, nullptr, nullptr,
+                                  instance_, this);
+        if (window_ == nullptr) return false;
+        desktop_.SetWindow(window_);
+        CreateControls();
+        behaviour_->FormCreate(executablePath);
+        SetFocus(Control(kButton2));
+        return true;
+    }
+
+    HWND Window() const { return window_; }
+
+private:
+    HWND Control(ControlId id) const { return GetDlgItem(window_, id); }
+
+    void CreateControls() {
+        for (const ControlSpec& spec : kControls) {
+            HWND control = CreateWindowExA(spec.exStyle, spec.className, spec.text, WS_CHILD | WS_VISIBLE | spec.style,
+                                           spec.left, spec.top, spec.width, spec.height, window_,
+                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
+            if (std::string(spec.className) == "EDIT") {
+                SendMessageA(control, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                             MAKELPARAM(kEditMarginPixels, kEditMarginPixels));
+            }
+            if (spec.id == kUpDown1) {
+                SendMessageA(control, UDM_SETRANGE32, SpinnerPosition::kMin, SpinnerPosition::kMax);
+                SendMessageA(control, UDM_SETPOS32, 0, SpinnerPosition::kStart);
+            }
+        }
+        mask_.emplace(Conventions().dateSeparator);
+        HWND date = Control(kMaskEdit1);
+        SetWindowLongPtrA(date, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        dateProc_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(date, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32Form::DateProc)));
+        FitFonts();
+        RenderDate();
+    }
+
+    // "MS Sans Serif" at the layout's size where it fits; otherwise the
+    // largest size that does, measured with the font really made.
+    void FitFonts() {
+        for (const ControlSpec& spec : kControls) {
+            if (spec.id == kUpDown1) continue;
+            HWND control = Control(spec.id);
+            std::vector<std::string> texts{spec.text};
+            if (spec.id == kMaskEdit1) {
+                const std::string blank = DateMask(Conventions().dateSeparator).DisplayText();
+                texts = {blank};
+                for (char digit = '0'; digit <= '9'; ++digit) {
+                    std::string filled = blank;
+                    for (char& c : filled) {
+                        if (c == DateMask::kBlankShown) c = digit;
+                    }
+                    texts.push_back(filled);
+                }
+            }
+            if (spec.id == kEdit4 || spec.id == kEdit5) texts.clear();
+            const bool isEdit = std::string(spec.className) == "EDIT";
+            const bool isButton = std::string(spec.className) == "BUTTON";
+            const int room = TextRoom(control, isEdit, isButton);
+            const int size = FittingPixelSize(spec.pixelSize, room, [&](int pixelSize) {
+                HFONT trial = MakeFont("MS Sans Serif", pixelSize);
+                const int width = texts.empty() ? 0 : TextWidth(control, trial, texts);
+                DeleteObject(trial);
+                return width;
+            });
+            HFONT font = MakeFont("MS Sans Serif", size);
+            fonts_.push_back(font);
+            SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+            if (isEdit) {  // a new font resets the margins
+                SendMessageA(control, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                             MAKELPARAM(kEditMarginPixels, kEditMarginPixels));
+            }
+        }
+    }
+
+    // FormControls
+    std::string CometPath() const override { return WindowText(Control(kEdit4)); }
+    void SetCometPath(const std::string& path) override { SetWindowTextA(Control(kEdit4), path.c_str()); }
+    std::string ObjectPath() const override { return WindowText(Control(kEdit5)); }
+    void SetObjectPath(const std::string& path) override { SetWindowTextA(Control(kEdit5), path.c_str()); }
+    std::string DateText() const override { return mask_->Text(); }
+    void SetDateText(const std::string& text) override {
+        mask_->SetProgramText(text);
+        RenderDate();
+    }
+    bool DateMaskIncomplete() const override { return mask_->FailsMaskCheck(); }
+    void ReturnFocusToDate() override {
+        mask_->CursorToFirstEmpty();
+        HWND date = Control(kMaskEdit1);
+        if (GetFocus() != date) {
+            focusReturning_ = true;
+            SetFocus(date);
+            focusReturning_ = false;
+        }
+        RenderDate();
+    }
+
+    void RenderDate() {
+        HWND date = Control(kMaskEdit1);
+        if (date == nullptr) return;
+        rendering_ = true;
+        SetWindowTextA(date, mask_->DisplayText().c_str());
+        const int anchor = mask_->Cursor() == mask_->SelectionStart() ? mask_->SelectionEnd() : mask_->SelectionStart();
+        SendMessageA(date, EM_SETSEL, static_cast<WPARAM>(anchor), static_cast<LPARAM>(mask_->Cursor()));
+        rendering_ = false;
+    }
+
+    void TakeMouseSelection(HWND date) {
+        DWORD start = 0, end = 0;
+        SendMessageA(date, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        mask_->SetSelection(static_cast<int>(start), static_cast<int>(end));
+    }
+
+    static bool ShiftHeld() { return (GetKeyState(VK_SHIFT) & 0x8000) != 0; }
+
+    void CopyToClipboard(const std::string& text) {
+        if (!OpenClipboard(window_)) return;
+        EmptyClipboard();
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+        if (memory != nullptr) {
+            char* bytes = static_cast<char*>(GlobalLock(memory));
+            text.copy(bytes, text.size());
+            bytes[text.size()] = '\0';
+            GlobalUnlock(memory);
+            SetClipboardData(CF_TEXT, memory);
+        }
+        CloseClipboard();
+    }
+
+    std::string ClipboardText() {
+        std::string text;
+        if (!OpenClipboard(window_)) return text;
+        if (HANDLE data = GetClipboardData(CF_TEXT)) {
+            if (const char* bytes = static_cast<const char*>(GlobalLock(data))) {
+                text = bytes;
+                GlobalUnlock(data);
+            }
+        }
+        CloseClipboard();
+        return text;
+    }
+
+    // The date field: every key, clipboard action and mouse placement goes
+    // to the mask; the edit control only shows it.
+    LRESULT DateMessage(HWND date, UINT message, WPARAM wParam, LPARAM lParam) {
+        switch (message) {
+            case WM_GETDLGCODE: {
+                const auto* msg = reinterpret_cast<const MSG*>(lParam);
+                const bool enterOrEscape = msg != nullptr && msg->message == WM_KEYDOWN &&
+                                           (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE);
+                return DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL | (enterOrEscape ? DLGC_WANTMESSAGE : 0);
+            }
+            case WM_KEYDOWN:
+                switch (wParam) {
+                    case VK_LEFT: mask_->Left(ShiftHeld()); break;
+                    case VK_RIGHT: mask_->Right(ShiftHeld()); break;
+                    case VK_HOME: mask_->Home(ShiftHeld()); break;
+                    case VK_END: mask_->End(ShiftHeld()); break;
+                    case VK_DELETE: mask_->Delete(); break;
+                    case VK_UP:
+                    case VK_DOWN: break;  // the spinner moves the date, not these keys
+                    default: return CallWindowProcA(dateProc_, date, message, wParam, lParam);
+                }
+                RenderDate();
+                return 0;
+            case WM_CHAR: {
+                const char c = static_cast<char>(wParam);
+                switch (c) {
+                    case '\r': behaviour_->DateFieldEnter(); break;
+                    case '\x1b': mask_->Escape(); break;
+                    case '\b': mask_->Backspace(); break;
+                    case '\x01': mask_->SelectAll(); break;              // Ctrl+A
+                    case '\x03': CopyToClipboard(mask_->Copy()); break;  // Ctrl+C
+                    case '\x18': CopyToClipboard(mask_->Cut()); break;   // Ctrl+X
+                    case '\x16': mask_->Paste(ClipboardText()); break;   // Ctrl+V
+                    default:
+                        if (static_cast<unsigned char>(c) < 0x20) return 0;
+                        if (!mask_->Type(c)) desktop_.Beep();
+                }
+                RenderDate();
+                return 0;
+            }
+            case WM_PASTE:
+                mask_->Paste(ClipboardText());
+                RenderDate();
+                return 0;
+            case WM_CUT:
+                CopyToClipboard(mask_->Cut());
+                RenderDate();
+                return 0;
+            case WM_COPY: CopyToClipboard(mask_->Copy()); return 0;
+            case WM_CLEAR:
+            case WM_CONTEXTMENU:
+            case WM_IME_CHAR: return 0;
+            case WM_SETFOCUS: {
+                const LRESULT result = CallWindowProcA(dateProc_, date, message, wParam, lParam);
+                if (!focusReturning_) mask_->TakeFocus();
+                RenderDate();
+                return result;
+            }
+            case WM_KILLFOCUS: PostMessageA(window_, kLeaveDateMessage, 0, 0); break;
+            case WM_LBUTTONDOWN:
+            case WM_LBUTTONUP:
+            case WM_LBUTTONDBLCLK:
+            case WM_MOUSEMOVE: {
+                const LRESULT result = CallWindowProcA(dateProc_, date, message, wParam, lParam);
+                if (message != WM_MOUSEMOVE || (wParam & MK_LBUTTON) != 0) TakeMouseSelection(date);
+                return result;
+            }
+            default: break;
+        }
+        return CallWindowProcA(dateProc_, date, message, wParam, lParam);
+    }
+
+    // A button pressed while the date field refused to let the focus go
+    // does not act.
+    bool DateFieldHoldsTheFocus() const {
+        return GetFocus() == Control(kMaskEdit1) && behaviour_->DateFieldRefusesToLeave();
+    }
+
+    LRESULT Message(UINT message, WPARAM wParam, LPARAM lParam) {
+        switch (message) {
+            case WM_COMMAND:
+                if (HIWORD(wParam) == BN_CLICKED && !DateFieldHoldsTheFocus()) {
+                    switch (LOWORD(wParam)) {
+                        case kButton2: behaviour_->Button2Click(); break;
+                        case kButton3: behaviour_->Button3Click(); break;
+                        case kButton4: behaviour_->Button4Click(); break;
+                        case kButton5: behaviour_->Button5Click(); break;
+                        default: break;
+                    }
+                }
+                return 0;
+            case WM_NOTIFY: {
+                const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+                if (header->idFrom == kUpDown1 && header->code == UDN_DELTAPOS) {
+                    const auto* change = reinterpret_cast<const NMUPDOWN*>(lParam);
+                    const bool up = change->iDelta > 0;
+                    // Reported only when the position moved; no wrap.
+                    if (spinner_.Step(up)) {
+                        PostMessageA(window_, WM_APP + 2, up ? 1 : 0, 0);
+                        return 0;
+                    }
+                    return 1;
+                }
+                return 0;
+            }
+            case WM_APP + 2: behaviour_->UpDown1Click(wParam != 0); return 0;
+            case kLeaveDateMessage:
+                if (GetFocus() != Control(kMaskEdit1)) behaviour_->LeaveDateField();
+                return 0;
+            case WM_CLOSE:
+                behaviour_->FormClose();
+                DestroyWindow(window_);
+                return 0;
+            case WM_DESTROY: PostQuitMessage(0); return 0;
+            default: return DefWindowProcA(window_, message, wParam, lParam);
+        }
+    }
+
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_NCCREATE) {
+            auto* form = static_cast<Win32Form*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+            form->window_ = window;
+            SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+        }
+        auto* form = reinterpret_cast<Win32Form*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (form == nullptr || form->window_ != window) return DefWindowProcA(window, message, wParam, lParam);
+        return form->Message(message, wParam, lParam);
+    }
+
+    static LRESULT CALLBACK DateProc(HWND date, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* form = reinterpret_cast<Win32Form*>(GetWindowLongPtrA(date, GWLP_USERDATA));
+        return form->DateMessage(date, message, wParam, lParam);
+    }
+
+    HINSTANCE instance_;
+    Win32Desktop& desktop_;
+    std::optional<FormBehaviour> behaviour_;
+    std::optional<DateMask> mask_;
+    SpinnerPosition spinner_;
+    HWND window_ = nullptr;
+    WNDPROC dateProc_ = nullptr;
+    std::vector<HFONT> fonts_;
+    bool focusReturning_ = false;
+    bool rendering_ = false;
+};
+
+}  // namespace
+
+int RunWin32Window(HINSTANCE instance, int showCommand) {
+    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    SetTextConventions(ConventionsFromRegionalSettings());
+
+    const std::string executablePath = ExecutablePath(nullptr);
+    Win32Desktop desktop(ApplicationTitle(executablePath));
+    Win32Form form(instance, desktop);
+    if (!form.Create(executablePath)) return 1;
+    ShowWindow(form.Window(), showCommand);
+    UpdateWindow(form.Window());
+
+    MSG message{};
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        // Tab and Shift+Tab between the controls, as in a dialog.
+        if (IsDialogMessageA(form.Window(), &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+}  // namespace celestra
