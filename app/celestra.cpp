@@ -1,4 +1,4 @@
 // celestra: the window.
-#include "ui/window_main.h"
+#include "ui/qt/window_main.h"
 
 int main(int argc, char** argv) { return celestra::RunWindow(argc, argv); }

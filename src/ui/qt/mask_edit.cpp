@@ -1,11 +1,11 @@
-#include "ui/mask_edit.h"
+#include "ui/qt/mask_edit.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
 
 #include "ui/desktop.h"
-#include "ui/text_bytes.h"
+#include "ui/qt/text_bytes.h"
 
 namespace celestra {
 

@@ -1,4 +1,4 @@
-#include "ui/qt_font_fit.h"
+#include "ui/qt/qt_font_fit.h"
 
 #include <QFontMetrics>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "ui/text_bytes.h"
+#include "ui/qt/text_bytes.h"
 
 #include "ui/path_text.h"
 

@@ -11,10 +11,10 @@
 #include <cstdlib>
 
 #include "text/platform_file.h"
-#include "ui/Unit1.h"
 #include "ui/app_identity.h"
+#include "ui/qt/Unit1.h"
+#include "ui/qt/window_main.h"
 #include "ui/settings_file.h"
-#include "ui/window_main.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "ui/window_main.h"
+#include "ui/qt/window_main.h"
 
 #include <QApplication>
 
 #include "text/platform_file.h"
-#include "ui/Unit1.h"
 #include "ui/app_identity.h"
-#include "ui/qt_desktop.h"
+#include "ui/qt/Unit1.h"
+#include "ui/qt/qt_desktop.h"
 
 namespace celestra {
 

@@ -1,4 +1,4 @@
-#include "ui/Unit1.h"
+#include "ui/qt/Unit1.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -8,11 +8,11 @@
 #include <QPushButton>
 
 #include "text/conventions.h"
-#include "ui/mask_edit.h"
-#include "ui/qt_desktop.h"
-#include "ui/qt_font_fit.h"
-#include "ui/text_bytes.h"
-#include "ui/up_down.h"
+#include "ui/qt/mask_edit.h"
+#include "ui/qt/qt_desktop.h"
+#include "ui/qt/qt_font_fit.h"
+#include "ui/qt/text_bytes.h"
+#include "ui/qt/up_down.h"
 
 namespace celestra {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/qt_desktop.h"
+#include "ui/qt/qt_desktop.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "ui/text_bytes.h"
+#include "ui/qt/text_bytes.h"
 
 namespace celestra {
 namespace {

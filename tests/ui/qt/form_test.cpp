@@ -16,11 +16,11 @@
 #include <filesystem>
 
 #include "support/temp_dir.h"
-#include "ui/Unit1.h"
-#include "ui/mask_edit.h"
-#include "ui/qt_desktop.h"
-#include "ui/qt_font_fit.h"
-#include "ui/up_down.h"
+#include "ui/qt/Unit1.h"
+#include "ui/qt/mask_edit.h"
+#include "ui/qt/qt_desktop.h"
+#include "ui/qt/qt_font_fit.h"
+#include "ui/qt/up_down.h"
 
 namespace celestra {
 namespace {
