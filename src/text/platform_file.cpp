@@ -42,7 +42,11 @@ bool FolderExists(const std::string& path) {
 
 bool FolderWritable(const std::string& folder) {
 #ifdef _WIN32
-    (void)folder;
+    const std::string probe = folder + "celestra-" + std::to_string(GetCurrentProcessId()) + ".tmp";
+    const HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
     return true;
 #else
     return ::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) == 0;

@@ -18,8 +18,9 @@ bool FileExists(const std::string& path);
 // True when the path names an existing folder.
 bool FolderExists(const std::string& path);
 
-// True when this process may create files in the folder. On Windows always
-// true: a program there keeps its files beside itself.
+// True when this process may create files in the folder (on Windows found
+// by creating and dropping a file there, since permissions there are not
+// bits to read).
 bool FolderWritable(const std::string& folder);
 
 // Creates the folder and every missing folder above it: 0, or the platform

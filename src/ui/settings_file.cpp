@@ -31,9 +31,24 @@ SettingsLocation LocateSettings(const std::string& programFolder, bool programFo
     return location;
 }
 
+SettingsLocation LocateSettingsOnWindows(const std::string& programFolder, bool programFolderWritable,
+                                        const char* appData) {
+    SettingsLocation location{programFolder, ""};
+    if (programFolderWritable || appData == nullptr || appData[0] == '\0') return location;
+    location.userFolder = appData;
+    const char last = location.userFolder.back();  // Windows' separators, whatever this system's
+    if (last != '\\' && last != '/') location.userFolder += '\\';
+    location.userFolder += "Celestra\\";
+    return location;
+}
+
 SettingsLocation LocateSettings(const std::string& programFolder) {
+#ifdef _WIN32
+    return LocateSettingsOnWindows(programFolder, FolderWritable(programFolder), std::getenv("APPDATA"));
+#else
     return LocateSettings(programFolder, FolderWritable(programFolder), std::getenv("XDG_CONFIG_HOME"),
                           std::getenv("HOME"));
+#endif
 }
 
 void ReadSettings(const SettingsLocation& location, const std::function<void(const std::string&)>& setCometPath,

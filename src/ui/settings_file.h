@@ -4,8 +4,8 @@
 //
 // The file lives beside the executable, so a copy carried on a stick or
 // unpacked into a folder of its own takes its settings along. An installed
-// copy cannot write there (/usr/bin belongs to the system), so it keeps the
-// file in the user's configuration folder instead.
+// copy cannot write there (/usr/bin, or Program Files, belongs to the
+// system), so it keeps the file in the user's configuration folder instead.
 #pragma once
 
 #include <functional>
@@ -30,7 +30,11 @@ struct SettingsLocation {
 SettingsLocation LocateSettings(const std::string& programFolder, bool programFolderWritable, const char* xdgConfigHome,
                                 const char* home);
 
-// The same from this process's environment and file system.
+// The same rule on Windows: the user's folder is "%APPDATA%\Celestra\".
+SettingsLocation LocateSettingsOnWindows(const std::string& programFolder, bool programFolderWritable,
+                                        const char* appData);
+
+// The rule of this system, from this process's environment and file system.
 SettingsLocation LocateSettings(const std::string& programFolder);
 
 // Reads the settings: the user's file when there is one, else the file

@@ -106,6 +106,26 @@ TEST(SettingsLocation, UsesTheUsersFolderOnlyWhenTheProgramFolderIsNotWritable) 
     }
 }
 
+TEST(SettingsLocation, UsesAppDataOnWindowsWhenTheProgramFolderIsNotWritable) {
+    const struct {
+        bool writable;
+        const char* appData;
+        const char* userFolder;
+    } rows[] = {
+        {true, "C:\\Users\\ana\\AppData\\Roaming", ""},
+        {false, "C:\\Users\\ana\\AppData\\Roaming", "C:\\Users\\ana\\AppData\\Roaming\\Celestra\\"},
+        {false, "C:\\Roaming\\", "C:\\Roaming\\Celestra\\"},
+        {false, "", ""},
+        {false, nullptr, ""},
+    };
+    for (const auto& row : rows) {
+        const SettingsLocation location =
+            LocateSettingsOnWindows("C:\\Program Files\\Celestra\\", row.writable, row.appData);
+        EXPECT_EQ(location.programFolder, "C:\\Program Files\\Celestra\\");
+        EXPECT_EQ(location.userFolder, row.userFolder) << (row.appData ? row.appData : "unset");
+    }
+}
+
 TEST(SettingsLocation, ReadsTheUsersFileFirstAndWritesOnlyThat) {
     testing::TempDir dir;
     const SettingsLocation location{dir.path() + "/bin/", dir.path() + "/config/celestra/"};

@@ -5,14 +5,45 @@
 #include <vector>
 
 namespace celestra {
+namespace {
 
-void Win32Desktop::Show(const std::string& text) {
-    ::MessageBoxA(window_, text.c_str(), title_.c_str(), MB_OK | MB_TASKMODAL);
+// MessageBoxA centres a box over its owner; the boxes stand in the middle
+// of the screen instead, wherever the window was moved. The hook sees the
+// box as it is activated, already sized, and goes at once.
+thread_local HHOOK centringHook = nullptr;
+
+LRESULT CALLBACK CentreBox(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE) {
+        const HWND box = reinterpret_cast<HWND>(wParam);
+        RECT frame{}, work{};
+        GetWindowRect(box, &frame);
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+        SetWindowPos(box, nullptr, work.left + (work.right - work.left - width) / 2,
+                     work.top + (work.bottom - work.top - height) / 2, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        const HHOOK hook = centringHook;
+        centringHook = nullptr;
+        UnhookWindowsHookEx(hook);
+        return 0;
+    }
+    return CallNextHookEx(centringHook, code, wParam, lParam);
 }
 
-void Win32Desktop::ShowError(const std::string& text) {
-    ::MessageBoxA(window_, text.c_str(), title_.c_str(), MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+void ShowCentredBox(HWND owner, const std::string& text, const std::string& title, UINT style) {
+    centringHook = SetWindowsHookExA(WH_CBT, &CentreBox, nullptr, GetCurrentThreadId());
+    ::MessageBoxA(owner, text.c_str(), title.c_str(), style | MB_OK | MB_TASKMODAL);
+    if (centringHook != nullptr) {  // no box was activated
+        UnhookWindowsHookEx(centringHook);
+        centringHook = nullptr;
+    }
 }
+
+}  // namespace
+
+void Win32Desktop::Show(const std::string& text) { ShowCentredBox(window_, text, title_, 0); }
+
+void Win32Desktop::ShowError(const std::string& text) { ShowCentredBox(window_, text, title_, MB_ICONSTOP); }
 
 std::optional<std::string> Win32Desktop::ChooseFile(OpenDialog& dialog) {
     // "Type name\0pattern\0\0": one entry.
