@@ -1,7 +1,7 @@
 # The two commands of the README. Both set up a fresh Debian machine first.
 PRESET ?= default
 
-.PHONY: all setup configure build test test-windows run bench fuzz fuzz-build package clean
+.PHONY: all setup configure build test test-windows package-windows run bench fuzz fuzz-build package clean
 
 all: build
 
@@ -34,6 +34,12 @@ test-windows:
 	@cmake --preset windows-cross >/dev/null
 	@cmake --build --preset windows-cross
 	@ctest --preset windows-cross
+
+# celestra.exe and celestra-batch.exe in one zip, in build/windows-cross/packages.
+package-windows:
+	@scripts/setup-debian windows
+	@cmake --preset windows-cross >/dev/null
+	@cmake --build --preset windows-cross --target package_windows
 
 run: build
 	@PRESET=$(PRESET) scripts/run-window
