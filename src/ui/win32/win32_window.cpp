@@ -340,11 +340,22 @@ private:
             case WM_IME_CHAR: return 0;
             case WM_SETFOCUS: {
                 const LRESULT result = CallWindowProcA(dateProc_, date, message, wParam, lParam);
-                if (!focusReturning_) mask_->TakeFocus();
+                // Taking the focus from another control of the window counts;
+                // the window becoming active again (after a box, or switching
+                // programs) and a focus forced back by a failed check do not.
+                const HWND previous = reinterpret_cast<HWND>(wParam);
+                const bool fromOwnControl = previous != nullptr && GetParent(previous) == window_;
+                if (fromOwnControl && !focusReturning_) mask_->TakeFocus();
                 RenderDate();
                 return result;
             }
-            case WM_KILLFOCUS: PostMessageA(window_, kLeaveDateMessage, 0, 0); break;
+            case WM_KILLFOCUS: {
+                // Only a move to another control of the window leaves the
+                // field; a box or another program taking the focus does not.
+                const HWND next = reinterpret_cast<HWND>(wParam);
+                if (next != nullptr && GetParent(next) == window_) PostMessageA(window_, kLeaveDateMessage, 0, 0);
+                break;
+            }
             case WM_LBUTTONDOWN:
             case WM_LBUTTONUP:
             case WM_LBUTTONDBLCLK:
@@ -395,6 +406,19 @@ private:
             case kLeaveDateMessage:
                 if (GetFocus() != Control(kMaskEdit1)) behaviour_->LeaveDateField();
                 return 0;
+            case WM_ACTIVATE:
+                // Back to the control that had the focus when the window was
+                // left (for a box, a dialog or another program).
+                if (LOWORD(wParam) == WA_INACTIVE) {
+                    const HWND focus = GetFocus();
+                    if (focus != nullptr && GetParent(focus) == window_) lastFocus_ = focus;
+                } else if (lastFocus_ != nullptr && IsWindow(lastFocus_)) {
+                    focusReturning_ = true;  // the date field does not count this as taking the focus
+                    SetFocus(lastFocus_);
+                    focusReturning_ = false;
+                    return 0;
+                }
+                return DefWindowProcA(window_, message, wParam, lParam);
             case WM_CLOSE:
                 behaviour_->FormClose();
                 DestroyWindow(window_);
@@ -428,6 +452,7 @@ private:
     HWND window_ = nullptr;
     WNDPROC dateProc_ = nullptr;
     std::vector<HFONT> fonts_;
+    HWND lastFocus_ = nullptr;  // the control with the focus when the window was last left
     bool focusReturning_ = false;
     bool rendering_ = false;
 };

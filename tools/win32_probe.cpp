@@ -1,0 +1,88 @@
+// win32_probe.exe: what a window of another program shows, read through
+// the Win32 API (WM_GETTEXT and the window rectangles), for scripted drives
+// under Wine, where an X tool cannot see inside a window. It works on a real
+// Windows too.
+//
+//   win32_probe.exe window CAPTION   the window's client area on the screen,
+//                                    then one line per control: id, class,
+//                                    place and size in the client area, text
+//   win32_probe.exe focus CAPTION    the id of the control with the focus
+//   win32_probe.exe boxes            one line per dialog box of the desktop
+//                                    (class #32770): its place and size on
+//                                    the screen, its caption and texts
+// Exit status 1 when the window is not there.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Text(HWND window) {
+    const LRESULT length = SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
+    std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
+    SendMessageA(window, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()));
+    return text.data();
+}
+
+std::string ClassOf(HWND window) {
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+BOOL CALLBACK PrintControl(HWND control, LPARAM parentParam) {
+    const HWND parent = reinterpret_cast<HWND>(parentParam);
+    if (GetParent(control) != parent) return TRUE;
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    std::printf("%d %s %ld,%ld %ldx%ld %s\n", GetDlgCtrlID(control), ClassOf(control).c_str(), rect.left, rect.top,
+                rect.right - rect.left, rect.bottom - rect.top, Text(control).c_str());
+    return TRUE;
+}
+
+BOOL CALLBACK PrintBox(HWND window, LPARAM) {
+    if (ClassOf(window) != "#32770" || !IsWindowVisible(window)) return TRUE;
+    std::string texts;
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        const std::string text = Text(child);
+        if (!text.empty()) texts += "|" + text;
+    }
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    std::printf("%ld,%ld %ldx%ld %s%s\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                Text(window).c_str(), texts.c_str());
+    return TRUE;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "boxes") {
+        EnumWindows(&PrintBox, 0);
+        return 0;
+    }
+    if (argc < 3) {
+        std::fputs("usage: win32_probe.exe window|focus CAPTION, or win32_probe.exe boxes\n", stderr);
+        return 2;
+    }
+    const HWND window = FindWindowA(nullptr, argv[2]);
+    if (window == nullptr) return 1;
+    if (command == "focus") {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+        std::printf("%d\n", info.hwndFocus != nullptr ? GetDlgCtrlID(info.hwndFocus) : 0);
+        return 0;
+    }
+    RECT client{};
+    GetClientRect(window, &client);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    std::printf("window %ld,%ld %ldx%ld %s\n", origin.x, origin.y, client.right, client.bottom, Text(window).c_str());
+    EnumChildWindows(window, &PrintControl, reinterpret_cast<LPARAM>(window));
+    return 0;
+}
