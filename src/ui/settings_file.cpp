@@ -32,7 +32,7 @@ SettingsLocation LocateSettings(const std::string& programFolder, bool programFo
 }
 
 SettingsLocation LocateSettingsOnWindows(const std::string& programFolder, bool programFolderWritable,
-                                        const char* appData) {
+                                         const char* appData) {
     SettingsLocation location{programFolder, ""};
     if (programFolderWritable || appData == nullptr || appData[0] == '\0') return location;
     location.userFolder = appData;

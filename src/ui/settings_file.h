@@ -32,7 +32,7 @@ SettingsLocation LocateSettings(const std::string& programFolder, bool programFo
 
 // The same rule on Windows: the user's folder is "%APPDATA%\Celestra\".
 SettingsLocation LocateSettingsOnWindows(const std::string& programFolder, bool programFolderWritable,
-                                        const char* appData);
+                                         const char* appData);
 
 // The rule of this system, from this process's environment and file system.
 SettingsLocation LocateSettings(const std::string& programFolder);

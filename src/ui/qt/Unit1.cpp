@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "text/conventions.h"
+#include "ui/form_layout.h"
 #include "ui/qt/mask_edit.h"
 #include "ui/qt/qt_desktop.h"
 #include "ui/qt/qt_font_fit.h"
@@ -16,14 +17,6 @@
 
 namespace celestra {
 namespace {
-
-constexpr const char* kCaption = "Orbitario (21/03/2005)";
-constexpr int kClientWidth = 504;
-constexpr int kClientHeight = 162;
-// Character heights of the layout, in pixels: the window's font, and the
-// larger one of "Fecha:" and the date.
-constexpr int kWindowPixelSize = 11;
-constexpr int kDatePixelSize = 19;
 
 // "MS Sans Serif" where it exists; else fonts of about its width, so every
 // caption and the ten characters of the date fit their controls.
@@ -35,15 +28,15 @@ QFont WindowFont(int pixelSize) {
     return font;
 }
 
-// Every text the date field can show at its widest: the blank mask, and
-// each digit in every digit position.
-QStringList DateFieldTexts(const DateMask& blank) {
-    const QString shown = QString::fromLatin1(blank.DisplayText().c_str());
-    QStringList texts{shown};
-    for (char digit = '0'; digit <= '9'; ++digit) {
-        texts << QString(shown).replace(QLatin1Char(DateMask::kBlankShown), QLatin1Char(digit));
-    }
-    return texts;
+void Place(QWidget* control, const ControlLayout& layout) {
+    control->setGeometry(layout.left, layout.top, layout.width, layout.height);
+    control->setObjectName(QString::fromLatin1(layout.name));
+}
+
+QStringList ToQt(const std::vector<std::string>& texts) {
+    QStringList list;
+    for (const std::string& text : texts) list << QString::fromLatin1(text.c_str());
+    return list;
 }
 
 }  // namespace
@@ -58,35 +51,35 @@ TForm1::TForm1(Desktop& desktop, const std::string& executablePath) : behaviour_
 }
 
 void TForm1::BuildControls() {
-    setWindowTitle(QString::fromLatin1(kCaption));
+    setWindowTitle(QString::fromLatin1(kFormCaption));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(kClientWidth, kClientHeight);
-    setFont(WindowFont(kWindowPixelSize));
+    setFixedSize(kFormClientWidth, kFormClientHeight);
+    setFont(WindowFont(kFormPixelSize));
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
 
-    auto button = [this](const char* caption, int left, int top, int width, int height) {
-        auto* b = new QPushButton(QString::fromLatin1(caption), this);
-        b->setGeometry(left, top, width, height);
+    auto button = [this](const ControlLayout& layout) {
+        auto* b = new QPushButton(QString::fromLatin1(layout.text), this);
+        Place(b, layout);
         b->setAutoDefault(false);
         b->setFocusPolicy(Qt::StrongFocus);
         return b;
     };
-    Button2 = button("Comet.dat", 11, 15, 75, 25);
-    Button3 = button("Objetos", 11, 47, 75, 25);
+    Button2 = button(kButton2Layout);
+    Button3 = button(kButton3Layout);
     Edit4 = new QLineEdit(this);
-    Edit4->setGeometry(99, 17, 393, 21);
+    Place(Edit4, kEdit4Layout);
     Edit5 = new QLineEdit(this);
-    Edit5->setGeometry(99, 49, 393, 21);
-    Button4 = button("Proceso", 11, 123, 75, 25);
+    Place(Edit5, kEdit5Layout);
+    Button4 = button(kButton4Layout);
     MaskEdit1 = new TMaskEdit(this, desktop_, Conventions().dateSeparator);
-    MaskEdit1->setGeometry(101, 80, 105, 32);
-    Button5 = button("Hoy", 233, 87, 41, 25);
+    Place(MaskEdit1, kMaskEdit1Layout);
+    Button5 = button(kButton5Layout);
     UpDown1 = new TUpDown(this);
-    UpDown1->setGeometry(208, 80, 16, 33);
-    Label7 = new QLabel(QStringLiteral("Fecha:"), this);
-    Label7->setGeometry(27, 84, 59, 24);
+    Place(UpDown1, kUpDown1Layout);
+    Label7 = new QLabel(QString::fromLatin1(kLabel7Layout.text), this);
+    Place(Label7, kLabel7Layout);
     FitFonts();
 
     setTabOrder(Button2, Button3);
@@ -127,13 +120,15 @@ void TForm1::BuildControls() {
 void TForm1::FitFonts() {
     // The face found may be wider than the one the layout was drawn for;
     // then the text shrinks rather than being cut off.
-    for (QPushButton* button : {Button2, Button3, Button4, Button5}) {
-        button->setFont(
-            FittedFont(WindowFont(kWindowPixelSize), kWindowPixelSize, TextRoom(*button), {button->text()}));
-    }
-    Label7->setFont(FittedFont(WindowFont(kDatePixelSize), kDatePixelSize, TextRoom(*Label7), {Label7->text()}));
-    MaskEdit1->setFont(FittedFont(WindowFont(kDatePixelSize), kDatePixelSize, TextRoom(*MaskEdit1),
-                                  DateFieldTexts(DateMask(Conventions().dateSeparator))));
+    const auto fit = [](QWidget* control, const ControlLayout& layout, const QStringList& texts) {
+        control->setFont(FittedFont(WindowFont(layout.pixelSize), layout.pixelSize, TextRoom(*control), texts));
+    };
+    fit(Button2, kButton2Layout, {Button2->text()});
+    fit(Button3, kButton3Layout, {Button3->text()});
+    fit(Button4, kButton4Layout, {Button4->text()});
+    fit(Button5, kButton5Layout, {Button5->text()});
+    fit(Label7, kLabel7Layout, {Label7->text()});
+    fit(MaskEdit1, kMaskEdit1Layout, ToQt(DateFieldWidestTexts(Conventions().dateSeparator)));
 }
 
 std::string TForm1::CometPath() const { return ToBytes(Edit4->text()); }

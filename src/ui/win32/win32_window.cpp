@@ -13,6 +13,7 @@
 #include "ui/day_spinner.h"
 #include "ui/font_fit.h"
 #include "ui/form_behaviour.h"
+#include "ui/form_layout.h"
 #include "ui/win32/win32_desktop.h"  // first: it tames windows.h
 #include "ui/win32/win32_desktop.h"
 
@@ -20,52 +21,52 @@ namespace celestra {
 namespace {
 
 constexpr const char* kWindowClass = "TForm1";
-constexpr const char* kCaption = "Orbitario (21/03/2005)";
-constexpr int kClientWidth = 504;
-constexpr int kClientHeight = 162;
-// Character heights of the layout, in pixels.
-constexpr int kWindowPixelSize = 11;
-constexpr int kDatePixelSize = 19;
 
-// Control identifiers: the layout's names.
+// Control identifiers: 100 and up in tab order, clear of IDOK and IDCANCEL,
+// which a dialog-style Enter or Escape would send (no button of the window
+// is its default or cancel button).
 enum ControlId : int {
-    kButton2 = 2,
-    kButton3 = 3,
-    kEdit4 = 4,
-    kEdit5 = 5,
-    kButton4 = 6,
-    kMaskEdit1 = 7,
-    kButton5 = 8,
-    kUpDown1 = 9,
-    kLabel7 = 10,
+    kButton2 = 100,
+    kButton3,
+    kEdit4,
+    kEdit5,
+    kButton4,
+    kMaskEdit1,
+    kButton5,
+    kUpDown1,
+    kLabel7,
 };
+constexpr int kFirstControlId = kButton2;
 
 // Posted once the focus has left the date field, so that its checks run
-// after the focus change is complete.
+// after the focus change is complete; and after a spinner step.
 constexpr UINT kLeaveDateMessage = WM_APP + 1;
+constexpr UINT kSpinnerClickMessage = WM_APP + 2;
 
-struct ControlSpec {
-    ControlId id;
-    const char* className;
-    const char* text;
-    int left, top, width, height;
-    DWORD style;
-    DWORD exStyle;
-    int pixelSize;
-};
+const char* ClassOf(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::kButton: return "BUTTON";
+        case ControlKind::kPathField:
+        case ControlKind::kDateField: return "EDIT";
+        case ControlKind::kSpinner: return UPDOWN_CLASSA;
+        case ControlKind::kLabel: return "STATIC";
+    }
+    return "STATIC";
+}
 
-// In tab order: the creation order is the tab order.
-constexpr ControlSpec kControls[] = {
-    {kButton2, "BUTTON", "Comet.dat", 11, 15, 75, 25, WS_TABSTOP | BS_PUSHBUTTON, 0, kWindowPixelSize},
-    {kButton3, "BUTTON", "Objetos", 11, 47, 75, 25, WS_TABSTOP | BS_PUSHBUTTON, 0, kWindowPixelSize},
-    {kEdit4, "EDIT", "", 99, 17, 393, 21, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kWindowPixelSize},
-    {kEdit5, "EDIT", "", 99, 49, 393, 21, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kWindowPixelSize},
-    {kButton4, "BUTTON", "Proceso", 11, 123, 75, 25, WS_TABSTOP | BS_PUSHBUTTON, 0, kWindowPixelSize},
-    {kMaskEdit1, "EDIT", "", 101, 80, 105, 32, WS_TABSTOP, WS_EX_CLIENTEDGE, kDatePixelSize},
-    {kButton5, "BUTTON", "Hoy", 233, 87, 41, 25, WS_TABSTOP | BS_PUSHBUTTON, 0, kWindowPixelSize},
-    {kUpDown1, UPDOWN_CLASSA, "", 208, 80, 16, 33, UDS_NOTHOUSANDS, 0, kWindowPixelSize},
-    {kLabel7, "STATIC", "Fecha:", 27, 84, 59, 24, SS_LEFT, 0, kDatePixelSize},
-};
+DWORD StyleOf(const ControlLayout& layout) {
+    DWORD style = WS_CHILD | WS_VISIBLE | (layout.tabStop ? WS_TABSTOP : 0);
+    switch (layout.kind) {
+        case ControlKind::kButton: return style | BS_PUSHBUTTON;
+        case ControlKind::kPathField: return style | ES_AUTOHSCROLL;
+        case ControlKind::kDateField: return style;
+        case ControlKind::kSpinner: return style | UDS_NOTHOUSANDS;
+        case ControlKind::kLabel: return style | SS_LEFT;
+    }
+    return style;
+}
+
+bool IsEdit(ControlKind kind) { return kind == ControlKind::kPathField || kind == ControlKind::kDateField; }
 
 std::string WindowText(HWND control) {
     std::vector<char> text(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1, '\0');
@@ -136,14 +137,14 @@ public:
         RegisterClassExA(&windowClass);
 
         const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-        RECT frame{0, 0, kClientWidth, kClientHeight};
+        RECT frame{0, 0, kFormClientWidth, kFormClientHeight};
         AdjustWindowRectEx(&frame, style, FALSE, 0);
         const int width = frame.right - frame.left, height = frame.bottom - frame.top;
         RECT work{};
         SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
         const int left = work.left + (work.right - work.left - width) / 2;
         const int top = work.top + (work.bottom - work.top - height) / 2;
-        window_ = CreateWindowExA(0, kWindowClass, kCaption, style, left, top, width, height, nullptr, nullptr,
+        window_ = CreateWindowExA(0, kWindowClass, kFormCaption, style, left, top, width, height, nullptr, nullptr,
                                   instance_, this);
         if (window_ == nullptr) return false;
         desktop_.SetWindow(window_);
@@ -159,15 +160,17 @@ private:
     HWND Control(ControlId id) const { return GetDlgItem(window_, id); }
 
     void CreateControls() {
-        for (const ControlSpec& spec : kControls) {
-            HWND control = CreateWindowExA(spec.exStyle, spec.className, spec.text, WS_CHILD | WS_VISIBLE | spec.style,
-                                           spec.left, spec.top, spec.width, spec.height, window_,
-                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
-            if (std::string(spec.className) == "EDIT") {
+        int id = kFirstControlId;
+        for (const ControlLayout& layout : kFormControls) {
+            HWND control =
+                CreateWindowExA(IsEdit(layout.kind) ? WS_EX_CLIENTEDGE : 0, ClassOf(layout.kind), layout.text,
+                                StyleOf(layout), layout.left, layout.top, layout.width, layout.height, window_,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), instance_, nullptr);
+            if (IsEdit(layout.kind)) {
                 SendMessageA(control, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
                              MAKELPARAM(kEditMarginPixels, kEditMarginPixels));
             }
-            if (spec.id == kUpDown1) {
+            if (layout.kind == ControlKind::kSpinner) {
                 SendMessageA(control, UDM_SETRANGE32, SpinnerPosition::kMin, SpinnerPosition::kMax);
                 SendMessageA(control, UDM_SETPOS32, 0, SpinnerPosition::kStart);
             }
@@ -184,26 +187,15 @@ private:
     // "MS Sans Serif" at the layout's size where it fits; otherwise the
     // largest size that does, measured with the font really made.
     void FitFonts() {
-        for (const ControlSpec& spec : kControls) {
-            if (spec.id == kUpDown1) continue;
-            HWND control = Control(spec.id);
-            std::vector<std::string> texts{spec.text};
-            if (spec.id == kMaskEdit1) {
-                const std::string blank = DateMask(Conventions().dateSeparator).DisplayText();
-                texts = {blank};
-                for (char digit = '0'; digit <= '9'; ++digit) {
-                    std::string filled = blank;
-                    for (char& c : filled) {
-                        if (c == DateMask::kBlankShown) c = digit;
-                    }
-                    texts.push_back(filled);
-                }
-            }
-            if (spec.id == kEdit4 || spec.id == kEdit5) texts.clear();
-            const bool isEdit = std::string(spec.className) == "EDIT";
-            const bool isButton = std::string(spec.className) == "BUTTON";
-            const int room = TextRoom(control, isEdit, isButton);
-            const int size = FittingPixelSize(spec.pixelSize, room, [&](int pixelSize) {
+        int id = kFirstControlId;
+        for (const ControlLayout& layout : kFormControls) {
+            HWND control = Control(static_cast<ControlId>(id++));
+            if (layout.kind == ControlKind::kSpinner) continue;
+            std::vector<std::string> texts;
+            if (layout.kind == ControlKind::kDateField) texts = DateFieldWidestTexts(Conventions().dateSeparator);
+            if (layout.kind == ControlKind::kButton || layout.kind == ControlKind::kLabel) texts = {layout.text};
+            const int room = TextRoom(control, IsEdit(layout.kind), layout.kind == ControlKind::kButton);
+            const int size = FittingPixelSize(layout.pixelSize, room, [&](int pixelSize) {
                 HFONT trial = MakeFont("MS Sans Serif", pixelSize);
                 const int width = texts.empty() ? 0 : TextWidth(control, trial, texts);
                 DeleteObject(trial);
@@ -212,7 +204,7 @@ private:
             HFONT font = MakeFont("MS Sans Serif", size);
             fonts_.push_back(font);
             SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-            if (isEdit) {  // a new font resets the margins
+            if (IsEdit(layout.kind)) {  // a new font resets the margins
                 SendMessageA(control, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
                              MAKELPARAM(kEditMarginPixels, kEditMarginPixels));
             }
@@ -244,11 +236,9 @@ private:
     void RenderDate() {
         HWND date = Control(kMaskEdit1);
         if (date == nullptr) return;
-        rendering_ = true;
         SetWindowTextA(date, mask_->DisplayText().c_str());
         const int anchor = mask_->Cursor() == mask_->SelectionStart() ? mask_->SelectionEnd() : mask_->SelectionStart();
         SendMessageA(date, EM_SETSEL, static_cast<WPARAM>(anchor), static_cast<LPARAM>(mask_->Cursor()));
-        rendering_ = false;
     }
 
     void TakeMouseSelection(HWND date) {
@@ -395,14 +385,14 @@ private:
                     const bool up = change->iDelta > 0;
                     // Reported only when the position moved; no wrap.
                     if (spinner_.Step(up)) {
-                        PostMessageA(window_, WM_APP + 2, up ? 1 : 0, 0);
+                        PostMessageA(window_, kSpinnerClickMessage, up ? 1 : 0, 0);
                         return 0;
                     }
                     return 1;
                 }
                 return 0;
             }
-            case WM_APP + 2: behaviour_->UpDown1Click(wParam != 0); return 0;
+            case kSpinnerClickMessage: behaviour_->UpDown1Click(wParam != 0); return 0;
             case kLeaveDateMessage:
                 if (GetFocus() != Control(kMaskEdit1)) behaviour_->LeaveDateField();
                 return 0;
@@ -454,7 +444,6 @@ private:
     std::vector<HFONT> fonts_;
     HWND lastFocus_ = nullptr;  // the control with the focus when the window was last left
     bool focusReturning_ = false;
-    bool rendering_ = false;
 };
 
 }  // namespace

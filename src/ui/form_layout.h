@@ -1,0 +1,60 @@
+// The main window's layout, the one table both front ends build from:
+// caption, client size, and each control's place, size, text and character
+// height, in pixels at 96 dots per inch from the client area's top left.
+// The controls are listed in tab order.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace celestra {
+
+inline constexpr const char* kFormCaption = "Orbitario (21/03/2005)";
+inline constexpr int kFormClientWidth = 504;
+inline constexpr int kFormClientHeight = 162;
+
+// Character heights: the window's font, and the larger one of "Fecha:" and
+// the date.
+inline constexpr int kFormPixelSize = 11;
+inline constexpr int kDatePixelSize = 19;
+
+enum class ControlKind { kButton, kPathField, kDateField, kSpinner, kLabel };
+
+struct ControlLayout {
+    const char* name;  // as the window class names its member
+    ControlKind kind;
+    const char* text;  // the initial text
+    int left, top, width, height;
+    int pixelSize;
+    bool tabStop;
+};
+
+inline constexpr ControlLayout kButton2Layout{"Button2", ControlKind::kButton, "Comet.dat", 11, 15, 75,
+                                              25,        kFormPixelSize,       true};
+inline constexpr ControlLayout kButton3Layout{"Button3", ControlKind::kButton, "Objetos", 11, 47, 75,
+                                              25,        kFormPixelSize,       true};
+inline constexpr ControlLayout kEdit4Layout{"Edit4", ControlKind::kPathField, "",  99, 17, 393,
+                                            21,      kFormPixelSize,          true};
+inline constexpr ControlLayout kEdit5Layout{"Edit5", ControlKind::kPathField, "",  99, 49, 393,
+                                            21,      kFormPixelSize,          true};
+inline constexpr ControlLayout kButton4Layout{"Button4", ControlKind::kButton, "Proceso", 11, 123, 75,
+                                              25,        kFormPixelSize,       true};
+inline constexpr ControlLayout kMaskEdit1Layout{"MaskEdit1", ControlKind::kDateField, "",  101, 80, 105,
+                                                32,          kDatePixelSize,          true};
+inline constexpr ControlLayout kButton5Layout{"Button5", ControlKind::kButton, "Hoy", 233, 87, 41,
+                                              25,        kFormPixelSize,       true};
+inline constexpr ControlLayout kUpDown1Layout{"UpDown1", ControlKind::kSpinner, "",   208, 80, 16,
+                                              33,        kFormPixelSize,        false};
+inline constexpr ControlLayout kLabel7Layout{"Label7", ControlKind::kLabel, "Fecha:", 27, 84, 59,
+                                             24,       kDatePixelSize,      false};
+
+inline constexpr ControlLayout kFormControls[] = {
+    kButton2Layout,   kButton3Layout, kEdit4Layout,   kEdit5Layout,  kButton4Layout,
+    kMaskEdit1Layout, kButton5Layout, kUpDown1Layout, kLabel7Layout,
+};
+
+// Every text the date field can show at its widest: the blank mask, and
+// each digit in every digit position; the field's font must fit them all.
+std::vector<std::string> DateFieldWidestTexts(char separator);
+
+}  // namespace celestra
