@@ -132,6 +132,9 @@ TEST(DateToText, WritesTheDayByTable) {
         {38432 + 1 - 0.6 / 86400000, "21/03/2005"},  // over half a millisecond before it
     };
     for (const auto& [dayCount, text] : rows) EXPECT_EQ(DateToText(dayCount), text) << dayCount;
+    // Years of one to three digits are written with four.
+    EXPECT_EQ(DateToText(DayNumber({999, 12, 31})), "31/12/0999");
+    EXPECT_EQ(DateToText(DayNumber({42, 6, 1})), "01/06/0042");
 }
 
 TEST(CurrentDateTime, CountsDaysAndMilliseconds) {

@@ -77,6 +77,7 @@ TEST(LineList, RefusesALineOnlyWhenFull) {
     list.Add("a");
     list.Add("b");
     EXPECT_THAT([&] { list.Add("c"); }, ThrowsMessage<ListError>("Unable to insert a line"));
+    EXPECT_THAT([&] { list.Delete(2); }, ThrowsMessage<ListError>("List index out of bounds (2)"));
     list.Delete(0);
     list.Add("c");
     EXPECT_EQ(list.Lines(), (Lines{"b", "c"}));

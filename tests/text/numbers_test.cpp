@@ -116,6 +116,7 @@ TEST(TextToFloat, AcceptsAndRejectsByTable) {
         {"+", false, 0, "a sign alone"},
         {"e5", false, 0, "an exponent needs a mantissa"},
         {"1e5000", false, 0, "the fourth exponent digit is not taken"},
+        {"1e-5000", false, 0, "nor below zero, where the value would come out as zero"},
         {"1e4999", false, 0, "too large for extended precision"},
         {"1.5x", false, 0, ""},
         {"--1", false, 0, ""},

@@ -181,6 +181,17 @@ TEST(MakeFolders, MakesEveryMissingFolder) {
     std::filesystem::current_path(previous);
 }
 
+// The executable's own path, byte for byte as the system names it.
+TEST(ExecutablePath, IsTheRunningProgram) {
+#ifdef __linux__
+    EXPECT_EQ(ExecutablePath("argv0"), std::filesystem::read_symlink("/proc/self/exe").string());
+#else
+    const std::string path = ExecutablePath("argv0");
+    EXPECT_NE(path, "argv0");
+    EXPECT_TRUE(FileExists(path)) << path;
+#endif
+}
+
 TEST(DirectoryPart, EndsAtTheLastSeparator) {
 #ifdef _WIN32
     EXPECT_EQ(DirectoryPart("C:\\data\\comet.dat"), "C:\\data\\");
