@@ -1,5 +1,6 @@
 #include "core/observation_date.h"
 
+#include "text/date_field.h"
 #include "text/dates.h"
 #include "text/numbers.h"
 
@@ -9,6 +10,14 @@ std::string DefaultObservationDate() {
     double dayCount = CurrentDateTime();
     if (FractionalPart(dayCount) > 0.5L) dayCount += 1;
     return DateToText(dayCount);
+}
+
+double ReadObservationDate(std::string_view dateText) {
+    const double dayCount = TextToDate(dateText);
+    // Another text that reads as a date ("1/1/2006", "21/03/2005/") would put
+    // wrong characters in the date columns.
+    if (!HasDateFieldShape(dateText)) throw NotADateError(dateText);
+    return dayCount;
 }
 
 }  // namespace celestra

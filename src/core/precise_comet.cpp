@@ -5,6 +5,7 @@
 #include "astro/constants.h"
 #include "astro/umath.h"
 #include "core/element_line.h"
+#include "core/observation_date.h"
 #include "core/pseudo_comet_constants.h"
 #include "text/dates.h"
 #include "text/numbers.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/pseudo_comet.h"
+#include "core/object_line.h"
 
 namespace celestra {
 

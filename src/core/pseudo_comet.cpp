@@ -4,6 +4,7 @@
 
 #include "astro/umath.h"
 #include "core/element_line.h"
+#include "core/observation_date.h"
 #include "core/pseudo_comet_constants.h"
 #include "text/date_field.h"
 #include "text/dates.h"
@@ -49,14 +50,6 @@ HeliocentricDirection DirectionFromSun(double latitudeRad, double longitudeRad, 
 }
 
 }  // namespace
-
-double ReadObservationDate(std::string_view dateText) {
-    const double dayCount = TextToDate(dateText);
-    // Another text that reads as a date ("1/1/2006", "21/03/2005/") would put
-    // wrong characters in the date columns.
-    if (!HasDateFieldShape(dateText)) throw NotADateError(dateText);
-    return dayCount;
-}
 
 DateGeometry GeometryOfDate(std::string_view dateText) {
     const double dayCount = ReadObservationDate(dateText);

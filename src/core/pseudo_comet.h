@@ -23,11 +23,6 @@ struct DateGeometry {
 // ConversionError "'<text>' is not a valid date".
 DateGeometry GeometryOfDate(std::string_view dateText);
 
-// Reads the observation date: the text must have the date field's shape,
-// since lines copy its digits by position. Returns the
-// whole day count. Throws ConversionError "'<text>' is not a valid date".
-double ReadObservationDate(std::string_view dateText);
-
 // The element line of an object for the date text and its geometry.
 std::string ElementLine(const ObjectPlace& object, std::string_view dateText, const DateGeometry& date);
 

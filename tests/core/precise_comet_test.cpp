@@ -12,6 +12,7 @@
 #include "astro/umath.h"
 #include "core/element_line.h"
 #include "core/processing_run.h"
+#include "core/pseudo_comet.h"
 #include "support/run_support.h"
 #include "text/dates.h"
 #include "text/numbers.h"
