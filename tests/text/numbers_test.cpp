@@ -32,6 +32,8 @@ struct IntRow {
 TEST(TextToInt, AcceptsAndRejectsByTable) {
     const IntRow rows[] = {
         {"05", true, 5, "leading zeros are free"},
+        {"0", true, 0, "a lone zero starts no hexadecimal form"},
+        {"0x", false, 0, "a hexadecimal mark without digits"},
         {"+5", true, 5, ""},
         {"-5", true, -5, ""},
         {" 5", true, 5, "leading blanks are skipped"},
