@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/fake_desktop.h"
 #include "support/run_support.h"
 #include "support/temp_dir.h"
 
@@ -16,24 +17,7 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-class FakeDesktop final : public Desktop {
-public:
-    void Show(const std::string& text) override { messages.push_back(text); }
-    void ShowError(const std::string& text) override { errors.push_back(text); }
-    std::optional<std::string> ChooseFile(OpenDialog& dialog) override {
-        openedOn.push_back(dialog.fileName);
-        if (answers.empty()) return std::nullopt;
-        auto answer = answers.front();
-        answers.pop_front();
-        if (answer) dialog.fileName = *answer;
-        return answer;
-    }
-    void Beep() override { ++beeps; }
-
-    Texts messages, errors, openedOn;
-    std::deque<std::optional<std::string>> answers;
-    int beeps = 0;
-};
+using testing::FakeDesktop;
 
 class FakeControls final : public FormControls {
 public:

@@ -15,6 +15,7 @@
 #include <deque>
 #include <filesystem>
 
+#include "support/fake_desktop.h"
 #include "support/temp_dir.h"
 #include "ui/qt/Unit1.h"
 #include "ui/qt/mask_edit.h"
@@ -25,24 +26,7 @@
 namespace celestra {
 namespace {
 
-class FakeDesktop final : public Desktop {
-public:
-    void Show(const std::string& text) override { messages.push_back(text); }
-    void ShowError(const std::string& text) override { errors.push_back(text); }
-    std::optional<std::string> ChooseFile(OpenDialog& dialog) override {
-        openedOn.push_back(dialog.fileName);
-        if (answers.empty()) return std::nullopt;
-        const auto answer = answers.front();
-        answers.pop_front();
-        if (answer) dialog.fileName = *answer;
-        return answer;
-    }
-    void Beep() override { ++beeps; }
-
-    std::vector<std::string> messages, errors, openedOn;
-    std::deque<std::optional<std::string>> answers;
-    int beeps = 0;
-};
+using testing::FakeDesktop;
 
 }  // namespace
 
