@@ -53,9 +53,27 @@ bool FolderWritable(const std::string& folder) {
 #endif
 }
 
+namespace {
+
+// The length of a path's root, which is never made: "/" on POSIX; on
+// Windows a drive ("C:" or "C:\\") or a share ("\\\\server\\share\\").
+std::size_t RootLength(const std::string& path) {
+#ifdef _WIN32
+    if (path.size() >= 2 && path[1] == ':') return path.size() > 2 && IsFolderSeparator(path[2]) ? 3 : 2;
+    if (path.size() >= 2 && IsFolderSeparator(path[0]) && IsFolderSeparator(path[1])) {
+        std::size_t separators = 2, at = 2;
+        while (at < path.size() && separators < 4) separators += IsFolderSeparator(path[at++]) ? 1u : 0u;
+        return at;
+    }
+#endif
+    return !path.empty() && IsFolderSeparator(path[0]) ? 1 : 0;
+}
+
+}  // namespace
+
 int MakeFolders(const std::string& folder) {
-    // Each prefix that ends at a separator, then the whole path.
-    for (std::size_t end = 1; end <= folder.size(); ++end) {
+    // Each prefix after the root that ends at a separator, then the whole path.
+    for (std::size_t end = RootLength(folder) + 1; end <= folder.size(); ++end) {
         if (end < folder.size() && !IsFolderSeparator(folder[end])) continue;
         const std::string prefix = folder.substr(0, end);
         if (FolderExists(prefix)) continue;

@@ -174,10 +174,18 @@ TEST(MakeFolders, MakesEveryMissingFolder) {
         EXPECT_EQ(MakeFolders(row.folder), row.error) << row.folder;
         EXPECT_EQ(FolderExists(row.folder), row.error == 0) << row.folder;
     }
+    // Nothing is made outside the path: from inside the folder, a relative
+    // path, and an absolute one whose root (a drive "C:" on Windows) is no
+    // folder to make here.
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(dir.path());
     EXPECT_EQ(MakeFolders("x/y"), 0);
     EXPECT_TRUE(FolderExists("x/y"));
+    const std::string absolute = std::filesystem::absolute("z").string();
+    EXPECT_EQ(MakeFolders(absolute + "/"), 0);
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(".")) ++entries;
+    EXPECT_EQ(entries, 5u) << "file, a, d, x and z, nothing else";
     std::filesystem::current_path(previous);
 }
 
