@@ -14,7 +14,6 @@
 #include "ui/font_fit.h"
 #include "ui/form_behaviour.h"
 #include "ui/form_layout.h"
-#include "ui/win32/win32_desktop.h"  // first: it tames windows.h
 #include "ui/win32/win32_desktop.h"
 
 namespace celestra {
@@ -150,7 +149,8 @@ public:
         desktop_.SetWindow(window_);
         CreateControls();
         behaviour_->FormCreate(executablePath);
-        SetFocus(Control(kButton2));
+        lastFocus_ = Control(kButton2);
+        SetFocus(lastFocus_);
         return true;
     }
 
@@ -250,16 +250,17 @@ private:
     static bool ShiftHeld() { return (GetKeyState(VK_SHIFT) & 0x8000) != 0; }
 
     void CopyToClipboard(const std::string& text) {
-        if (!OpenClipboard(window_)) return;
+        if (text.empty() || !OpenClipboard(window_)) return;  // nothing selected: the clipboard keeps its text
         EmptyClipboard();
         HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-        if (memory != nullptr) {
-            char* bytes = static_cast<char*>(GlobalLock(memory));
+        char* bytes = memory != nullptr ? static_cast<char*>(GlobalLock(memory)) : nullptr;
+        if (bytes != nullptr) {
             text.copy(bytes, text.size());
             bytes[text.size()] = '\0';
             GlobalUnlock(memory);
-            SetClipboardData(CF_TEXT, memory);
+            if (SetClipboardData(CF_TEXT, memory) != nullptr) memory = nullptr;  // the clipboard owns it now
         }
+        if (memory != nullptr) GlobalFree(memory);
         CloseClipboard();
     }
 
@@ -292,7 +293,23 @@ private:
                     case VK_RIGHT: mask_->Right(ShiftHeld()); break;
                     case VK_HOME: mask_->Home(ShiftHeld()); break;
                     case VK_END: mask_->End(ShiftHeld()); break;
-                    case VK_DELETE: mask_->Delete(); break;
+                    case VK_DELETE:
+                        // Shift+Delete cuts, as in any edit field.
+                        if (ShiftHeld()) {
+                            CopyToClipboard(mask_->Cut());
+                        } else {
+                            mask_->Delete();
+                        }
+                        break;
+                    case VK_INSERT:
+                        // Shift+Insert pastes and Ctrl+Insert copies: through
+                        // the mask, or the edit would change its text alone.
+                        if (ShiftHeld()) {
+                            mask_->Paste(ClipboardText());
+                        } else if ((GetKeyState(VK_CONTROL) & 0x8000) != 0) {
+                            CopyToClipboard(mask_->Copy());
+                        }
+                        break;
                     case VK_UP:
                     case VK_DOWN: break;  // the spinner moves the date, not these keys
                     default: return CallWindowProcA(dateProc_, date, message, wParam, lParam);
@@ -327,7 +344,10 @@ private:
             case WM_COPY: CopyToClipboard(mask_->Copy()); return 0;
             case WM_CLEAR:
             case WM_CONTEXTMENU:
-            case WM_IME_CHAR: return 0;
+            case WM_IME_CHAR:
+            case WM_UNICHAR:
+            case WM_UNDO:
+            case EM_UNDO: return 0;  // text arrives only as WM_CHAR, through the mask
             case WM_SETFOCUS: {
                 const LRESULT result = CallWindowProcA(dateProc_, date, message, wParam, lParam);
                 // Taking the focus from another control of the window counts;
@@ -350,6 +370,10 @@ private:
             case WM_LBUTTONUP:
             case WM_LBUTTONDBLCLK:
             case WM_MOUSEMOVE: {
+                // A click that brings the focus in takes it first, so that
+                // the field's selecting all on entry comes before the click
+                // places the cursor (the edit itself places it first).
+                if (message == WM_LBUTTONDOWN && GetFocus() != date) SetFocus(date);
                 const LRESULT result = CallWindowProcA(dateProc_, date, message, wParam, lParam);
                 if (message != WM_MOUSEMOVE || (wParam & MK_LBUTTON) != 0) TakeMouseSelection(date);
                 return result;
@@ -402,7 +426,7 @@ private:
                 if (LOWORD(wParam) == WA_INACTIVE) {
                     const HWND focus = GetFocus();
                     if (focus != nullptr && GetParent(focus) == window_) lastFocus_ = focus;
-                } else if (lastFocus_ != nullptr && IsWindow(lastFocus_)) {
+                } else if (HIWORD(wParam) == 0 && lastFocus_ != nullptr && IsWindow(lastFocus_)) {  // not minimised
                     focusReturning_ = true;  // the date field does not count this as taking the focus
                     SetFocus(lastFocus_);
                     focusReturning_ = false;

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <windows.h>
+// windows.h renames MessageBox to MessageBoxA, which would rename the run's
+// message box interface in the files that include this one.
+#undef MessageBox
 
 namespace celestra {
 
