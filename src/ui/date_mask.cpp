@@ -194,6 +194,21 @@ bool DateMask::Escape() {
     return true;
 }
 
+bool DateMask::Press(MaskKey key, bool extendSelection) {
+    switch (key) {
+        case MaskKey::kLeft: Left(extendSelection); break;
+        case MaskKey::kRight: Right(extendSelection); break;
+        case MaskKey::kHome: Home(extendSelection); break;
+        case MaskKey::kEnd: End(extendSelection); break;
+        case MaskKey::kBackspace: Backspace(); break;
+        case MaskKey::kDelete: Delete(); break;
+        case MaskKey::kUp:
+        case MaskKey::kDown: break;
+        case MaskKey::kEscape: return Escape();
+    }
+    return true;
+}
+
 bool DateMask::FailsMaskCheck() const {
     if (!editMark_) return false;
     for (int p = 0; p < kLength; ++p) {

@@ -11,6 +11,9 @@
 
 namespace celestra {
 
+// The editing keys of the date field, as every front end names them.
+enum class MaskKey { kLeft, kRight, kHome, kEnd, kBackspace, kDelete, kUp, kDown, kEscape };
+
 class DateMask {
 public:
     static constexpr int kLength = kDateFieldLength;
@@ -65,6 +68,11 @@ public:
     // Only while the edit mark is set: back to the saved text. False when
     // there was nothing to abandon.
     bool Escape();
+    // What an editing key does, `extendSelection` for the arrows, Home and
+    // End with Shift. Up and Down do nothing: the spinner moves the date,
+    // not these keys. False when the key is not the field's to take (Escape
+    // with nothing to abandon), so that the front end passes it on.
+    bool Press(MaskKey key, bool extendSelection);
 
     // True while the edit mark is set and a digit position is empty: leaving
     // the field or pressing Enter then fails the mask check.

@@ -21,17 +21,20 @@ Script Play(DateMask& mask, const std::string& keys) {
     Script result;
     for (char key : keys) {
         switch (key) {
-            case '<': mask.Left(false); break;
-            case '>': mask.Right(false); break;
-            case '{': mask.Left(true); break;
-            case '}': mask.Right(true); break;
-            case 'H': mask.Home(false); break;
-            case 'E': mask.End(false); break;
-            case 'B': mask.Backspace(); break;
-            case 'D': mask.Delete(); break;
+            // The editing keys as the front ends send them.
+            case '<': mask.Press(MaskKey::kLeft, false); break;
+            case '>': mask.Press(MaskKey::kRight, false); break;
+            case '{': mask.Press(MaskKey::kLeft, true); break;
+            case '}': mask.Press(MaskKey::kRight, true); break;
+            case 'H': mask.Press(MaskKey::kHome, false); break;
+            case 'E': mask.Press(MaskKey::kEnd, false); break;
+            case 'B': mask.Press(MaskKey::kBackspace, false); break;
+            case 'D': mask.Press(MaskKey::kDelete, false); break;
+            case '^': mask.Press(MaskKey::kUp, false); break;
+            case 'v': mask.Press(MaskKey::kDown, false); break;
             case 'X': result.clipboard = mask.Cut(); break;
             case 'A': mask.SelectAll(); break;
-            case '!': mask.Escape(); break;
+            case '!': mask.Press(MaskKey::kEscape, false); break;
             default:
                 if (!mask.Type(key)) ++result.refused;
         }
@@ -53,6 +56,7 @@ TEST(DateMask, EditsByTable) {
     const Row rows[] = {
         {"08/12/2026", "15012006", "15/01/2006", 10, 0, true, "overwrite, stepping over separators"},
         {"08/12/2026", "1", "18/12/2026", 1, 0, true, "one digit replaced"},
+        {"08/12/2026", ">^v^", "08/12/2026", 1, 0, false, "Up and Down leave the date to the spinner"},
         {"08/12/2026", "a+- x", "08/12/2026", 0, 5, false, "letters, signs and blanks refused"},
         {"08/12/2026", "/", "08/12/2026", 3, 0, false, "separator in the day group: to the month"},
         {"08/12/2026", "5/", "58/12/2026", 3, 0, true, ""},

@@ -3,11 +3,30 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <optional>
 
 #include "ui/desktop.h"
 #include "ui/qt/text_bytes.h"
 
 namespace celestra {
+namespace {
+
+std::optional<MaskKey> MaskKeyOf(int key) {
+    switch (key) {
+        case Qt::Key_Left: return MaskKey::kLeft;
+        case Qt::Key_Right: return MaskKey::kRight;
+        case Qt::Key_Home: return MaskKey::kHome;
+        case Qt::Key_End: return MaskKey::kEnd;
+        case Qt::Key_Backspace: return MaskKey::kBackspace;
+        case Qt::Key_Delete: return MaskKey::kDelete;
+        case Qt::Key_Up: return MaskKey::kUp;
+        case Qt::Key_Down: return MaskKey::kDown;
+        case Qt::Key_Escape: return MaskKey::kEscape;
+        default: return std::nullopt;
+    }
+}
+
+}  // namespace
 
 TMaskEdit::TMaskEdit(QWidget* parent, Desktop& desktop, char separator)
     : QLineEdit(parent), mask_(separator), desktop_(desktop) {
@@ -65,21 +84,17 @@ void TMaskEdit::keyPressEvent(QKeyEvent* event) {
     } else if (event->matches(QKeySequence::SelectAll)) {
         mask_.SelectAll();
     } else {
+        const auto maskKey = MaskKeyOf(event->key());
+        if (maskKey) {
+            if (!mask_.Press(*maskKey, shift)) {
+                event->ignore();
+                return;
+            }
+            event->accept();
+            Render();
+            return;
+        }
         switch (event->key()) {
-            case Qt::Key_Left: mask_.Left(shift); break;
-            case Qt::Key_Right: mask_.Right(shift); break;
-            case Qt::Key_Home: mask_.Home(shift); break;
-            case Qt::Key_End: mask_.End(shift); break;
-            case Qt::Key_Backspace: mask_.Backspace(); break;
-            case Qt::Key_Delete: mask_.Delete(); break;
-            case Qt::Key_Up:
-            case Qt::Key_Down: break;  // the spinner moves the date, not these keys
-            case Qt::Key_Escape:
-                if (!mask_.Escape()) {
-                    event->ignore();
-                    return;
-                }
-                break;
             case Qt::Key_Return:
             case Qt::Key_Enter:
                 emit EnterPressed();

@@ -289,16 +289,18 @@ private:
             }
             case WM_KEYDOWN:
                 switch (wParam) {
-                    case VK_LEFT: mask_->Left(ShiftHeld()); break;
-                    case VK_RIGHT: mask_->Right(ShiftHeld()); break;
-                    case VK_HOME: mask_->Home(ShiftHeld()); break;
-                    case VK_END: mask_->End(ShiftHeld()); break;
+                    case VK_LEFT: mask_->Press(MaskKey::kLeft, ShiftHeld()); break;
+                    case VK_RIGHT: mask_->Press(MaskKey::kRight, ShiftHeld()); break;
+                    case VK_HOME: mask_->Press(MaskKey::kHome, ShiftHeld()); break;
+                    case VK_END: mask_->Press(MaskKey::kEnd, ShiftHeld()); break;
+                    case VK_UP: mask_->Press(MaskKey::kUp, false); break;
+                    case VK_DOWN: mask_->Press(MaskKey::kDown, false); break;
                     case VK_DELETE:
                         // Shift+Delete cuts, as in any edit field.
                         if (ShiftHeld()) {
                             CopyToClipboard(mask_->Cut());
                         } else {
-                            mask_->Delete();
+                            mask_->Press(MaskKey::kDelete, false);
                         }
                         break;
                     case VK_INSERT:
@@ -310,8 +312,6 @@ private:
                             CopyToClipboard(mask_->Copy());
                         }
                         break;
-                    case VK_UP:
-                    case VK_DOWN: break;  // the spinner moves the date, not these keys
                     default: return CallWindowProcA(dateProc_, date, message, wParam, lParam);
                 }
                 RenderDate();
@@ -320,8 +320,8 @@ private:
                 const char c = static_cast<char>(wParam);
                 switch (c) {
                     case '\r': behaviour_->DateFieldEnter(); break;
-                    case '\x1b': mask_->Escape(); break;
-                    case '\b': mask_->Backspace(); break;
+                    case '\x1b': mask_->Press(MaskKey::kEscape, false); break;
+                    case '\b': mask_->Press(MaskKey::kBackspace, false); break;
                     case '\x01': mask_->SelectAll(); break;              // Ctrl+A
                     case '\x03': CopyToClipboard(mask_->Copy()); break;  // Ctrl+C
                     case '\x18': CopyToClipboard(mask_->Cut()); break;   // Ctrl+X
