@@ -12,8 +12,11 @@ constexpr const char* kUserFolderName = "celestra/";
 
 bool IsAbsolute(const char* path) { return path != nullptr && path[0] == '/'; }
 
-std::string WithSeparator(std::string folder) {
-    if (folder.empty() || !IsFolderSeparator(folder.back())) folder += '/';
+// The folder with `separator` after it unless it already ends in a slash
+// or a backslash (the rule of the system the path is for, whatever this
+// one's).
+std::string WithSeparator(std::string folder, char separator) {
+    if (folder.empty() || (folder.back() != '/' && folder.back() != '\\')) folder += separator;
     return folder;
 }
 
@@ -24,9 +27,9 @@ SettingsLocation LocateSettings(const std::string& programFolder, bool programFo
     SettingsLocation location{programFolder, ""};
     if (programFolderWritable) return location;
     if (IsAbsolute(xdgConfigHome)) {
-        location.userFolder = WithSeparator(xdgConfigHome) + kUserFolderName;
+        location.userFolder = WithSeparator(xdgConfigHome, '/') + kUserFolderName;
     } else if (IsAbsolute(home)) {
-        location.userFolder = WithSeparator(home) + ".config/" + kUserFolderName;
+        location.userFolder = WithSeparator(home, '/') + ".config/" + kUserFolderName;
     }
     return location;
 }
@@ -35,10 +38,7 @@ SettingsLocation LocateSettingsOnWindows(const std::string& programFolder, bool 
                                          const char* appData) {
     SettingsLocation location{programFolder, ""};
     if (programFolderWritable || appData == nullptr || appData[0] == '\0') return location;
-    location.userFolder = appData;
-    const char last = location.userFolder.back();  // Windows' separators, whatever this system's
-    if (last != '\\' && last != '/') location.userFolder += '\\';
-    location.userFolder += "Celestra\\";
+    location.userFolder = WithSeparator(appData, '\\') + "Celestra\\";
     return location;
 }
 

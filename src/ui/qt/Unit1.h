@@ -6,7 +6,6 @@
 
 #include <QPointer>
 #include <QWidget>
-#include <functional>
 #include <string>
 
 #include "core/processing_run.h"
