@@ -3,6 +3,7 @@
 // and errors shown by whoever drives the run, with the full-stop rule.
 #pragma once
 
+#include <exception>
 #include <string>
 #include <string_view>
 
@@ -19,5 +20,12 @@ public:
 // when the last byte sorts above "." (a letter, digit or quote), not after
 // ".", "!", ",", "-" or a blank, nor to an empty text.
 std::string ErrorBoxText(std::string_view message);
+
+// Running out of memory, in place of the runtime's own text.
+inline constexpr const char* kOutOfMemory = "Memoria insuficiente";
+
+// The text of an error that ended a user action: its message, or
+// kOutOfMemory when memory ran out.
+std::string ErrorText(const std::exception& error);
 
 }  // namespace celestra

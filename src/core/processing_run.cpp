@@ -24,6 +24,14 @@ constexpr int kCometDesignationWidth = 14;
 
 std::string CometKey(std::string_view cometLine) { return Trim(Substring(cometLine, 1, kCometDesignationWidth)); }
 
+// Some Windows editors begin a UTF-8 file with these bytes.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// A pipe or a device would never end, or never begin: refused by name.
+void RefuseUnlessPlainFile(const std::string& path) {
+    if (!IsRegularFile(path)) throw Error(kNotAPlainFile + path);
+}
+
 }  // namespace
 
 std::string ClosingMessage(std::size_t objectCount) {
@@ -40,6 +48,7 @@ bool ProcessingRun::Run() {
         AppendPseudoComets();
         SaveCometList();
     }
+    lock_.Release();  // before any box that may stay open for long
     if (success) messages_.Show(ClosingMessage(state_.objectList.Count()));
     return success;
 }
@@ -49,22 +58,32 @@ bool ProcessingRun::LoadCometFile() {
         messages_.Show(kCometFileNotFound);
         return false;
     }
-    state_.cometList.LoadFromFile(state_.cometPath);
+    RefuseUnlessPlainFile(state_.cometPath);
+    if (lock_.Acquire(state_.cometPath, state_.lockWait) == FileLock::Outcome::kBusy) {
+        throw Error(kCometFileInUse + state_.cometPath);
+    }
+    ContentSeen seen;
+    state_.cometList.LoadFromFile(state_.cometPath, &seen);
+    loaded_ = seen;
+    backedUp_.reset();
     return true;
 }
 
 bool ProcessingRun::ReadObjectList() {
     if (!FileExists(state_.objectPath)) {
+        lock_.Release();
         messages_.Show(kObjectFileNotFound);
         return false;
     }
+    RefuseUnlessPlainFile(state_.objectPath);
     state_.objectList.Clear();
     std::string badDesignation;
     bool anyMalformed = false;
 
     LineReader reader(state_.objectPath);
-    while (!reader.Eof()) {
+    for (bool first = true; !reader.Eof(); first = false) {
         std::string line = reader.ReadLine();
+        if (first && line.starts_with(kByteOrderMark)) line.erase(0, kByteOrderMark.size());
         const ObjectLineKind kind = ClassifyObjectLine(line);
         if (kind == ObjectLineKind::kAccepted) {
             state_.objectList.Add(std::move(line));
@@ -76,6 +95,7 @@ bool ProcessingRun::ReadObjectList() {
     reader.Close();
 
     if (!anyMalformed) return true;
+    lock_.Release();
     messages_.Show(kFormatErrorFor + badDesignation);
     return false;
 }
@@ -86,9 +106,12 @@ void ProcessingRun::BackUpCometFile() {
 
     std::string bytes;
     FileAccess failedAccess;
-    if (const int error = ReadWholeFile(cometPath, bytes, failedAccess); error != 0) {
+    FileIdentity identity;
+    if (const int error = ReadWholeFile(cometPath, bytes, failedAccess, &identity); error != 0) {
         throw InOutErrorOf(error, failedAccess, cometPath);
     }
+    if (loaded_ && ContentSeenOf(bytes) != *loaded_) throw Error(kCometFileChanged + cometPath);
+    backedUp_ = identity;
     const ReplaceOutcome outcome = ReplaceFileContent(backupPath, bytes);
     if (!outcome.ok()) {
         const FileAccess access =
@@ -128,6 +151,11 @@ void ProcessingRun::AppendPseudoComets() {
     }
 }
 
-void ProcessingRun::SaveCometList() { state_.cometList.SaveToFile(state_.cometPath); }
+void ProcessingRun::SaveCometList() {
+    if (!state_.cometList.SaveToFile(state_.cometPath, backedUp_ ? &*backedUp_ : nullptr)) {
+        throw Error(kCometFileChanged + state_.cometPath);
+    }
+    lock_.Release();
+}
 
 }  // namespace celestra

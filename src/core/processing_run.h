@@ -2,10 +2,13 @@
 // object of the object list, in place of the lines earlier runs wrote.
 #pragma once
 
+#include <chrono>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/messages.h"
+#include "text/file_lock.h"
 #include "text/line_list.h"
 
 namespace celestra {
@@ -20,6 +23,8 @@ struct RunState {
     // Precise placement (J2000.0 frame, light time, magnitude) instead of
     // the classic element lines.
     bool precise = false;
+    // How long a run waits for another run that holds the comet file.
+    std::chrono::milliseconds lockWait{30000};
 };
 
 // The fixed texts of the run.
@@ -27,10 +32,19 @@ inline constexpr const char* kCometFileNotFound = "Comet.dat no encontrado";
 inline constexpr const char* kObjectFileNotFound = "Archivo de objetos no encontrado";
 inline constexpr const char* kFormatErrorFor = "Error de formato para ";
 inline constexpr const char* kBackupFileName = "CometDatBak.Txt";
+// The run's refusals, each followed by the path concerned.
+inline constexpr const char* kCometFileInUse = "Comet.dat en uso por otro proceso: ";
+inline constexpr const char* kCometFileChanged = "Comet.dat modificado por otro programa durante el proceso: ";
+inline constexpr const char* kNotAPlainFile = "No es un archivo normal: ";
 
 // The steps and the run over one state. Steps that meet a condition they
 // know show its text and return false; anything else throws an Error that
 // ends the run, for the caller to show with ErrorBoxText.
+//
+// From the load to the save the run holds a lock on the comet file, so that
+// runs that meet take turns, and it checks that the file on disk is still
+// the one it loaded when it takes the backup and again just before the
+// save: a change another program made meanwhile ends the run, and is kept.
 class ProcessingRun {
 public:
     ProcessingRun(RunState& state, MessageBox& messages) : state_(state), messages_(messages) {}
@@ -39,7 +53,8 @@ public:
     // True when the run got to its closing message.
     bool Run();
 
-    // The comet-elements file replaces the comet list.
+    // The comet-elements file replaces the comet list; from here the run
+    // holds the file's lock.
     bool LoadCometFile();
     // The object list file's well-formed lines replace the object list; the
     // first malformed line is named.
@@ -52,12 +67,15 @@ public:
     // One element line per object line, in order, at the end of the comet
     // list.
     void AppendPseudoComets();
-    // The comet list over the comet-elements file.
+    // The comet list over the comet-elements file; the lock is released.
     void SaveCometList();
 
 private:
     RunState& state_;
     MessageBox& messages_;
+    FileLock lock_;
+    std::optional<ContentSeen> loaded_;     // what the load read
+    std::optional<FileIdentity> backedUp_;  // the file's state when the backup read it
 };
 
 // "Proceso finalizado correctamente para N estrellas".

@@ -5,6 +5,7 @@
 #include "core/observation_date.h"
 #include "core/processing_run.h"
 #include "text/conventions.h"
+#include "text/interrupt_cleanup.h"
 
 namespace celestra {
 namespace {
@@ -23,6 +24,7 @@ private:
 
 UnattendedResult RunUnattended(const UnattendedRequest& request) {
     using End = UnattendedResult::End;
+    RemoveTemporaryFileOnInterrupt();
     CollectingMessageBox messages;
     try {
         SetTextConventions(ConventionsFromRegionalSettings());
@@ -33,7 +35,7 @@ UnattendedResult RunUnattended(const UnattendedRequest& request) {
         state.precise = request.precise;
         if (!ProcessingRun(state, messages).Run()) return {End::kStepMessage, messages.last()};
     } catch (const std::exception& error) {  // the run's errors, and running out of memory
-        return {End::kError, ErrorBoxText(error.what())};
+        return {End::kError, ErrorBoxText(ErrorText(error))};
     }
     return {End::kDone, messages.last()};
 }

@@ -8,53 +8,137 @@
 #include <cstring>
 
 #ifdef _WIN32
-#include <io.h>
 #include <windows.h>
 #else
 #include <unistd.h>
 #endif
 
-#include "text/platform_file.h"
+#include "text/interrupt_cleanup.h"
 
 namespace celestra {
 namespace {
 
 using Stage = ReplaceOutcome::Stage;
 
+constexpr const char* kTemporarySuffix = ".celestra.tmp";
+
 ReplaceOutcome Failed(Stage stage, int error) { return {stage, error != 0 ? error : EIO}; }
+ReplaceOutcome Changed() { return {Stage::kChanged, 0}; }
+
+// ".<name>.celestra.tmp" in the folder of `target`.
+std::string TemporaryPathFor(const std::string& target) {
+    const std::string folder = DirectoryPart(target);
+    return folder + "." + target.substr(folder.size()) + kTemporarySuffix;
+}
+
+// True when the file is still in the state the caller saw, or the caller
+// saw none.
+bool StillAsExpected(const std::string& target, const FileIdentity* expected) {
+    if (expected == nullptr) return true;
+    FileIdentity now;
+    return IdentityOf(target, now) == 0 && now.SameStateAs(*expected);
+}
+
+// A temporary file that could not be made, or not renamed, because of the
+// folder rather than the disk: the file itself may still be written in place.
+struct Attempt {
+    ReplaceOutcome outcome;
+    bool folderRefused = false;
+};
+
+// A device, a pipe: there is nothing to rename over, so write in place.
+ReplaceOutcome WriteSpecialFile(const std::string& target, std::string_view bytes) {
+    OutputFile file;
+    if (const int error = file.Create(target); error != 0) return Failed(Stage::kCreate, error);
+    int error = file.Write(bytes);
+    const int closeError = file.Close();
+    if (error == 0) error = closeError;
+    return error != 0 ? Failed(Stage::kWrite, error) : ReplaceOutcome{};
+}
 
 #ifdef _WIN32
 
 constexpr int kReplaceAttempts = 5;
 constexpr DWORD kReplaceRetryMilliseconds = 50;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-int WriteAll(int fd, std::string_view bytes) {
+class ScopedHandle {
+public:
+    explicit ScopedHandle(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
+    ~ScopedHandle() { Close(); }
+    ScopedHandle(const ScopedHandle&) = delete;
+    ScopedHandle& operator=(const ScopedHandle&) = delete;
+    HANDLE get() const { return handle_; }
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    // 0, or the platform error of the close.
+    int Close() {
+        if (!valid()) return 0;
+        const bool closed = CloseHandle(handle_) != 0;
+        handle_ = INVALID_HANDLE_VALUE;
+        return closed ? 0 : EIO;
+    }
+
+private:
+    HANDLE handle_;
+};
+
+int ErrnoOf(DWORD why) {
+    switch (why) {
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_WRITE_PROTECT: return EACCES;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL: return ENOSPC;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND: return ENOENT;
+        default: return EIO;
+    }
+}
+
+int WriteAll(HANDLE handle, std::string_view bytes) {
     while (!bytes.empty()) {
-        const unsigned chunk = bytes.size() > (1u << 30) ? (1u << 30) : static_cast<unsigned>(bytes.size());
-        const int written = _write(fd, bytes.data(), chunk);
-        if (written < 0) return errno;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
+        const DWORD chunk = bytes.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(bytes.size());
+        DWORD written = 0;
+        if (!WriteFile(handle, bytes.data(), chunk, &written, nullptr)) return ErrnoOf(GetLastError());
+        bytes.remove_prefix(written);
     }
     return 0;
 }
 
-ReplaceOutcome ReplaceRegularFile(const std::string& target, std::string_view bytes) {
-    // A unique name beside the target, created exclusively.
-    std::string temp;
-    int fd = -1;
-    for (unsigned attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temp = target + "." + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount64() + attempt) +
-               ".tmp";
-        fd = _open(temp.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
-        if (fd < 0 && errno != EEXIST) return Failed(Stage::kCreate, errno);
+ReplaceOutcome WriteInPlace(ScopedHandle& file, const std::string& target, std::string_view bytes,
+                            const FileIdentity* expected) {
+    if (!StillAsExpected(target, expected)) return Changed();
+    LARGE_INTEGER start{};
+    int error = SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN) ? 0 : ErrnoOf(GetLastError());
+    if (error == 0) error = WriteAll(file.get(), bytes);
+    if (error == 0 && !SetEndOfFile(file.get())) error = ErrnoOf(GetLastError());
+    if (error == 0 && !FlushFileBuffers(file.get())) error = ErrnoOf(GetLastError());
+    if (const int closeError = file.Close(); error == 0) error = closeError;
+    return error != 0 ? Failed(Stage::kWrite, error) : ReplaceOutcome{};
+}
+
+Attempt ReplaceThroughTemporary(const std::string& target, std::string_view bytes, const FileIdentity* expected) {
+    const std::string temp = TemporaryPathFor(target);
+    PendingTemporaryFile pending(temp);
+    DeleteFileA(temp.c_str());  // left by a run that was killed
+    // FILE_SHARE_DELETE lets an interrupted run remove it while it is open.
+    ScopedHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        const DWORD why = GetLastError();
+        return {Failed(Stage::kCreate, ErrnoOf(why)), why == ERROR_ACCESS_DENIED || why == ERROR_FILE_EXISTS};
     }
-    if (fd < 0) return Failed(Stage::kCreate, EEXIST);
-    int error = WriteAll(fd, bytes);
-    if (error == 0 && _commit(fd) != 0) error = errno;
-    if (_close(fd) != 0 && error == 0) error = errno;
+    int error = WriteAll(file.get(), bytes);
+    if (error == 0 && !FlushFileBuffers(file.get())) error = ErrnoOf(GetLastError());
+    if (const int closeError = file.Close(); error == 0) error = closeError;
     if (error != 0) {
-        _unlink(temp.c_str());
-        return Failed(Stage::kWrite, error);
+        DeleteFileA(temp.c_str());
+        return {Failed(Stage::kWrite, error)};
+    }
+    if (!StillAsExpected(target, expected)) {
+        DeleteFileA(temp.c_str());
+        return {Changed()};
     }
     // Another program (a virus scanner, a sync client) may hold the target
     // for a moment.
@@ -63,29 +147,96 @@ ReplaceOutcome ReplaceRegularFile(const std::string& target, std::string_view by
         const DWORD why = GetLastError();
         const bool busy = why == ERROR_ACCESS_DENIED || why == ERROR_SHARING_VIOLATION || why == ERROR_LOCK_VIOLATION;
         if (!busy || attempt == kReplaceAttempts) {
-            _unlink(temp.c_str());
-            return Failed(Stage::kCreate, why == ERROR_ACCESS_DENIED || busy ? EACCES : EIO);
+            DeleteFileA(temp.c_str());
+            return {Failed(Stage::kCreate, ErrnoOf(why))};
         }
         Sleep(kReplaceRetryMilliseconds);
     }
 }
 
-std::string ResolveLinks(const std::string& path) { return path; }
+}  // namespace
 
-bool IsSpecialFile(const struct _stat64& info) { return (info.st_mode & _S_IFREG) == 0; }
+ReplaceOutcome ReplaceFileContent(const std::string& path, std::string_view bytes, const FileIdentity* expected) {
+    const std::string& target = path;
+    FileIdentity identity;
+    const bool exists = IdentityOf(target, identity) == 0;
+    const DWORD attributes = GetFileAttributesA(target.c_str());
+    if (exists && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return Failed(Stage::kCreate, EISDIR);
+    }
+    if (!StillAsExpected(target, expected)) return Changed();
+    if (exists && !identity.regular) return WriteSpecialFile(target, bytes);
+    if (!exists) return ReplaceThroughTemporary(target, bytes, expected).outcome;
+
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return Failed(Stage::kCreate, EACCES);
+    }
+    ScopedHandle writable(
+        CreateFileA(target.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // A program holding the file without sharing is waited for at the rename.
+    if (!writable.valid() && GetLastError() == ERROR_ACCESS_DENIED) return Failed(Stage::kCreate, EACCES);
+    if (writable.valid() && identity.linkCount > 1) return WriteInPlace(writable, target, bytes, expected);
+    const bool inPlacePossible = writable.valid();
+    writable.Close();  // our own handle would stop the rename
+    Attempt attempt = ReplaceThroughTemporary(target, bytes, expected);
+    if (!attempt.folderRefused || !inPlacePossible) return attempt.outcome;
+    ScopedHandle again(
+        CreateFileA(target.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!again.valid()) return Failed(Stage::kCreate, ErrnoOf(GetLastError()));
+    return WriteInPlace(again, target, bytes, expected);
+}
 
 #else
 
 constexpr int kMaxLinkDepth = 40;
 
-int WriteAll(int fd, std::string_view bytes) {
+class ScopedFd {
+public:
+    explicit ScopedFd(int fd = -1) : fd_(fd) {}
+    ~ScopedFd() { Close(); }
+    ScopedFd(const ScopedFd&) = delete;
+    ScopedFd& operator=(const ScopedFd&) = delete;
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    // 0, or the errno of the close.
+    int Close() {
+        if (fd_ < 0) return 0;
+        const int result = ::close(fd_);
+        fd_ = -1;
+        return result == 0 ? 0 : errno;
+    }
+
+private:
+    int fd_;
+};
+
+// Where a new file cannot be made for reasons of the folder, not the disk's
+// content: no permission, a sticky folder, no inode left, a name too long.
+bool FolderRefuses(int error) {
+    switch (error) {
+        case EACCES:
+        case EPERM:
+        case EEXIST:
+        case EROFS:
+        case ENAMETOOLONG:
+        case EMLINK:
+        case ENOSPC:
+        case EDQUOT: return true;
+        default: return false;
+    }
+}
+
+int WriteAll(int fd, std::string_view bytes, bool positioned) {
+    off_t offset = 0;
     while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        const ssize_t written =
+            positioned ? ::pwrite(fd, bytes.data(), bytes.size(), offset) : ::write(fd, bytes.data(), bytes.size());
         if (written < 0) {
             if (errno == EINTR) continue;
             return errno;
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
+        offset += written;
     }
     return 0;
 }
@@ -112,64 +263,75 @@ mode_t NewFileMode() {
 }
 
 void SyncFolder(const std::string& folder) {
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     ::fsync(fd);  // best effort: the rename is already done
     ::close(fd);
 }
 
-ReplaceOutcome ReplaceRegularFile(const std::string& target, std::string_view bytes, const struct stat* existing) {
-    const std::string folder = DirectoryPart(target);
-    std::string temp = folder + "." + target.substr(folder.size()) + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return Failed(Stage::kCreate, errno);
-
-    int error = ::fchmod(fd, existing != nullptr ? (existing->st_mode & 07777) : NewFileMode()) != 0 ? errno : 0;
-    if (error == 0) error = WriteAll(fd, bytes);
-    if (error == 0 && ::fsync(fd) != 0) error = errno;
-    if (::close(fd) != 0 && error == 0) error = errno;
-    if (error != 0) {
-        ::unlink(temp.c_str());
-        return Failed(Stage::kWrite, error);
-    }
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
-        error = errno;
-        ::unlink(temp.c_str());
-        return Failed(Stage::kCreate, error);
-    }
-    SyncFolder(folder);
-    return {};
+ReplaceOutcome WriteInPlace(ScopedFd& file, const std::string& target, std::string_view bytes,
+                            const FileIdentity* expected) {
+    if (!StillAsExpected(target, expected)) return Changed();
+    int error = WriteAll(file.get(), bytes, true);
+    if (error == 0 && ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) != 0) error = errno;
+    if (error == 0 && ::fsync(file.get()) != 0) error = errno;
+    if (const int closeError = file.Close(); error == 0) error = closeError;
+    return error != 0 ? Failed(Stage::kWrite, error) : ReplaceOutcome{};
 }
 
-#endif
+Attempt ReplaceThroughTemporary(const std::string& target, std::string_view bytes, const struct stat* existing,
+                                const FileIdentity* expected) {
+    const std::string temp = TemporaryPathFor(target);
+    PendingTemporaryFile pending(temp);
+    ::unlink(temp.c_str());  // left by a run that was killed
+    ScopedFd file(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!file.valid()) return {Failed(Stage::kCreate, errno), FolderRefuses(errno)};
+    const auto abandon = [&](Stage stage, int error, bool folderRefused) {
+        file.Close();
+        ::unlink(temp.c_str());
+        return Attempt{Failed(stage, error), folderRefused};
+    };
 
-// A device, a pipe: there is nothing to rename over, so write in place.
-ReplaceOutcome WriteInPlace(const std::string& target, std::string_view bytes) {
-    OutputFile file;
-    if (const int error = file.Create(target); error != 0) return Failed(Stage::kCreate, error);
-    int error = file.Write(bytes);
-    const int closeError = file.Close();
-    if (error == 0) error = closeError;
-    return error != 0 ? Failed(Stage::kWrite, error) : ReplaceOutcome{};
+    // The owner first: a change of owner clears the set-id bits.
+    if (existing != nullptr && (existing->st_uid != ::geteuid() || existing->st_gid != ::getegid()) &&
+        ::fchown(file.get(), existing->st_uid, existing->st_gid) != 0) {
+        return abandon(Stage::kCreate, errno, true);
+    }
+    const mode_t mode = existing != nullptr ? (existing->st_mode & 07777) : NewFileMode();
+    if (::fchmod(file.get(), mode) != 0) return abandon(Stage::kWrite, errno, false);
+    int error = WriteAll(file.get(), bytes, false);
+    if (error == 0 && ::fsync(file.get()) != 0) error = errno;
+    if (error != 0) return abandon(Stage::kWrite, error, false);
+    if (const int closeError = file.Close(); closeError != 0) return abandon(Stage::kWrite, closeError, false);
+    if (!StillAsExpected(target, expected)) {
+        ::unlink(temp.c_str());
+        return {Changed()};
+    }
+    if (::rename(temp.c_str(), target.c_str()) != 0) return abandon(Stage::kCreate, errno, FolderRefuses(errno));
+    SyncFolder(DirectoryPart(target));
+    return {};
 }
 
 }  // namespace
 
-ReplaceOutcome ReplaceFileContent(const std::string& path, std::string_view bytes) {
+ReplaceOutcome ReplaceFileContent(const std::string& path, std::string_view bytes, const FileIdentity* expected) {
     const std::string target = ResolveLinks(path);
-#ifdef _WIN32
-    struct _stat64 info {};
-    const bool exists = _stat64(target.c_str(), &info) == 0;
-    if (exists && (info.st_mode & _S_IFDIR) != 0) return Failed(Stage::kCreate, EISDIR);
-    if (exists && IsSpecialFile(info)) return WriteInPlace(target, bytes);
-    return ReplaceRegularFile(target, bytes);
-#else
     struct stat info {};
     const bool exists = ::stat(target.c_str(), &info) == 0;
     if (exists && S_ISDIR(info.st_mode)) return Failed(Stage::kCreate, EISDIR);
-    if (exists && !S_ISREG(info.st_mode)) return WriteInPlace(target, bytes);
-    return ReplaceRegularFile(target, bytes, exists ? &info : nullptr);
-#endif
+    if (!StillAsExpected(target, expected)) return Changed();
+    if (exists && !S_ISREG(info.st_mode)) return WriteSpecialFile(target, bytes);
+    if (!exists) return ReplaceThroughTemporary(target, bytes, nullptr, expected).outcome;
+
+    // Whatever the folder allows, a file we may not write is not replaced.
+    ScopedFd writable(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (!writable.valid()) return Failed(Stage::kCreate, errno);
+    if (info.st_nlink > 1) return WriteInPlace(writable, target, bytes, expected);
+    const Attempt attempt = ReplaceThroughTemporary(target, bytes, &info, expected);
+    if (!attempt.folderRefused) return attempt.outcome;
+    return WriteInPlace(writable, target, bytes, expected);
 }
+
+#endif
 
 }  // namespace celestra

@@ -1,19 +1,22 @@
 // Replacing a file's content so that it is never left half-written: the
-// bytes go to a new temporary file beside it, reach the disk, and the
-// temporary file is then renamed over it. A failure at any point leaves the
-// old file whole and removes the temporary file.
+// bytes go to a temporary file beside it, reach the disk, and the temporary
+// file is then renamed over it. A failure at any point leaves the old file
+// whole and removes the temporary file.
 #pragma once
 
 #include <string>
 #include <string_view>
+
+#include "text/platform_file.h"
 
 namespace celestra {
 
 struct ReplaceOutcome {
     enum class Stage {
         kDone,
-        kCreate,  // the temporary file could not be made, or not renamed over the file
-        kWrite,   // writing or flushing the temporary file failed
+        kCreate,   // the file may not be written, or could not be created or replaced
+        kWrite,    // writing or flushing failed
+        kChanged,  // the file was no longer in the state the caller expected; nothing written
     };
     Stage stage = Stage::kDone;
     int platformError = 0;  // errno of the failing call
@@ -21,9 +24,20 @@ struct ReplaceOutcome {
     bool ok() const { return stage == Stage::kDone; }
 };
 
-// Replaces (or creates) the file at `path` with `bytes`. The file keeps its
-// permission bits; a symbolic link stays a link and the file it points to is
-// replaced. A device or other special file is written in place.
-ReplaceOutcome ReplaceFileContent(const std::string& path, std::string_view bytes);
+// Replaces (or creates) the file at `path` with `bytes`.
+// - A file this process may not open for writing is never replaced (kCreate,
+//   file unchanged), whatever its folder allows.
+// - The replacement keeps the file's permission bits, owner and group; a
+//   symbolic link stays a link and the file it leads to gets the content.
+// - The temporary file is ".<name>.celestra.tmp" beside the file; one left
+//   by a process that was killed is removed and made anew.
+// - The file is written in place instead (so that a failure part way may
+//   leave it short) when it has other hard links, so that every name sees
+//   the content; when its folder lets no new file be made or its owner could
+//   not be kept, but the file itself may be written; and for a device.
+// - `expected`, when given: the file must still be in that state just
+//   before it is replaced; otherwise kChanged and nothing is written.
+ReplaceOutcome ReplaceFileContent(const std::string& path, std::string_view bytes,
+                                  const FileIdentity* expected = nullptr);
 
 }  // namespace celestra

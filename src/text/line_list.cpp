@@ -48,19 +48,21 @@ void LineList::Delete(std::size_t index) {
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
-void LineList::LoadFromFile(const std::string& path) {
+void LineList::LoadFromFile(const std::string& path, ContentSeen* seen) {
     std::string bytes;
     FileAccess failedAccess;
     if (ReadWholeFile(path, bytes, failedAccess) != 0) throw FileStreamError("Cannot open file " + path);
+    if (seen != nullptr) *seen = ContentSeenOf(bytes);
     std::vector<std::string> lines = SplitLines(bytes);
     if (lines.size() > maxCount_) ThrowFull();
     lines_ = std::move(lines);
 }
 
-void LineList::SaveToFile(const std::string& path) const {
-    const ReplaceOutcome outcome = ReplaceFileContent(path, JoinLines(lines_));
+bool LineList::SaveToFile(const std::string& path, const FileIdentity* expected) const {
+    const ReplaceOutcome outcome = ReplaceFileContent(path, JoinLines(lines_), expected);
     if (outcome.stage == ReplaceOutcome::Stage::kCreate) throw FileStreamError("Cannot create file " + path);
     if (outcome.stage == ReplaceOutcome::Stage::kWrite) throw FileStreamError("Stream write error");
+    return outcome.stage != ReplaceOutcome::Stage::kChanged;
 }
 
 }  // namespace celestra

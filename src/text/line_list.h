@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/platform_file.h"
+
 namespace celestra {
 
 // Splits file bytes into lines at CR LF, a lone CR and a lone LF; a line end
@@ -42,14 +44,16 @@ public:
 
     // Refills the list with the lines of a file. Throws FileStreamError
     // "Cannot open file <path>" when it cannot be opened, leaving the list
-    // as it was.
-    void LoadFromFile(const std::string& path);
+    // as it was. `seen`, when given, receives what was read.
+    void LoadFromFile(const std::string& path, ContentSeen* seen = nullptr);
 
-    // Creates or replaces the file with every line followed by CR LF, through
-    // a temporary file, so that a failure leaves the old file whole. Throws
-    // FileStreamError "Cannot create file <path>" when it cannot be created,
-    // "Stream write error" when not every byte could be written.
-    void SaveToFile(const std::string& path) const;
+    // Creates or replaces the file with every line followed by CR LF, by
+    // ReplaceFileContent, so that a failure leaves the old file whole. Throws
+    // FileStreamError "Cannot create file <path>" when it cannot be created
+    // or may not be written, "Stream write error" when not every byte could
+    // be written. Returns false, having written nothing, when `expected` is
+    // given and the file is no longer in that state.
+    bool SaveToFile(const std::string& path, const FileIdentity* expected = nullptr) const;
 
 private:
     std::vector<std::string> lines_;

@@ -1,12 +1,15 @@
 #include "text/platform_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <functional>
 #ifdef _WIN32
 #include <direct.h>
+#include <io.h>
 #include <windows.h>
 #else
 #include <unistd.h>
@@ -28,7 +31,57 @@ bool Stat(const std::string& path, bool& isFolder) {
     return true;
 }
 
+#ifdef _WIN32
+int IdentityOfHandle(HANDLE handle, FileIdentity& identity) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(handle, &info)) return EIO;
+    identity.volume = info.dwVolumeSerialNumber;
+    identity.fileNumber = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    identity.sizeBytes = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    identity.modifiedTicks = static_cast<std::int64_t>((std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
+                                                       info.ftLastWriteTime.dwLowDateTime);
+    identity.linkCount = info.nNumberOfLinks;
+    identity.regular = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && GetFileType(handle) == FILE_TYPE_DISK;
+    return 0;
+}
+#else
+FileIdentity IdentityOfStat(const struct stat& info) {
+    FileIdentity identity;
+    identity.volume = static_cast<std::uint64_t>(info.st_dev);
+    identity.fileNumber = static_cast<std::uint64_t>(info.st_ino);
+    identity.sizeBytes = static_cast<std::uint64_t>(info.st_size);
+    identity.modifiedTicks = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    identity.linkCount = static_cast<std::uint64_t>(info.st_nlink);
+    identity.regular = S_ISREG(info.st_mode);
+    return identity;
+}
+#endif
+
 }  // namespace
+
+int IdentityOf(const std::string& path, FileIdentity& identity) {
+#ifdef _WIN32
+    // Opened for no access at all: a file another program holds is still seen.
+    const HANDLE handle = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_ACCESS_DENIED ? EACCES : ENOENT;
+    const int error = IdentityOfHandle(handle, identity);
+    CloseHandle(handle);
+    return error;
+#else
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return LastError();
+    identity = IdentityOfStat(info);
+    return 0;
+#endif
+}
+
+ContentSeen ContentSeenOf(std::string_view bytes) { return {bytes.size(), std::hash<std::string_view>{}(bytes)}; }
+
+bool IsRegularFile(const std::string& path) {
+    FileIdentity identity;
+    return !path.empty() && IdentityOf(path, identity) == 0 && identity.regular;
+}
 
 bool FileExists(const std::string& path) {
     bool isFolder = false;
@@ -138,11 +191,14 @@ InOutError InOutErrorOf(int platformError, FileAccess access, const std::string&
     }
 }
 
-int ReadWholeFile(const std::string& path, std::string& bytes, FileAccess& failedAccess) {
+int ReadWholeFile(const std::string& path, std::string& bytes, FileAccess& failedAccess, FileIdentity* identity) {
     InputFile file;
     failedAccess = FileAccess::kOpenForReading;
     if (const int error = file.Open(path); error != 0) return error;
     failedAccess = FileAccess::kRead;
+    if (identity != nullptr) {
+        if (const int error = file.Identity(*identity); error != 0) return error;
+    }
     // Room for the whole file at once, one byte more to see its end; files
     // that tell no size (or grow) get more room as they go.
     std::string content;
@@ -166,14 +222,26 @@ InputFile::~InputFile() { Close(); }
 int InputFile::Open(const std::string& path) {
     Close();
     errno = 0;
+#ifdef _WIN32
     file_ = std::fopen(path.c_str(), "rb");
     if (file_ == nullptr) return LastError();
-#ifndef _WIN32
-    // POSIX opens a folder for reading; it is no file of ours.
+#else
+    // Without O_NONBLOCK, opening a pipe waits for a writer, for ever if none
+    // comes; a pipe opened this way reads as empty or fails instead.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return LastError();
     struct stat info {};
-    if (::fstat(::fileno(file_), &info) == 0 && S_ISDIR(info.st_mode)) {
-        Close();
-        return EISDIR;
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {  // POSIX opens a folder; it is no file of ours
+        const int error = S_ISDIR(info.st_mode) ? EISDIR : LastError();
+        ::close(fd);
+        return error;
+    }
+    if (S_ISREG(info.st_mode)) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    file_ = ::fdopen(fd, "rb");
+    if (file_ == nullptr) {
+        const int error = LastError();
+        ::close(fd);
+        return error;
     }
 #endif
     std::setvbuf(file_, nullptr, _IOFBF, kStreamBufferBytes);
@@ -191,6 +259,17 @@ std::size_t InputFile::SizeHint() const {
     struct stat info {};
     if (::fstat(::fileno(file_), &info) != 0 || info.st_size <= 0) return 0;
     return static_cast<std::size_t>(info.st_size);
+}
+
+int InputFile::Identity(FileIdentity& identity) const {
+#ifdef _WIN32
+    return IdentityOfHandle(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file_))), identity);
+#else
+    struct stat info {};
+    if (::fstat(::fileno(file_), &info) != 0) return LastError();
+    identity = IdentityOfStat(info);
+    return 0;
+#endif
 }
 
 void InputFile::Close() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -39,6 +40,41 @@ bool IsFolderSeparator(char c);
 // none. A file name joined to it names a file in the path's folder.
 std::string DirectoryPart(std::string_view path);
 
+// What tells one state of a file on disk from another: which file the name
+// leads to, and its size and modification time. Two looks at a file that
+// agree on all of these saw the same content, as far as the system tells.
+struct FileIdentity {
+    std::uint64_t volume = 0;      // device or volume serial number
+    std::uint64_t fileNumber = 0;  // inode or file index
+    std::uint64_t sizeBytes = 0;
+    std::int64_t modifiedTicks = 0;  // ns (POSIX) or 100 ns (Windows) since the platform's epoch
+    std::uint64_t linkCount = 0;     // names the file has (hard links)
+    bool regular = false;            // a plain file, not a device, pipe or folder
+
+    // Same file, same size, same modification time.
+    bool SameStateAs(const FileIdentity& other) const {
+        return volume == other.volume && fileNumber == other.fileNumber && sizeBytes == other.sizeBytes &&
+               modifiedTicks == other.modifiedTicks;
+    }
+};
+
+// The identity of the file a path leads to (links followed): 0, or the
+// platform error number.
+int IdentityOf(const std::string& path, FileIdentity& identity);
+
+// What two reads of a file compare to tell whether they saw the same bytes:
+// their count and a digest of them.
+struct ContentSeen {
+    std::uint64_t sizeBytes = 0;
+    std::size_t digest = 0;
+    bool operator==(const ContentSeen&) const = default;
+};
+ContentSeen ContentSeenOf(std::string_view bytes);
+
+// True when the path leads to a plain file: one that can be read to its end
+// (not a pipe, a device or a folder).
+bool IsRegularFile(const std::string& path);
+
 // How a file was being used when the platform reported an error.
 enum class FileAccess { kOpenForReading, kOpenForWriting, kRead, kWrite };
 
@@ -46,8 +82,11 @@ enum class FileAccess { kOpenForReading, kOpenForWriting, kRead, kWrite };
 InOutError InOutErrorOf(int platformError, FileAccess access, const std::string& path);
 
 // Reads a whole file into `bytes`: 0, or the platform error number, with
-// `failedAccess` telling whether opening or reading failed.
-int ReadWholeFile(const std::string& path, std::string& bytes, FileAccess& failedAccess);
+// `failedAccess` telling whether opening or reading failed. `identity`, when
+// given, receives the file's identity as it was when opened, before the
+// first byte was read.
+int ReadWholeFile(const std::string& path, std::string& bytes, FileAccess& failedAccess,
+                  FileIdentity* identity = nullptr);
 
 // A file open for reading, as bytes. Closed on destruction.
 class InputFile {
@@ -57,13 +96,16 @@ public:
     InputFile& operator=(const InputFile&) = delete;
     ~InputFile();
 
-    // 0, or the platform error number (EISDIR for a folder).
+    // 0, or the platform error number (EISDIR for a folder). Never waits for
+    // a writer, even when the path is a pipe.
     int Open(const std::string& path);
     // Reads up to `size` bytes into `buffer`: the count read, 0 at the end.
     // On failure returns 0 and sets `error` to the platform number.
     std::size_t Read(char* buffer, std::size_t size, int& error);
     // The file's size as the file system tells it; 0 when it tells none.
     std::size_t SizeHint() const;
+    // The open file's identity: 0, or the platform error number.
+    int Identity(FileIdentity& identity) const;
     void Close();
 
 private:

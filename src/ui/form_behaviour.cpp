@@ -16,7 +16,7 @@ void FormBehaviour::Guarded(const std::function<void()>& handler) {
     try {
         handler();
     } catch (const std::exception& error) {
-        desktop_.ShowError(ErrorBoxText(error.what()));
+        desktop_.ShowError(ErrorBoxText(ErrorText(error)));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "text/interrupt_cleanup.h"
 #include "text/platform_file.h"
 #include "ui/app_identity.h"
 #include "ui/qt/Unit1.h"
@@ -11,6 +12,7 @@ namespace celestra {
 
 int RunWindow(int& argc, char** argv, const std::function<void(TForm1&)>& shown) {
     QApplication application(argc, argv);
+    RemoveTemporaryFileOnInterrupt();  // a logout or a kill during a run
     const std::string executablePath = ExecutablePath(argv[0]);
     QtDesktop desktop(ApplicationTitle(executablePath));
     TForm1 form(desktop, executablePath);

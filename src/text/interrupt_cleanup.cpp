@@ -1,0 +1,81 @@
+#include "text/interrupt_cleanup.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstring>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace celestra {
+namespace {
+
+// Read by a signal handler: a fixed buffer and a lock-free flag, nothing
+// that allocates. A path too long for the buffer is not registered.
+constexpr std::size_t kPathRoom = 4096;
+char pendingPath[kPathRoom];
+std::atomic<bool> pendingSet{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+void RemovePending() {
+    if (!pendingSet.load()) return;
+#ifdef _WIN32
+    // The writer opened it with FILE_SHARE_DELETE: it goes when the process
+    // closes its handle on the way out.
+    DeleteFileA(pendingPath);
+#else
+    ::unlink(pendingPath);
+#endif
+}
+
+#ifdef _WIN32
+BOOL WINAPI OnConsoleEvent(DWORD) {
+    RemovePending();
+    return FALSE;  // the default handler ends the process
+}
+#else
+void OnSignal(int signalNumber) {
+    const int savedErrno = errno;
+    RemovePending();
+    // Ended by the signal itself, so that the caller sees the usual status.
+    std::signal(signalNumber, SIG_DFL);
+    std::raise(signalNumber);
+    errno = savedErrno;
+}
+#endif
+
+}  // namespace
+
+void RemoveTemporaryFileOnInterrupt() {
+    static const bool installed = [] {
+#ifdef _WIN32
+        SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+#else
+        struct sigaction action {};
+        action.sa_handler = OnSignal;
+        sigemptyset(&action.sa_mask);
+        for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+            struct sigaction previous {};
+            // A signal the caller chose to ignore (nohup) stays ignored.
+            if (::sigaction(signalNumber, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) continue;
+            ::sigaction(signalNumber, &action, nullptr);
+        }
+#endif
+        return true;
+    }();
+    (void)installed;
+}
+
+PendingTemporaryFile::PendingTemporaryFile(const std::string& path) {
+    if (path.size() >= kPathRoom) return;
+    pendingSet.store(false);
+    std::memcpy(pendingPath, path.c_str(), path.size() + 1);
+    pendingSet.store(true);
+}
+
+PendingTemporaryFile::~PendingTemporaryFile() { pendingSet.store(false); }
+
+}  // namespace celestra

@@ -1,0 +1,26 @@
+// A run stopped from outside (Ctrl-C, SIGTERM, SIGHUP, a console window
+// closed) must not leave the temporary file it was writing: that file is as
+// large as the comet-elements file. The file being written is registered
+// while it exists; the handlers remove it and then let the process end as
+// the signal would have ended it.
+#pragma once
+
+#include <string>
+
+namespace celestra {
+
+// Installs the handlers, once per process. A program that never calls it
+// keeps the system's default handling.
+void RemoveTemporaryFileOnInterrupt();
+
+// Registers a file as the one to remove, for the lifetime of this object.
+// One at a time: a run writes one temporary file at a time.
+class PendingTemporaryFile {
+public:
+    explicit PendingTemporaryFile(const std::string& path);
+    ~PendingTemporaryFile();
+    PendingTemporaryFile(const PendingTemporaryFile&) = delete;
+    PendingTemporaryFile& operator=(const PendingTemporaryFile&) = delete;
+};
+
+}  // namespace celestra
