@@ -1,7 +1,8 @@
-// celestra-batch killed (SIGKILL) at random moments of a run: whatever the
-// moment, the comet file is either as it was or the complete result, the
-// backup either the old one or complete, and nothing but the killed runs'
-// own temporary files is left, which the next run does not trip over.
+// celestra-batch stopped at random moments of a run: whatever the moment,
+// the comet file is either as it was or the complete result and the backup
+// either the old one or complete. Stopped by SIGINT or SIGTERM the run ends
+// by that signal and leaves nothing else; killed (SIGKILL) it may leave its
+// temporary file, which the next run reuses and removes.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -27,7 +28,6 @@ using testing::ReadBytes;
 using testing::WriteBytes;
 
 constexpr int kObjects = 20000;
-constexpr int kTries = 30;
 
 // An object list, and a comet file holding an earlier run's lines for it.
 void MakeFiles(const testing::TempDir& dir) {
@@ -56,7 +56,26 @@ int Wait(int pid) {
     return status;
 }
 
-TEST(KilledRuns, NeverLeaveAShortOrMixedFile) {
+struct Stop {
+    int signalNumber;
+    int tries;
+};
+
+class StoppedRuns : public ::testing::TestWithParam<Stop> {};
+
+INSTANTIATE_TEST_SUITE_P(Signals, StoppedRuns, ::testing::Values(Stop{SIGKILL, 30}, Stop{SIGINT, 6}, Stop{SIGTERM, 6}),
+                         [](const auto& test) { return std::string(sigabbrev_np(test.param.signalNumber)); });
+
+bool OnlyTheRunsFiles(const testing::TempDir& dir) {
+    for (const auto& entry : fs::directory_iterator(dir.path())) {
+        const std::string name = entry.path().filename().string();
+        if (name != "comet.dat" && name != "objetos.txt" && name != "CometDatBak.Txt") return false;
+    }
+    return true;
+}
+
+TEST_P(StoppedRuns, NeverLeaveAShortOrMixedFile) {
+    const Stop stop = GetParam();
     testing::TempDir dir;
     MakeFiles(dir);
     const std::string before = ReadBytes(dir.File("comet.dat"));
@@ -76,13 +95,13 @@ TEST(KilledRuns, NeverLeaveAShortOrMixedFile) {
     const long long runMicroseconds = std::chrono::duration_cast<std::chrono::microseconds>(runTime).count();
     std::uniform_int_distribution<long long> moment(0, runMicroseconds * 3 / 2);
     int untouched = 0, completed = 0, killedAfterBackup = 0;
-    for (int attempt = 0; attempt < kTries; ++attempt) {
+    for (int attempt = 0; attempt < stop.tries; ++attempt) {
         WriteBytes(dir.File("comet.dat"), before);
         WriteBytes(dir.File("CometDatBak.Txt"), oldBackup);
         const int pid = testing::StartBatch(args, dir.path());
         std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
-        ::kill(pid, SIGKILL);
-        Wait(pid);
+        ::kill(pid, stop.signalNumber);
+        const int status = Wait(pid);
 
         const std::string comet = ReadBytes(dir.File("comet.dat"));
         const std::string backup = ReadBytes(dir.File("CometDatBak.Txt"));
@@ -92,21 +111,62 @@ TEST(KilledRuns, NeverLeaveAShortOrMixedFile) {
         untouched += comet == before && backup == oldBackup;
         killedAfterBackup += comet == before && backup == before;
         completed += comet == result;
+        if (stop.signalNumber != SIGKILL) {
+            ASSERT_TRUE(OnlyTheRunsFiles(dir)) << "attempt " << attempt;
+            if (comet != result) {
+                ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == stop.signalNumber) << "status " << status;
+            }
+        }
         for (const auto& entry : fs::directory_iterator(dir.path())) {
             const std::string name = entry.path().filename().string();
             const bool ours = name == "comet.dat" || name == "objetos.txt" || name == "CometDatBak.Txt";
-            const bool temporary = name.rfind(".comet.dat.", 0) == 0 || name.rfind(".CometDatBak.Txt.", 0) == 0;
+            const bool temporary = name == ".comet.dat.celestra.tmp" || name == ".CometDatBak.Txt.celestra.tmp";
             ASSERT_TRUE(ours || temporary) << name;
         }
     }
-    std::printf("[ kills    ] %d: %d before the backup, %d after it, %d after the save\n", kTries, untouched,
+    std::printf("[ stops    ] %d: %d before the backup, %d after it, %d after the save\n", stop.tries, untouched,
                 killedAfterBackup, completed);
 
-    // The next run goes through with the killed runs' temporary files about.
+    // The next run goes through with the killed runs' temporary files about,
+    // and takes them away.
     WriteBytes(dir.File("comet.dat"), before);
     ASSERT_EQ(WEXITSTATUS(Wait(testing::StartBatch(args, dir.path()))), 0);
     EXPECT_EQ(ReadBytes(dir.File("comet.dat")), result);
     EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), before);
+    EXPECT_TRUE(OnlyTheRunsFiles(dir));
+}
+
+// Another program appends a line at a random moment of a run: the line is
+// in the comet file afterwards, whether the run saw it, stopped for it, or
+// ended before it came.
+TEST(ChangedDuringARun, AnAppendedLineIsNeverLost) {
+    testing::TempDir dir;
+    MakeFiles(dir);
+    const std::string before = ReadBytes(dir.File("comet.dat"));
+    const std::vector<std::string> args = {"comet.dat", "objetos.txt", "15/01/2006"};
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(WEXITSTATUS(Wait(testing::StartBatch(args, dir.path()))), 0);
+    const long long runMicroseconds =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
+
+    std::mt19937 random(3);
+    std::uniform_int_distribution<long long> moment(0, runMicroseconds * 5 / 4);
+    int stopped = 0;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        WriteBytes(dir.File("comet.dat"), before);
+        const std::string line = "    C/2026 X" + std::to_string(attempt) + "  appended by another program\r\n";
+        const int pid = testing::StartBatch(args, dir.path());
+        std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
+        std::FILE* other = std::fopen(dir.File("comet.dat").c_str(), "ab");
+        ASSERT_NE(other, nullptr);
+        std::fputs(line.c_str(), other);
+        std::fclose(other);
+        const int status = WEXITSTATUS(Wait(pid));
+        ASSERT_TRUE(status == 0 || status == 2) << status;
+        stopped += status == 2;
+        EXPECT_NE(ReadBytes(dir.File("comet.dat")).find(line), std::string::npos) << "attempt " << attempt;
+    }
+    std::printf("[ appends  ] 8: %d runs stopped for the change\n", stopped);
 }
 
 }  // namespace

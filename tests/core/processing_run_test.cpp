@@ -252,6 +252,54 @@ TEST_F(RunTest, ReadsAndWritesBesideAPathWithoutFolder) {
     EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), "x\n");
 }
 
+// ---- Runs that meet other runs and other programs ----------------------------
+
+TEST_F(RunTest, SkipsAByteOrderMarkBeforeTheFirstObject) {
+    WriteBytes(state.cometPath, "");
+    WriteBytes(state.objectPath, "\xEF\xBB\xBF" + CrLf({ObjectLine("FIRST"), ObjectLine("\xEF\xBB\xBFSECOND")}));
+    ASSERT_TRUE(RunOnce());
+    ASSERT_EQ(state.objectList.Count(), 2u);
+    EXPECT_EQ(state.objectList[0], ObjectLine("FIRST"));
+    EXPECT_EQ(state.objectList[1], ObjectLine("\xEF\xBB\xBFSECOND")) << "only at the start of the file";
+}
+
+TEST_F(RunTest, WaitsForTheLockAnotherRunHoldsThenGivesUp) {
+    const std::string original = "    C/2004 Q2\r\n";
+    WriteBytes(state.cometPath, original);
+    WriteBytes(state.objectPath, CrLf({ObjectLine("STAR01")}));
+    FileLock other;
+    ASSERT_EQ(other.Acquire(state.cometPath, std::chrono::milliseconds(0)), FileLock::Outcome::kLocked);
+    state.lockWait = std::chrono::milliseconds(60);
+    EXPECT_THAT([&] { RunOnce(); },
+                ::testing::ThrowsMessage<Error>("Comet.dat en uso por otro proceso: " + state.cometPath));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("CometDatBak.Txt")));
+    other.Release();
+    EXPECT_TRUE(RunOnce()) << "free again";
+}
+
+// Another program appends a line while the run works: after the load, or
+// after the backup. The run stops; the line stays in the comet file.
+TEST_F(RunTest, StopsWhenAnotherProgramChangedTheFileMeanwhile) {
+    const std::string original = "    C/2004 Q2\r\n";
+    const std::string appended = original + "    C/2026 A1\r\n";
+    const std::string message = "Comet.dat modificado por otro programa durante el proceso: " + state.cometPath;
+    WriteBytes(state.objectPath, CrLf({ObjectLine("STAR01")}));
+    for (const bool afterBackup : {false, true}) {
+        SCOPED_TRACE(afterBackup ? "after the backup" : "after the load");
+        WriteBytes(state.cometPath, original);
+        WriteBytes(dir.File("CometDatBak.Txt"), "old backup");
+        ProcessingRun run(state, box);
+        ASSERT_TRUE(run.LoadCometFile());
+        ASSERT_TRUE(run.ReadObjectList());
+        if (afterBackup) run.BackUpCometFile();
+        WriteBytes(state.cometPath, appended);
+        EXPECT_THAT([&] { afterBackup ? run.SaveCometList() : run.BackUpCometFile(); },
+                    ::testing::ThrowsMessage<Error>(message));
+        EXPECT_EQ(ReadBytes(state.cometPath), appended);
+        EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), afterBackup ? original : "old backup");
+    }
+}
+
 TEST(ErrorBoxText, AddsAFullStopAfterLettersDigitsAndQuotes) {
     const std::pair<const char*, const char*> rows[] = {
         {"File access denied", "File access denied."},

@@ -1,6 +1,7 @@
 #include "support/child_process.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -29,6 +30,15 @@ namespace {
     if (limits.fileSizeBytes > 0) {
         const rlimit limit{static_cast<rlim_t>(limits.fileSizeBytes), static_cast<rlim_t>(limits.fileSizeBytes)};
         ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    if (limits.addressSpaceBytes > 0) {
+        const rlimit limit{static_cast<rlim_t>(limits.addressSpaceBytes),
+                           static_cast<rlim_t>(limits.addressSpaceBytes)};
+        ::setrlimit(RLIMIT_AS, &limit);
+    }
+    if (limits.asPlainUser && ::geteuid() == 0) {
+        const gid_t groups[] = {kNobody};
+        if (::setgroups(1, groups) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(122);
     }
     std::vector<char*> argv;
     std::string program = CELESTRA_BATCH_PATH;

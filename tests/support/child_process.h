@@ -14,8 +14,13 @@ struct ChildResult {
 
 // Limits for the child; 0 leaves a limit alone.
 struct ChildLimits {
-    long long fileSizeBytes = 0;  // RLIMIT_FSIZE
+    long long fileSizeBytes = 0;      // RLIMIT_FSIZE
+    long long addressSpaceBytes = 0;  // RLIMIT_AS
+    bool asPlainUser = false;         // as nobody (65534) when the tests run as root
 };
+
+// The user and group a plain-user child runs as.
+inline constexpr unsigned kNobody = 65534;
 
 // Runs celestra-batch with these arguments in `folder`.
 ChildResult RunBatch(const std::vector<std::string>& args, const std::string& folder, ChildLimits limits = {});
