@@ -1,11 +1,17 @@
 #include "text/atomic_file.h"
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <string>
 
 #include "support/temp_dir.h"
+#include "text/file_lock.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -58,6 +64,78 @@ TEST(ReplaceFileContent, CreatesAndReplacesWithoutLeavingATemporaryFile) {
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) files += entry.is_regular_file();
     EXPECT_EQ(files, 1);
+}
+
+std::set<std::string> Names(const testing::TempDir& dir) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+TEST(ReplaceFileContent, ReusesATemporaryFileAKilledRunLeft) {
+    testing::TempDir dir;
+    const std::string path = dir.File("comet.dat");
+    testing::WriteBytes(path, "old\r\n");
+    testing::WriteBytes(dir.File(".comet.dat.celestra.tmp"), "left by a killed run, longer than the content");
+    ASSERT_TRUE(ReplaceFileContent(path, "new\r\n").ok());
+    EXPECT_EQ(testing::ReadBytes(path), "new\r\n");
+    EXPECT_EQ(Names(dir), std::set<std::string>{"comet.dat"});
+}
+
+// The state the caller saw must still be the file's: otherwise nothing is
+// written. A file with a second name is written in place, so both names see
+// the new content.
+TEST(ReplaceFileContent, WritesOnlyOverTheStateTheCallerSaw) {
+    testing::TempDir dir;
+    const std::string path = dir.File("comet.dat");
+    testing::WriteBytes(path, "old\r\n");
+    FileIdentity seen;
+    ASSERT_EQ(IdentityOf(path, seen), 0);
+    testing::WriteBytes(path, "changed by another program\r\n");
+    EXPECT_EQ(ReplaceFileContent(path, "new\r\n", &seen).stage, ReplaceOutcome::Stage::kChanged);
+    EXPECT_EQ(testing::ReadBytes(path), "changed by another program\r\n");
+
+    std::filesystem::create_hard_link(path, dir.File("other-name.dat"));
+    ASSERT_EQ(IdentityOf(path, seen), 0);
+    EXPECT_EQ(seen.linkCount, 2u);
+    ASSERT_TRUE(ReplaceFileContent(path, "new\r\n", &seen).ok());
+    EXPECT_EQ(testing::ReadBytes(dir.File("other-name.dat")), "new\r\n");
+    EXPECT_EQ(testing::ReadBytes(path), "new\r\n");
+    EXPECT_EQ(Names(dir), (std::set<std::string>{"comet.dat", "other-name.dat"}));
+}
+
+TEST(ReplaceFileContent, LeavesAReadOnlyFileAlone) {
+    testing::TempDir dir;
+    const std::string path = dir.File("comet.dat");
+    testing::WriteBytes(path, "old\r\n");
+#ifdef _WIN32
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+#else
+    if (::geteuid() == 0) GTEST_SKIP() << "root may write any file";
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+#endif
+    EXPECT_EQ(ReplaceFileContent(path, "new\r\n").stage, ReplaceOutcome::Stage::kCreate);
+    EXPECT_EQ(testing::ReadBytes(path), "old\r\n");
+#ifdef _WIN32
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+#endif
+}
+
+// The lock is this process's until released, and leaves no file behind.
+TEST(FileLock, IsHeldByOneAtATimeAndLeavesNothing) {
+    testing::TempDir dir;
+    const std::string path = dir.File("comet.dat");
+    testing::WriteBytes(path, "x");
+    FileLock first, second;
+    ASSERT_EQ(first.Acquire(path, std::chrono::milliseconds(0)), FileLock::Outcome::kLocked);
+    EXPECT_EQ(second.Acquire(path, std::chrono::milliseconds(30)), FileLock::Outcome::kBusy);
+    EXPECT_FALSE(second.held());
+    first.Release();
+    EXPECT_EQ(second.Acquire(path, std::chrono::milliseconds(0)), FileLock::Outcome::kLocked);
+    second.Release();
+    EXPECT_EQ(Names(dir), std::set<std::string>{"comet.dat"});
 }
 
 #ifndef _WIN32
