@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -298,6 +300,12 @@ TEST_F(RunTest, StopsWhenAnotherProgramChangedTheFileMeanwhile) {
         EXPECT_EQ(ReadBytes(state.cometPath), appended);
         EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), afterBackup ? original : "old backup");
     }
+}
+
+TEST(ErrorText, NamesRunningOutOfMemoryInSpanish) {
+    EXPECT_EQ(ErrorText(std::bad_alloc()), "Memoria insuficiente");
+    EXPECT_EQ(ErrorText(std::length_error("basic_string::_M_create")), "Memoria insuficiente");
+    EXPECT_EQ(ErrorText(InOutError::FromCode(InOutError::kAccessDenied)), "File access denied");
 }
 
 TEST(ErrorBoxText, AddsAFullStopAfterLettersDigitsAndQuotes) {
