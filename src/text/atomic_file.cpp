@@ -5,11 +5,15 @@
 #include <sys/types.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <thread>
+#include <utility>
 
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <sys/file.h>
 #include <unistd.h>
 #endif
 
@@ -21,6 +25,10 @@ namespace {
 using Stage = ReplaceOutcome::Stage;
 
 constexpr const char* kTemporarySuffix = ".celestra.tmp";
+// How long a temporary file another process is writing is waited for, and
+// how often it is tried again.
+constexpr std::chrono::seconds kTemporaryWait{30};
+constexpr std::chrono::milliseconds kTemporaryRetryInterval{20};
 
 ReplaceOutcome Failed(Stage stage, int error) { return {stage, error != 0 ? error : EIO}; }
 ReplaceOutcome Changed() { return {Stage::kChanged, 0}; }
@@ -118,38 +126,53 @@ ReplaceOutcome WriteInPlace(ScopedHandle& file, const std::string& target, std::
     return error != 0 ? Failed(Stage::kWrite, error) : ReplaceOutcome{};
 }
 
-Attempt ReplaceThroughTemporary(const std::string& target, std::string_view bytes, const FileIdentity* expected) {
+// Opens the temporary file for this process alone. One left by a killed run
+// is taken over and emptied; one that another process is writing (a run on
+// another comet file of the same folder writes the same backup) is waited
+// for, since it is open without write sharing.
+HANDLE OpenTemporary(const std::string& temp, DWORD& why) {
+    const auto deadline = std::chrono::steady_clock::now() + kTemporaryWait;
+    for (;;) {
+        // FILE_SHARE_DELETE lets an interrupted run remove it while open.
+        const HANDLE handle = CreateFileA(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) return handle;
+        why = GetLastError();
+        if (why != ERROR_SHARING_VIOLATION || std::chrono::steady_clock::now() >= deadline) return handle;
+        std::this_thread::sleep_for(kTemporaryRetryInterval);
+    }
+}
+
+// `attributes`: the target's, which the replacement takes (hidden, archive
+// and the like); INVALID_FILE_ATTRIBUTES for a new file.
+Attempt ReplaceThroughTemporary(const std::string& target, std::string_view bytes, DWORD attributes,
+                                const FileIdentity* expected) {
     const std::string temp = TemporaryPathFor(target);
     PendingTemporaryFile pending(temp);
-    DeleteFileA(temp.c_str());  // left by a run that was killed
-    // FILE_SHARE_DELETE lets an interrupted run remove it while it is open.
-    ScopedHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
-        const DWORD why = GetLastError();
-        return {Failed(Stage::kCreate, ErrnoOf(why)), why == ERROR_ACCESS_DENIED || why == ERROR_FILE_EXISTS};
-    }
+    DWORD why = 0;
+    ScopedHandle file(OpenTemporary(temp, why));
+    if (!file.valid()) return {Failed(Stage::kCreate, ErrnoOf(why)), why == ERROR_ACCESS_DENIED};
     int error = WriteAll(file.get(), bytes);
     if (error == 0 && !FlushFileBuffers(file.get())) error = ErrnoOf(GetLastError());
+    // Windows renames no file that is open without write sharing. Between
+    // this close and the rename another process could take the file over;
+    // only one writing the same backup from another comet file of the same
+    // folder at that very moment would.
     if (const int closeError = file.Close(); error == 0) error = closeError;
-    if (error != 0) {
+    const auto abandon = [&](ReplaceOutcome outcome) {
         DeleteFileA(temp.c_str());
-        return {Failed(Stage::kWrite, error)};
-    }
-    if (!StillAsExpected(target, expected)) {
-        DeleteFileA(temp.c_str());
-        return {Changed()};
-    }
+        return Attempt{outcome};
+    };
+    if (error != 0) return abandon(Failed(Stage::kWrite, error));
+    if (!StillAsExpected(target, expected)) return abandon(Changed());
+    if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(temp.c_str(), attributes);
     // Another program (a virus scanner, a sync client) may hold the target
     // for a moment.
     for (int attempt = 1;; ++attempt) {
         if (MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return {};
-        const DWORD why = GetLastError();
+        why = GetLastError();
         const bool busy = why == ERROR_ACCESS_DENIED || why == ERROR_SHARING_VIOLATION || why == ERROR_LOCK_VIOLATION;
-        if (!busy || attempt == kReplaceAttempts) {
-            DeleteFileA(temp.c_str());
-            return {Failed(Stage::kCreate, ErrnoOf(why))};
-        }
+        if (!busy || attempt == kReplaceAttempts) return abandon(Failed(Stage::kCreate, ErrnoOf(why)));
         Sleep(kReplaceRetryMilliseconds);
     }
 }
@@ -166,7 +189,7 @@ ReplaceOutcome ReplaceFileContent(const std::string& path, std::string_view byte
     }
     if (!StillAsExpected(target, expected)) return Changed();
     if (exists && !identity.regular) return WriteSpecialFile(target, bytes);
-    if (!exists) return ReplaceThroughTemporary(target, bytes, expected).outcome;
+    if (!exists) return ReplaceThroughTemporary(target, bytes, INVALID_FILE_ATTRIBUTES, expected).outcome;
 
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         return Failed(Stage::kCreate, EACCES);
@@ -178,7 +201,7 @@ ReplaceOutcome ReplaceFileContent(const std::string& path, std::string_view byte
     if (writable.valid() && identity.linkCount > 1) return WriteInPlace(writable, target, bytes, expected);
     const bool inPlacePossible = writable.valid();
     writable.Close();  // our own handle would stop the rename
-    Attempt attempt = ReplaceThroughTemporary(target, bytes, expected);
+    Attempt attempt = ReplaceThroughTemporary(target, bytes, attributes, expected);
     if (!attempt.folderRefused || !inPlacePossible) return attempt.outcome;
     ScopedHandle again(
         CreateFileA(target.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -198,6 +221,11 @@ public:
     ScopedFd& operator=(const ScopedFd&) = delete;
     int get() const { return fd_; }
     bool valid() const { return fd_ >= 0; }
+    int Release() { return std::exchange(fd_, -1); }
+    void Reset(int fd) {
+        Close();
+        fd_ = fd;
+    }
     // 0, or the errno of the close.
     int Close() {
         if (fd_ < 0) return 0;
@@ -279,17 +307,49 @@ ReplaceOutcome WriteInPlace(ScopedFd& file, const std::string& target, std::stri
     return error != 0 ? Failed(Stage::kWrite, error) : ReplaceOutcome{};
 }
 
+// Opens the temporary file for this process alone, locked (flock) while it
+// is written. One left by a killed run is taken over and emptied; one that
+// another process holds (a run on another comet file of the same folder
+// writes the same backup) is waited for. 0, or the error number.
+int OpenTemporary(const std::string& temp, ScopedFd& file) {
+    const auto deadline = std::chrono::steady_clock::now() + kTemporaryWait;
+    for (;;) {
+        ScopedFd candidate(::open(temp.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
+        if (!candidate.valid()) return errno;
+        if (::flock(candidate.get(), LOCK_EX | LOCK_NB) != 0) {
+            if (errno != EWOULDBLOCK) return errno;
+            if (std::chrono::steady_clock::now() >= deadline) return EBUSY;
+            std::this_thread::sleep_for(kTemporaryRetryInterval);
+            continue;
+        }
+        // Locked: still under that name (not renamed away by its writer
+        // meanwhile), and a plain file of one name that may be emptied.
+        struct stat opened {
+        }, named{};
+        if (::fstat(candidate.get(), &opened) != 0 || ::lstat(temp.c_str(), &named) != 0 ||
+            opened.st_dev != named.st_dev || opened.st_ino != named.st_ino) {
+            continue;
+        }
+        if (!S_ISREG(opened.st_mode) || opened.st_nlink != 1) return EEXIST;
+        if (::ftruncate(candidate.get(), 0) != 0) return errno;
+        file.Reset(candidate.Release());
+        return 0;
+    }
+}
+
 Attempt ReplaceThroughTemporary(const std::string& target, std::string_view bytes, const struct stat* existing,
                                 const FileIdentity* expected) {
     const std::string temp = TemporaryPathFor(target);
     PendingTemporaryFile pending(temp);
-    ::unlink(temp.c_str());  // left by a run that was killed
-    ScopedFd file(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (!file.valid()) return {Failed(Stage::kCreate, errno), FolderRefuses(errno)};
+    ScopedFd file;
+    if (const int error = OpenTemporary(temp, file); error != 0) {
+        return {Failed(Stage::kCreate, error), FolderRefuses(error)};
+    }
+    // From here on the file stays open and locked, so that no other process
+    // takes it over until it has its final name.
     const auto abandon = [&](Stage stage, int error, bool folderRefused) {
-        file.Close();
         ::unlink(temp.c_str());
-        return Attempt{Failed(stage, error), folderRefused};
+        return Attempt{stage == Stage::kChanged ? Changed() : Failed(stage, error), folderRefused};
     };
 
     // The owner first: a change of owner clears the set-id bits.
@@ -302,12 +362,9 @@ Attempt ReplaceThroughTemporary(const std::string& target, std::string_view byte
     int error = WriteAll(file.get(), bytes, false);
     if (error == 0 && ::fsync(file.get()) != 0) error = errno;
     if (error != 0) return abandon(Stage::kWrite, error, false);
-    if (const int closeError = file.Close(); closeError != 0) return abandon(Stage::kWrite, closeError, false);
-    if (!StillAsExpected(target, expected)) {
-        ::unlink(temp.c_str());
-        return {Changed()};
-    }
+    if (!StillAsExpected(target, expected)) return abandon(Stage::kChanged, 0, false);
     if (::rename(temp.c_str(), target.c_str()) != 0) return abandon(Stage::kCreate, errno, FolderRefuses(errno));
+    if (const int closeError = file.Close(); closeError != 0) return {Failed(Stage::kWrite, closeError)};
     SyncFolder(DirectoryPart(target));
     return {};
 }

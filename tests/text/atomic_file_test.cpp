@@ -1,14 +1,18 @@
 #include "text/atomic_file.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 #endif
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <chrono>
 #include <set>
 #include <string>
+#include <thread>
 
 #include "support/temp_dir.h"
 #include "text/file_lock.h"
@@ -82,6 +86,40 @@ TEST(ReplaceFileContent, ReusesATemporaryFileAKilledRunLeft) {
     ASSERT_TRUE(ReplaceFileContent(path, "new\r\n").ok());
     EXPECT_EQ(testing::ReadBytes(path), "new\r\n");
     EXPECT_EQ(Names(dir), std::set<std::string>{"comet.dat"});
+}
+
+// Two runs on two comet files of one folder both write CometDatBak.Txt
+// through the same temporary file: the second waits for the first instead of
+// emptying the file under it.
+TEST(ReplaceFileContent, WaitsForATemporaryFileAnotherProcessIsWriting) {
+    testing::TempDir dir;
+    const std::string path = dir.File("CometDatBak.Txt");
+    const std::string temp = dir.File(".CometDatBak.Txt.celestra.tmp");
+#ifdef _WIN32
+    HANDLE other = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    const auto finishOther = [other] {
+        DWORD written = 0;
+        WriteFile(other, "other's end", 11, &written, nullptr);
+        CloseHandle(other);
+    };
+#else
+    const int other = ::open(temp.c_str(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(::flock(other, LOCK_EX), 0);
+    const auto finishOther = [other] {
+        EXPECT_EQ(::write(other, "other's end", 11), 11);
+        ::close(other);
+    };
+#endif
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        finishOther();
+    });
+    const ReplaceOutcome outcome = ReplaceFileContent(path, "this run's backup\r\n");
+    release.join();
+    ASSERT_TRUE(outcome.ok());
+    EXPECT_EQ(testing::ReadBytes(path), "this run's backup\r\n");
 }
 
 // The state the caller saw must still be the file's: otherwise nothing is
