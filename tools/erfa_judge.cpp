@@ -10,7 +10,7 @@
 #include "text/dates.h"
 
 namespace celestra::judge {
-Judgement JudgeLine(const std::string& line, double dayCount, double raRad, double decRad) {
+Judgement JudgeLine(const std::string& line, double dayCount, double raRad, double decRad, double hoursFromMidnight) {
     // The elements as the astrometry program reads them.
     const ElementNumbers elements = ReadElementLine(line);
     const double perihelion =
@@ -22,8 +22,9 @@ Judgement JudgeLine(const std::string& line, double dayCount, double raRad, doub
     const double h = elements.absoluteMagnitude;
     const double slope = elements.slope;
 
-    // The Earth, heliocentric, ICRS axes (AU), at 0h of the day.
-    const double mjd = dayCount + 15018.0;  // days since 1858-11-17
+    // The Earth, heliocentric, ICRS axes (AU), at the instant judged.
+    const double instant = dayCount + hoursFromMidnight / 24.0;
+    const double mjd = instant + 15018.0;  // days since 1858-11-17
     double pvh[2][3], pvb[2][3];
     eraEpv00(ERFA_DJM0, mjd, pvh, pvb);
     const double eps0 = eraObl06(ERFA_DJ00, 0.0);
@@ -33,7 +34,7 @@ Judgement JudgeLine(const std::string& line, double dayCount, double raRad, doub
     constexpr double kGauss = 0.01720209895;
     const double motion = kGauss / std::pow(q, 1.5);
     double geo[3] = {0, 0, 0};
-    double emission = dayCount;
+    double emission = instant;
     for (int i = 0; i < 5; ++i) {
         const double u = omega + motion * (emission - perihelion);
         const double ecl[3] = {q * (std::cos(node) * std::cos(u) - std::sin(node) * std::sin(u) * std::cos(incl)),
@@ -43,7 +44,7 @@ Judgement JudgeLine(const std::string& line, double dayCount, double raRad, doub
         double body[3] = {ecl[0], std::cos(eps0) * ecl[1] - std::sin(eps0) * ecl[2],
                           std::sin(eps0) * ecl[1] + std::cos(eps0) * ecl[2]};
         eraPmp(body, pvh[0], geo);
-        emission = dayCount - eraPm(geo) * ERFA_AULT / ERFA_DAYSEC;
+        emission = instant - eraPm(geo) * ERFA_AULT / ERFA_DAYSEC;
     }
     double target[3];
     eraS2c(raRad, decRad, target);

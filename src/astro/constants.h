@@ -45,5 +45,8 @@ inline constexpr double kJulianDayJ2000 = 2451545.0;
 // Speed of light (AU per day): 299792458 m/s x 86400 s / 149597870700 m
 // (the IAU 2012 astronomical unit).
 inline constexpr double kLightAuPerDay = 173.1446326846693;
+// The Gaussian gravitational constant k (radians per day): a body on a
+// circle of radius a AU about the Sun moves k / a^1.5 radians a day.
+inline constexpr double kGaussianGravitation = 0.01720209895;
 
 }  // namespace celestra::UMath

@@ -73,12 +73,12 @@ OrbitOrientation OrientationOfPerihelion(double latitudeDeg, double longitudeDeg
 }
 
 std::string WriteElementLine(const ElementValues& values) {
-    const OrbitOrientation orbit = OrientationOfPerihelion(values.perihelionLatitudeDeg, values.perihelionLongitudeDeg);
+    const OrbitOrientation& orbit = values.orbit;
     std::string line(static_cast<std::size_t>(kElementDesignation.firstColumn - 1), ' ');
     line.reserve(112);
     Append(line, kElementDesignation, values.designation, &kElementPerihelionDate);
     Append(line, kElementPerihelionDate, PerihelionText(values.perihelion), &kElementPerihelionDistance);
-    Append(line, kElementPerihelionDistance, FormatFloat("0.000000", kPseudoCometDistanceAu), &kElementEccentricity);
+    Append(line, kElementPerihelionDistance, values.perihelionDistance, &kElementEccentricity);
     Append(line, kElementEccentricity, FormatFloat("0.000000", kPseudoCometEccentricity),
            &kElementArgumentOfPerihelion);
     Append(line, kElementArgumentOfPerihelion, FormatFloat("0.0000", orbit.argumentOfPerihelionDeg), &kElementNode);

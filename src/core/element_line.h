@@ -5,11 +5,11 @@
 //   1-4      blanks
 //   5-12     designation                           the object line's 1-8
 //   15-29    perihelion date                       "yyyy mm dd.dddd"
-//   30-39    perihelion distance q (AU)            "999.999999"
+//   30-39    perihelion distance q (AU)            "999.999999", " 99999.999"
 //   42-49    eccentricity                          "0.000000"
-//   52-59    argument of perihelion (degrees)      " 90.0000" or "270.0000"
+//   52-59    argument of perihelion (degrees)      " 90.0000", "270.0000", any in [0, 360)
 //   62-69    longitude of the ascending node       "000.0000"
-//   73-79    inclination (degrees)                 "00.0000"
+//   73-79    inclination (degrees)                 "00.0000", [0, 90]
 //   92-95    absolute magnitude H                  "-9.9"
 //   97-100   slope                                 "00.0", "-0.0" below zero
 //   103-     designation key                       the designation, trimmed
@@ -78,12 +78,12 @@ struct PerihelionTime {
     int dayTenThousandths;  // the fraction of the day, [0, 9999]
 };
 
-// What varies between element lines; q and e are the pseudo-comet's own.
+// What varies between element lines; e is the pseudo-comet's own.
 struct ElementValues {
     std::string designation;  // the object line's columns 1-8, unchanged
     PerihelionTime perihelion;
-    double perihelionLatitudeDeg;   // heliocentric, ecliptic
-    double perihelionLongitudeDeg;  // heliocentric, ecliptic, within (-360, 360]
+    std::string perihelionDistance;  // q (AU) as written: "999.999999", or "99999.999" from column 31
+    OrbitOrientation orbit;
     std::string absoluteMagnitude;  // four characters
     double slope;
 };

@@ -15,11 +15,21 @@ namespace {
 
 using namespace UMath;
 
-// Tenths of a day's ten-thousandths: the perihelion date's resolution.
+// Ten-thousandths of a day: the perihelion date's resolution.
 constexpr long long kDayFractionUnits = 10000;
+// Ten-thousandths of a degree: the resolution of the three angles' columns.
+constexpr double kAngleUnitsPerDegree = 10000.0;
+constexpr long long kAngleUnitsPerTurn = 3600000;
+constexpr long long kAngleUnitsPerHalfTurn = 1800000;
 // The absolute magnitude's floor: the four columns hold -9.9 at the least,
 // and H is kept just above -9.95 so that it rounds to no less.
 constexpr double kLowestAbsoluteMagnitude = -9.94;
+// The search for an orbit plane through the body: nodes in up to this many
+// groups around the sky, this many consecutive written values in each, and
+// the residual (radians, 0.0002") that ends the search.
+constexpr int kPlaneGroups = 12;
+constexpr long long kPlaneNodesPerGroup = 4000;
+constexpr double kPlaneGoodEnoughRad = 1e-9;
 
 double Dot(const double a[3], const double b[3]) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
@@ -48,6 +58,109 @@ PerihelionTime PerihelionOfDayCount(double dayCount) {
     return {date.year, date.month, date.day, static_cast<int>(fraction)};
 }
 
+// An orbit plane as the columns write it: node and inclination in
+// ten-thousandths of a degree, node in [0, 360), inclination in [0, 90].
+struct WrittenPlane {
+    long long nodeUnits = 0;
+    long long inclinationUnits = 0;
+    double residualRad = INFINITY;  // how far the plane passes from the body's direction
+};
+
+double UnitsToRadians(long long units) {
+    return static_cast<double>(units) / kAngleUnitsPerDegree * kDegreesToRadians;
+}
+
+// The plane's pole (unit vector): along the orbital angular momentum.
+void PlanePole(const WrittenPlane& plane, double pole[3]) {
+    const double node = UnitsToRadians(plane.nodeUnits), inclination = UnitsToRadians(plane.inclinationUnits);
+    pole[0] = std::sin(node) * std::sin(inclination);
+    pole[1] = -std::cos(node) * std::sin(inclination);
+    pole[2] = std::cos(inclination);
+}
+
+// The written plane with its node at `nodeUnits` (any whole number of
+// ten-thousandths) that passes nearest the unit direction `p`: the exact
+// inclination, rounded. A negative inclination is the same plane with the
+// node half a turn on.
+WrittenPlane PlaneWithNode(long long nodeUnits, const double p[3]) {
+    const double node = UnitsToRadians(nodeUnits);
+    // The pole (sin N sin i, -cos N sin i, cos i) is square to p when
+    // tan i = -p_z / d.
+    const double d = std::sin(node) * p[0] - std::cos(node) * p[1];
+    double inclinationDeg = RadiansToDegrees(std::atan2(-p[2], d));
+    if (inclinationDeg > 90.0) inclinationDeg -= 180.0;
+    if (inclinationDeg < -90.0) inclinationDeg += 180.0;
+    if (inclinationDeg < 0) {
+        inclinationDeg = -inclinationDeg;
+        nodeUnits += kAngleUnitsPerHalfTurn;
+    }
+    WrittenPlane plane;
+    plane.nodeUnits = ((nodeUnits % kAngleUnitsPerTurn) + kAngleUnitsPerTurn) % kAngleUnitsPerTurn;
+    plane.inclinationUnits = std::llround(inclinationDeg * kAngleUnitsPerDegree);
+    double pole[3];
+    PlanePole(plane, pole);
+    plane.residualRad = std::fabs(Dot(pole, p));
+    return plane;
+}
+
+// The exact inclination (degrees, signed, before any turn of the node) of
+// the plane through the unit direction `p` with its node at `nodeUnits`.
+double ExactInclinationDeg(long long nodeUnits, const double p[3]) {
+    const double node = UnitsToRadians(nodeUnits);
+    return RadiansToDegrees(std::atan(-p[2] / (std::sin(node) * p[0] - std::cos(node) * p[1])));
+}
+
+// Among planes through the unit direction `p`, one whose written node and
+// inclination (four decimals of a degree each) pass nearest it. Rounding the
+// exact inclination of one node misses by up to 0.18"; that inclination's
+// fraction of a unit changes from node to node, so among a few thousand
+// consecutive nodes some round almost exactly. A quadratic through three
+// exact inclinations predicts the fraction for every node of a group; the
+// best prediction is then tried exactly. The groups start at several places
+// around the sky, because near some nodes the inclination hardly changes
+// (90 degrees from the body) or its rounding hardly matters (at the body's
+// own longitude).
+WrittenPlane PlaneThrough(const double p[3]) {
+    const double longitudeDeg = RadiansToDegrees(std::atan2(p[1], p[0]));
+    WrittenPlane best;
+    for (int group = 0; group < kPlaneGroups; ++group) {
+        const long long start =
+            std::llround((longitudeDeg + kDegreesPerTurn * group / kPlaneGroups) * kAngleUnitsPerDegree);
+        const double half = kPlaneNodesPerGroup / 2.0;
+        const double y0 = ExactInclinationDeg(start, p) * kAngleUnitsPerDegree;
+        const double y1 = ExactInclinationDeg(start + kPlaneNodesPerGroup / 2, p) * kAngleUnitsPerDegree;
+        const double y2 = ExactInclinationDeg(start + kPlaneNodesPerGroup, p) * kAngleUnitsPerDegree;
+        const double slope = (y1 - y0) / half, curvature = (y2 - 2 * y1 + y0) / (2 * half * half);
+        long long bestStep = 0;
+        double bestMiss = 1.0;
+        for (long long step = 0; step <= kPlaneNodesPerGroup; ++step) {
+            const double k = static_cast<double>(step);
+            const double predicted = y0 + slope * k + curvature * k * (k - half);
+            const double miss = std::fabs(predicted - std::round(predicted));
+            if (miss < bestMiss) {
+                bestMiss = miss;
+                bestStep = step;
+            }
+        }
+        for (const long long step : {0LL, bestStep}) {
+            const WrittenPlane plane = PlaneWithNode(start + step, p);
+            if (plane.residualRad < best.residualRad) best = plane;
+        }
+        if (best.residualRad < kPlaneGoodEnoughRad) break;
+    }
+    return best;
+}
+
+// The body's argument of latitude (radians) at the unit direction `p` in the
+// written plane: the angle from the ascending node along the orbit.
+double ArgumentOfLatitude(const WrittenPlane& plane, const double p[3]) {
+    const double node = UnitsToRadians(plane.nodeUnits), inclination = UnitsToRadians(plane.inclinationUnits);
+    const double towardsNode[3] = {std::cos(node), std::sin(node), 0.0};
+    const double alongOrbit[3] = {-std::sin(node) * std::cos(inclination), std::cos(node) * std::cos(inclination),
+                                  std::sin(inclination)};
+    return std::atan2(Dot(p, alongOrbit), Dot(p, towardsNode));
+}
+
 }  // namespace
 
 void EarthJ2000(double dayCount, double earthAu[3]) {
@@ -72,25 +185,34 @@ std::string PreciseElementLine(const ObjectPlace& object, const PreciseDate& dat
 
     // The point on the orbit (q from the Sun) that the Earth sees towards
     // the catalogue place: |E + rho u| = q, rho its distance from the Earth.
-    const double q = kPseudoCometDistanceAu;
+    const double q = kPreciseDistanceAu;
     const double* earth = date.earthAu;
     const double b = Dot(earth, u);
     const double distanceAu = -b + std::sqrt(b * b - Dot(earth, earth) + q * q);
-    const double point[3] = {earth[0] + distanceAu * u[0], earth[1] + distanceAu * u[1], earth[2] + distanceAu * u[2]};
+    const double p[3] = {(earth[0] + distanceAu * u[0]) / q, (earth[1] + distanceAu * u[1]) / q,
+                         (earth[2] + distanceAu * u[2]) / q};
 
-    // Its heliocentric direction: the perihelion. No pole region needs care
-    // here: the latitude comes from the point itself.
-    const double latitudeDeg = RadiansToDegrees(std::atan2(point[2], std::hypot(point[0], point[1])));
-    const double longitudeDeg = RadiansToDegrees(std::atan2(point[1], point[0]));
+    // A plane through the point as the columns write it, and the point's
+    // place along it. The argument of perihelion is written to four
+    // decimals; what the rounding leaves, the perihelion time takes up: the
+    // body passes the point (U - omega) / n days after perihelion.
+    const WrittenPlane plane = PlaneThrough(p);
+    const double argumentRad = ArgumentOfLatitude(plane, p);
+    long long argumentUnits = std::llround(RadiansToDegrees(argumentRad) * kAngleUnitsPerDegree);
+    const double leftOverRad = argumentRad - UnitsToRadians(argumentUnits);
+    argumentUnits = ((argumentUnits % kAngleUnitsPerTurn) + kAngleUnitsPerTurn) % kAngleUnitsPerTurn;
+    const double motionRadPerDay = kGaussianGravitation / std::pow(q, 1.5);
 
     // Light from the point reaches the Earth at 0h: the body passes it that
     // much earlier.
-    const double perihelionDayCount = date.dayCount - distanceAu / kLightAuPerDay;
+    const double passageDayCount = date.dayCount - distanceAu / kLightAuPerDay;
+    const double perihelionDayCount = passageDayCount - leftOverRad / motionRadPerDay;
 
     // Magnitude: H + 5 log(Delta) + 2.5 n log(r) is to be the catalogue
     // magnitude, with H and n in tenths. The largest slope that keeps H above
-    // its floor, or the next one down: a tenth of slope moves H by 0.75 mag,
-    // half a tenth, so one of the two leaves H within 0.025 of a tenth.
+    // its floor, or the next one down: a tenth of slope moves H by 1.25 mag,
+    // half a tenth and more, so one of the two leaves H within 0.025 of a
+    // tenth.
     const double distanceTerm = 5.0 * std::log10(distanceAu);
     const double slopeTerm = 2.5 * std::log10(q);
     const double highestSlopeTenths =
@@ -107,7 +229,11 @@ std::string PreciseElementLine(const ObjectPlace& object, const PreciseDate& dat
         }
     }
 
-    return WriteElementLine({object.designation, PerihelionOfDayCount(perihelionDayCount), latitudeDeg, longitudeDeg,
+    const OrbitOrientation orbit{static_cast<double>(argumentUnits) / kAngleUnitsPerDegree,
+                                 static_cast<double>(plane.nodeUnits) / kAngleUnitsPerDegree,
+                                 static_cast<double>(plane.inclinationUnits) / kAngleUnitsPerDegree};
+    return WriteElementLine({object.designation, PerihelionOfDayCount(perihelionDayCount),
+                             FormatFloat(kPreciseDistanceFormat, q), orbit,
                              FormatFloat("00.0;-0.0", absoluteMagnitude), slope});
 }
 

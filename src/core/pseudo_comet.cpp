@@ -63,7 +63,8 @@ std::string ElementLine(const ObjectPlace& object, std::string_view dateText, co
     // Perihelion at 0h of the date, as the date text writes it.
     const PerihelionTime perihelion{TextToInt(DatePart(dateText, kYearPart)), TextToInt(DatePart(dateText, kMonthPart)),
                                     TextToInt(DatePart(dateText, kDayPart)), 0};
-    return WriteElementLine({object.designation, perihelion, direction.latitudeDeg, direction.longitudeDeg,
+    return WriteElementLine({object.designation, perihelion, FormatFloat("0.000000", kPseudoCometDistanceAu),
+                             OrientationOfPerihelion(direction.latitudeDeg, direction.longitudeDeg),
                              kClassicAbsoluteMagnitude,
                              (object.magnitude - kSlopeMagnitudeOffset) / kSlopeMagnitudeDivisor});
 }

@@ -8,6 +8,12 @@ namespace celestra {
 inline constexpr double kPseudoCometDistanceAu = 999.999999;
 inline constexpr double kPseudoCometEccentricity = 0.0;
 
+// The precise placement's radius (AU): as far as the nine columns 31-39
+// write it. Seen from so far, the Earth's motion in the 12 hours either side
+// of 0h moves the body's place by 0.02 arc seconds at most (2" at 1000 AU).
+inline constexpr double kPreciseDistanceAu = 99999.999;
+inline constexpr const char* kPreciseDistanceFormat = "0.000";
+
 // The classic placement: the parallax angle k of the body as seen from the
 // Sun (degrees), so that it stands 1 / sin k = 1000.0085 AU from the Earth.
 inline constexpr double kPseudoCometParallaxDeg = 0.05729530205541;
