@@ -1,6 +1,8 @@
-// Measures both placements against the independent judge: targets spread
-// over the sky on days from 1990 to 2040. Prints a Markdown table by year
-// and writes an SVG plot of the separations.
+// Measures both placements against the independent judge: 1,200 targets
+// spread over the sky and 12 at both ecliptic and both celestial poles, on
+// days from 1901 to 2099, each judged at instants from 12 hours before to 12
+// hours after 0h of its date. Prints Markdown tables by period and by
+// instant and writes an SVG plot of the separations against the year.
 //   celestra_accuracy [PLOT.svg]
 #include <algorithm>
 #include <cmath>
@@ -8,6 +10,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/precise_comet.h"
@@ -19,27 +22,42 @@ namespace {
 
 using namespace celestra;
 
-constexpr int kFirstYear = 1990, kLastYear = 2040, kTargetsPerYear = 200;
+constexpr int kRandomTargets = 1200;
+constexpr int kFirstYear = 1901, kLastYear = 2099, kYearsPerPeriod = 20;
+constexpr double kOffsetsHours[] = {-12, -6, -3, 0, 3, 6, 12};
 constexpr double kPi = 3.14159265358979323846;
+constexpr double kObliquityRad = 84381.406 / 3600.0 * kPi / 180.0;
+constexpr double kArcminuteRad = kPi / 180.0 / 60.0;
 
 struct Stats {
-    double median, p95, max;
+    double median, max;
 };
 
 Stats Summarise(std::vector<double> values) {
     std::sort(values.begin(), values.end());
-    const auto at = [&](double f) {
-        return values[static_cast<std::size_t>(f * static_cast<double>(values.size() - 1))];
-    };
-    return {at(0.5), at(0.95), values.back()};
+    return {values[values.size() / 2], values.back()};
 }
 
-// A polyline of one series on a log scale from 0.01" to 100".
+// Right ascension and declination (radians) `offsetRad` from the north (+1)
+// or south (-1) pole of the ecliptic or, when `celestial`, of the equator.
+std::pair<double, double> NearPole(bool celestial, int hemisphere, double offsetRad, double bearingRad) {
+    const double latitude = hemisphere * (kPi / 2 - offsetRad);
+    double x = std::cos(latitude) * std::cos(bearingRad), y = std::cos(latitude) * std::sin(bearingRad),
+           z = std::sin(latitude);
+    if (!celestial) {
+        const double yEquator = std::cos(kObliquityRad) * y - std::sin(kObliquityRad) * z;
+        z = std::sin(kObliquityRad) * y + std::cos(kObliquityRad) * z;
+        y = yEquator;
+    }
+    return {std::atan2(y, x), std::asin(z)};
+}
+
+// A polyline of one series on a log scale from 0.001" to 100".
 std::string Polyline(const std::vector<Stats>& stats, double Stats::*field, const char* colour, const char* dash) {
     std::string points;
     for (std::size_t i = 0; i < stats.size(); ++i) {
-        const double x = 60 + 12.0 * static_cast<double>(i);
-        const double y = 40 + 300 * (2 - std::log10(std::max(stats[i].*field, 0.01))) / 4;
+        const double x = 80 + 560.0 * static_cast<double>(i) / static_cast<double>(stats.size() - 1);
+        const double y = 40 + 300 * (2 - std::log10(std::max(stats[i].*field, 0.001))) / 5;
         points += std::to_string(x) + "," + std::to_string(y) + " ";
     }
     return "<polyline fill='none' stroke='" + std::string(colour) + "' stroke-width='2' stroke-dasharray='" + dash +
@@ -51,43 +69,77 @@ std::string Polyline(const std::vector<Stats>& stats, double Stats::*field, cons
 int main(int argc, char** argv) {
     std::mt19937 random(2026);
     std::uniform_real_distribution<double> unit(0, 1);
-    std::vector<Stats> classicByYear, preciseByYear;
-    std::vector<double> allClassic, allPrecise;
-    double worstMagnitude = 0;
-    std::printf(
-        "| year | classic median | classic 95%% | classic max | precise median | precise 95%% | precise max |\n");
-    std::printf("|---|---|---|---|---|---|---|\n");
-    for (int year = kFirstYear; year <= kLastYear; ++year) {
-        std::vector<double> classic, precise;
-        for (int i = 0; i < kTargetsPerYear; ++i) {
-            ObjectPlace object;
-            object.designation = "T       ";
-            object.raRad = 2 * kPi * unit(random);
-            object.decRad = std::asin(2 * unit(random) - 1);
-            object.magnitude = -1.5 + 26.5 * unit(random);
-            const double dayCount = DayNumber({year, 1, 1}) + std::floor(365 * unit(random));
-            const std::string dateText = DateToText(dayCount);
-
-            const std::string classicLine = ElementLine(object, dateText, GeometryOfDate(dateText));
-            classic.push_back(judge::JudgeLine(classicLine, dayCount, object.raRad, object.decRad).separationArcsec);
-            const auto judged = judge::JudgeLine(PreciseElementLine(object, PreciseDateOf(dateText)), dayCount,
-                                                 object.raRad, object.decRad);
-            precise.push_back(judged.separationArcsec);
-            worstMagnitude = std::max(worstMagnitude, std::fabs(judged.predictedMagnitude - object.magnitude));
-        }
-        allClassic.insert(allClassic.end(), classic.begin(), classic.end());
-        allPrecise.insert(allPrecise.end(), precise.begin(), precise.end());
-        const Stats c = Summarise(classic), p = Summarise(precise);
-        classicByYear.push_back(c);
-        preciseByYear.push_back(p);
-        if (year % 5 == 0 || year == 2026) {
-            std::printf("| %d | %.2f\" | %.2f\" | %.2f\" | %.3f\" | %.3f\" | %.3f\" |\n", year, c.median, c.p95, c.max,
-                        p.median, p.p95, p.max);
+    std::vector<ObjectPlace> targets;
+    for (int i = 0; i < kRandomTargets; ++i) {
+        ObjectPlace object;
+        object.raRad = 2 * kPi * unit(random);
+        object.decRad = std::asin(2 * unit(random) - 1);
+        targets.push_back(object);
+    }
+    for (const bool celestial : {false, true}) {
+        for (const int hemisphere : {1, -1}) {
+            for (const double arcminutes : {0.0, 0.5, 5.0}) {
+                ObjectPlace object;
+                std::tie(object.raRad, object.decRad) =
+                    NearPole(celestial, hemisphere, arcminutes * kArcminuteRad, 2 * kPi * unit(random));
+                targets.push_back(object);
+            }
         }
     }
+
+    constexpr std::size_t kPeriods = (kLastYear - kFirstYear + kYearsPerPeriod) / kYearsPerPeriod;
+    constexpr std::size_t kOffsets = std::size(kOffsetsHours);
+    std::vector<std::vector<double>> classicByPeriod(kPeriods), preciseByPeriod(kPeriods);
+    std::vector<std::vector<double>> classicByOffset(kOffsets), preciseByOffset(kOffsets);
+    double worstMagnitude = 0;
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        ObjectPlace object = targets[i];
+        object.designation = "T       ";
+        object.magnitude = -1.5 + 26.5 * unit(random);
+        const int year = kFirstYear + static_cast<int>(i % (kLastYear - kFirstYear + 1));
+        const double dayCount = DayNumber({year, 1, 1}) + std::floor(365 * unit(random));
+        const std::string dateText = DateToText(dayCount);
+        const std::string classicLine = ElementLine(object, dateText, GeometryOfDate(dateText));
+        const std::string preciseLine = PreciseElementLine(object, PreciseDateOf(dateText));
+        const auto period = static_cast<std::size_t>((year - kFirstYear) / kYearsPerPeriod);
+        for (std::size_t o = 0; o < kOffsets; ++o) {
+            const double hours = kOffsetsHours[o];
+            const double classic =
+                judge::JudgeLine(classicLine, dayCount, object.raRad, object.decRad, hours).separationArcsec;
+            const auto precise = judge::JudgeLine(preciseLine, dayCount, object.raRad, object.decRad, hours);
+            classicByPeriod[period].push_back(classic);
+            preciseByPeriod[period].push_back(precise.separationArcsec);
+            classicByOffset[o].push_back(classic);
+            preciseByOffset[o].push_back(precise.separationArcsec);
+            worstMagnitude = std::max(worstMagnitude, std::fabs(precise.predictedMagnitude - object.magnitude));
+        }
+    }
+
+    std::printf("%zu targets (%d at the poles), each at %zu instants from -12 h to +12 h\n\n", targets.size(),
+                static_cast<int>(targets.size()) - kRandomTargets, kOffsets);
+    std::printf("| years | classic median | classic max | precise median | precise max |\n|---|---|---|---|---|\n");
+    std::vector<Stats> classicStats, preciseStats;
+    std::vector<double> allClassic, allPrecise;
+    for (std::size_t period = 0; period < kPeriods; ++period) {
+        const int first = kFirstYear + static_cast<int>(period) * kYearsPerPeriod;
+        const int last = std::min(kLastYear, first + kYearsPerPeriod - 1);
+        const Stats c = Summarise(classicByPeriod[period]), p = Summarise(preciseByPeriod[period]);
+        classicStats.push_back(c);
+        preciseStats.push_back(p);
+        allClassic.insert(allClassic.end(), classicByPeriod[period].begin(), classicByPeriod[period].end());
+        allPrecise.insert(allPrecise.end(), preciseByPeriod[period].begin(), preciseByPeriod[period].end());
+        std::printf("| %d-%d | %.2f\" | %.2f\" | %.4f\" | %.4f\" |\n", first, last, c.median, c.max, p.median, p.max);
+    }
     const Stats c = Summarise(allClassic), p = Summarise(allPrecise);
-    std::printf("| all | %.2f\" | %.2f\" | %.2f\" | %.3f\" | %.3f\" | %.3f\" |\n", c.median, c.p95, c.max, p.median,
-                p.p95, p.max);
+    std::printf("| all | %.2f\" | %.2f\" | %.4f\" | %.4f\" |\n\n", c.median, c.max, p.median, p.max);
+
+    std::printf("| hours from 0h | classic median | classic max | precise median | precise max |\n");
+    std::printf("|---|---|---|---|---|\n");
+    for (std::size_t o = 0; o < kOffsets; ++o) {
+        const Stats co = Summarise(classicByOffset[o]), po = Summarise(preciseByOffset[o]);
+        std::printf("| %+.0f | %.2f\" | %.2f\" | %.4f\" | %.4f\" |\n", kOffsetsHours[o], co.median, co.max, po.median,
+                    po.max);
+    }
     std::printf("\nprecise magnitude: worst %.4f mag from the catalogue magnitude\n", worstMagnitude);
 
     if (argc > 1) {
@@ -95,24 +147,27 @@ int main(int argc, char** argv) {
         svg << "<svg xmlns='http://www.w3.org/2000/svg' width='700' height='400' font-family='sans-serif' "
                "font-size='12'>\n"
                "<rect width='700' height='400' fill='white'/>\n";
-        for (int decade = -2; decade <= 2; ++decade) {
-            const double y = 40 + 300 * (2 - decade) / 4.0;
-            svg << "<line x1='60' x2='660' y1='" << y << "' y2='" << y << "' stroke='#ddd'/>"
-                << "<text x='55' y='" << y + 4 << "' text-anchor='end'>" << std::pow(10.0, decade) << "\"</text>\n";
+        for (int decade = -3; decade <= 2; ++decade) {
+            const double y = 40 + 300 * (2 - decade) / 5.0;
+            svg << "<line x1='80' x2='640' y1='" << y << "' y2='" << y << "' stroke='#ddd'/>"
+                << "<text x='75' y='" << y + 4 << "' text-anchor='end'>" << std::pow(10.0, decade) << "\"</text>\n";
         }
-        for (int year = kFirstYear; year <= kLastYear; year += 10) {
-            const double x = 60 + 12.0 * (year - kFirstYear);
-            svg << "<text x='" << x << "' y='360' text-anchor='middle'>" << year << "</text>\n";
+        for (std::size_t period = 0; period < kPeriods; period += 2) {
+            const double x = 80 + 560.0 * static_cast<double>(period) / static_cast<double>(kPeriods - 1);
+            svg << "<text x='" << x << "' y='360' text-anchor='middle'>"
+                << kFirstYear + static_cast<int>(period) * kYearsPerPeriod << "</text>\n";
         }
-        svg << Polyline(classicByYear, &Stats::median, "#c0392b", "none")
-            << Polyline(classicByYear, &Stats::max, "#c0392b", "5,4")
-            << Polyline(preciseByYear, &Stats::median, "#2471a3", "none")
-            << Polyline(preciseByYear, &Stats::max, "#2471a3", "5,4")
+        const double limitY = 40 + 300 * (2 - std::log10(0.05)) / 5;
+        svg << "<line x1='80' x2='640' y1='" << limitY << "' y2='" << limitY
+            << "' stroke='#555' stroke-dasharray='2,3'/><text x='645' y='" << limitY + 4 << "'>0.05\"</text>\n"
+            << Polyline(classicStats, &Stats::median, "#c0392b", "none")
+            << Polyline(classicStats, &Stats::max, "#c0392b", "5,4")
+            << Polyline(preciseStats, &Stats::median, "#2471a3", "none")
+            << Polyline(preciseStats, &Stats::max, "#2471a3", "5,4")
             << "<text x='360' y='22' text-anchor='middle' font-size='14'>Separation of the pseudo-comet from its "
-               "target "
-               "at 0h (log scale)</text>\n"
-            << "<text x='70' y='62' fill='#c0392b'>classic lines: median (solid), maximum (dashed)</text>\n"
-            << "<text x='70' y='325' fill='#2471a3'>--precise: median (solid), maximum (dashed)</text>\n"
+               "target, from -12 h to +12 h around 0h (log scale)</text>\n"
+            << "<text x='90' y='62' fill='#c0392b'>classic lines: median (solid), maximum (dashed)</text>\n"
+            << "<text x='90' y='325' fill='#2471a3'>precise lines: median (solid), maximum (dashed)</text>\n"
             << "<text x='360' y='385' text-anchor='middle'>year of the observation date</text>\n</svg>\n";
     }
     return 0;

@@ -66,9 +66,7 @@ struct WrittenPlane {
     double residualRad = INFINITY;  // how far the plane passes from the body's direction
 };
 
-double UnitsToRadians(long long units) {
-    return static_cast<double>(units) / kAngleUnitsPerDegree * kDegreesToRadians;
-}
+double UnitsToRadians(long long units) { return static_cast<double>(units) / kAngleUnitsPerDegree * kDegreesToRadians; }
 
 // The plane's pole (unit vector): along the orbital angular momentum.
 void PlanePole(const WrittenPlane& plane, double pole[3]) {
@@ -233,8 +231,8 @@ std::string PreciseElementLine(const ObjectPlace& object, const PreciseDate& dat
                                  static_cast<double>(plane.nodeUnits) / kAngleUnitsPerDegree,
                                  static_cast<double>(plane.inclinationUnits) / kAngleUnitsPerDegree};
     return WriteElementLine({object.designation, PerihelionOfDayCount(perihelionDayCount),
-                             FormatFloat(kPreciseDistanceFormat, q), orbit,
-                             FormatFloat("00.0;-0.0", absoluteMagnitude), slope});
+                             FormatFloat(kPreciseDistanceFormat, q), orbit, FormatFloat("00.0;-0.0", absoluteMagnitude),
+                             slope});
 }
 
 }  // namespace celestra

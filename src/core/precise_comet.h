@@ -1,7 +1,9 @@
 // The precise pseudo-comet: elements that put the body, propagated as a
-// two-body orbit in the J2000.0 ecliptic frame and seen from the Earth at 0h
-// of the date with light time, at the catalogue place (J2000.0 / ICRS), and
-// predict its catalogue magnitude.
+// two-body orbit in the J2000.0 ecliptic frame and seen from the Earth with
+// light time, at the catalogue place (J2000.0 / ICRS) at 0h of the date, and
+// predict its catalogue magnitude. The orbit lies so far out (99999.999 AU)
+// that the Earth's motion moves the place by 0.02" at most in the 12 hours
+// either side.
 #pragma once
 
 #include <string>

@@ -19,7 +19,8 @@ const std::string kReadmeLine = std::string("    ") + "STAR01  " + "  " + "2006 
                                 std::string(12, ' ') + "-9.9" + " " + "01.0" + "  " + "STAR01";
 
 TEST(ElementLine, WritesEachFieldInItsColumns) {
-    EXPECT_EQ(WriteElementLine({"STAR01  ", {2006, 1, 15, 0}, "999.999999", {90.0, 12.4435, 45.06771}, "-9.9", 1.0}), kReadmeLine);
+    EXPECT_EQ(WriteElementLine({"STAR01  ", {2006, 1, 15, 0}, "999.999999", {90.0, 12.4435, 45.06771}, "-9.9", 1.0}),
+              kReadmeLine);
     const std::pair<ElementField, const char*> fields[] = {
         {kElementDesignation, "STAR01  "},
         {kElementPerihelionDate, "2006 01 15.0000"},
@@ -35,7 +36,8 @@ TEST(ElementLine, WritesEachFieldInItsColumns) {
     for (const auto& [field, text] : fields) EXPECT_EQ(ElementFieldText(kReadmeLine, field), text) << text;
 
     // A text wider than its field pushes the rest along instead of being cut.
-    const std::string wide = WriteElementLine({"STAR01  ", {1899, 12, 30, 5}, "999.999999", {90.0, 12.4435, 45.06771}, "-9.9", -133.9});
+    const std::string wide =
+        WriteElementLine({"STAR01  ", {1899, 12, 30, 5}, "999.999999", {90.0, 12.4435, 45.06771}, "-9.9", -133.9});
     EXPECT_EQ(ElementFieldText(wide, kElementPerihelionDate), "1899 12 30.0005");
     EXPECT_EQ(wide.substr(96), "-133.9  STAR01");
 }
