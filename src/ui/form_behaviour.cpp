@@ -28,11 +28,15 @@ void FormBehaviour::FormCreate(const std::string& executablePath) {
             settings_, [this](const std::string& path) { controls_.SetCometPath(path); },
             [this](const std::string& path) { controls_.SetObjectPath(path); });
         controls_.SetDateText(DefaultObservationDate());
+        controls_.SetPrecise(ReadOptions(settings_).precise);
     });
 }
 
 void FormBehaviour::FormClose() {
-    Guarded([this] { WriteSettings(settings_, controls_.CometPath(), controls_.ObjectPath()); });
+    Guarded([this] {
+        WriteSettings(settings_, controls_.CometPath(), controls_.ObjectPath());
+        WriteOptions(settings_, {controls_.Precise()});
+    });
 }
 
 void FormBehaviour::Button2Click() {
@@ -52,6 +56,7 @@ void FormBehaviour::Button4Click() {
         state_.cometPath = controls_.CometPath();
         state_.objectPath = controls_.ObjectPath();
         state_.dateText = controls_.DateText();
+        state_.precise = controls_.Precise();
         ProcessingRun(state_, desktop_).Run();
     });
 }

@@ -32,6 +32,9 @@ public:
     virtual void SetDateText(const std::string& text) = 0;
     virtual bool DateMaskIncomplete() const = 0;
     virtual void ReturnFocusToDate() = 0;
+    // "Preciso": ticked for the precise lines.
+    virtual bool Precise() const = 0;
+    virtual void SetPrecise(bool ticked) = 0;
 };
 
 inline constexpr const char* kMaskErrorText = "Invalid input value.  Use escape key to abandon changes";
@@ -41,17 +44,17 @@ class FormBehaviour {
 public:
     FormBehaviour(Desktop& desktop, FormControls& controls);
 
-    // Start-up: the program folder, the settings, the default date. An error
-    // skips the remaining steps, so an unreadable settings file leaves the
-    // date blank.
+    // Start-up: the program folder, the settings, the default date, then the
+    // options ("Preciso"). An error skips the remaining steps, so an
+    // unreadable settings file leaves the date blank.
     void FormCreate(const std::string& executablePath);
-    // Writes the settings. A settings file that cannot be written is
-    // reported, and the window closes all the same: a read-only folder must
-    // not keep the program from ending.
+    // Writes the settings, then the options. A file that cannot be written
+    // is reported, and the window closes all the same: a read-only folder
+    // must not keep the program from ending.
     void FormClose();
     void Button2Click();  // "Comet.dat": the comet file's dialog
     void Button3Click();  // "Objetos": the object list's dialog
-    void Button4Click();  // "Proceso": the run on the fields as they are now
+    void Button4Click();  // "Proceso": the run on the fields and "Preciso" as they are now
     void Button5Click();  // "Hoy": the default observation date
     // The spinner moved its position (it reports only then): the date a day
     // on or back. A date that does not convert is an error.

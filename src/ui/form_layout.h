@@ -18,7 +18,7 @@ inline constexpr int kFormClientHeight = 162;
 inline constexpr int kFormPixelSize = 11;
 inline constexpr int kDatePixelSize = 19;
 
-enum class ControlKind { kButton, kPathField, kDateField, kSpinner, kLabel };
+enum class ControlKind { kButton, kPathField, kDateField, kSpinner, kLabel, kCheckBox };
 
 struct ControlLayout {
     const char* name;  // as the window class names its member
@@ -43,14 +43,18 @@ inline constexpr ControlLayout kMaskEdit1Layout{"MaskEdit1", ControlKind::kDateF
                                                 32,          kDatePixelSize,          true};
 inline constexpr ControlLayout kButton5Layout{"Button5", ControlKind::kButton, "Hoy", 233, 87, 41,
                                               25,        kFormPixelSize,       true};
+// Ticked, "Proceso" writes the precise lines; wide enough for its box and
+// caption.
+inline constexpr ControlLayout kCheckBox1Layout{"CheckBox1", ControlKind::kCheckBox, "Preciso", 290, 91, 65,
+                                                17,          kFormPixelSize,         true};
 inline constexpr ControlLayout kUpDown1Layout{"UpDown1", ControlKind::kSpinner, "",   208, 80, 16,
                                               33,        kFormPixelSize,        false};
 inline constexpr ControlLayout kLabel7Layout{"Label7", ControlKind::kLabel, "Fecha:", 27, 84, 59,
                                              24,       kDatePixelSize,      false};
 
 inline constexpr ControlLayout kFormControls[] = {
-    kButton2Layout,   kButton3Layout, kEdit4Layout,   kEdit5Layout,  kButton4Layout,
-    kMaskEdit1Layout, kButton5Layout, kUpDown1Layout, kLabel7Layout,
+    kButton2Layout,   kButton3Layout, kEdit4Layout,     kEdit5Layout,   kButton4Layout,
+    kMaskEdit1Layout, kButton5Layout, kCheckBox1Layout, kUpDown1Layout, kLabel7Layout,
 };
 
 // Every text the date field can show at its widest: the blank mask, and

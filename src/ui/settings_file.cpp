@@ -1,6 +1,7 @@
 #include "ui/settings_file.h"
 
 #include <cstdlib>
+#include <string_view>
 
 #include "text/platform_file.h"
 #include "text/text_file.h"
@@ -51,11 +52,35 @@ SettingsLocation LocateSettings(const std::string& programFolder) {
 #endif
 }
 
+namespace {
+
+// The file of that name to read: the user's when there is one, else the one
+// beside the executable; empty when neither exists (a folder of that name
+// does not count).
+std::string FileToRead(const SettingsLocation& location, const char* name) {
+    std::string path = location.userFolder + name;
+    if (location.userFolder.empty() || !FileExists(path)) path = location.programFolder + name;
+    return FileExists(path) ? path : std::string();
+}
+
+// The file of that name to write, its folder made when it is the user's.
+std::string FileToWrite(const SettingsLocation& location, const char* name) {
+    if (location.userFolder.empty()) return location.programFolder + name;
+    if (const int error = MakeFolders(location.userFolder)) {
+        throw InOutErrorOf(error, FileAccess::kOpenForWriting, location.userFolder);
+    }
+    return location.userFolder + name;
+}
+
+constexpr std::string_view kPreciseOn = "Preciso=1";
+constexpr std::string_view kPreciseOff = "Preciso=0";
+
+}  // namespace
+
 void ReadSettings(const SettingsLocation& location, const std::function<void(const std::string&)>& setCometPath,
                   const std::function<void(const std::string&)>& setObjectPath) {
-    std::string path = location.userFolder + kSettingsFileName;
-    if (location.userFolder.empty() || !FileExists(path)) path = location.programFolder + kSettingsFileName;
-    if (!FileExists(path)) return;
+    const std::string path = FileToRead(location, kSettingsFileName);
+    if (path.empty()) return;
     // A missing line reads as empty text.
     LineReader reader(path);
     setCometPath(reader.ReadLine());
@@ -64,14 +89,27 @@ void ReadSettings(const SettingsLocation& location, const std::function<void(con
 }
 
 void WriteSettings(const SettingsLocation& location, const std::string& cometPath, const std::string& objectPath) {
-    std::string folder = location.programFolder;
-    if (!location.userFolder.empty()) {
-        folder = location.userFolder;
-        if (const int error = MakeFolders(folder)) throw InOutErrorOf(error, FileAccess::kOpenForWriting, folder);
-    }
-    LineWriter writer(folder + kSettingsFileName);
+    LineWriter writer(FileToWrite(location, kSettingsFileName));
     writer.WriteLine(cometPath);
     writer.WriteLine(objectPath);
+    writer.Close();
+}
+
+FormOptions ReadOptions(const SettingsLocation& location) {
+    FormOptions options;
+    const std::string path = FileToRead(location, kOptionsFileName);
+    if (path.empty()) return options;
+    LineReader reader(path);
+    while (!reader.Eof()) {
+        if (reader.ReadLine() == kPreciseOn) options.precise = true;
+    }
+    reader.Close();
+    return options;
+}
+
+void WriteOptions(const SettingsLocation& location, const FormOptions& options) {
+    LineWriter writer(FileToWrite(location, kOptionsFileName));
+    writer.WriteLine(options.precise ? kPreciseOn : kPreciseOff);
     writer.Close();
 }
 

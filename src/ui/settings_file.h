@@ -1,6 +1,7 @@
 // The two path fields kept between uses of the program: "Celestra.ini", the
 // comet-elements path then the object list path, each as bytes followed by
-// CR LF.
+// CR LF. The window's options go to a second file beside it, "Celestra.opt",
+// so that the first keeps its two lines.
 //
 // The file lives beside the executable, so a copy carried on a stick or
 // unpacked into a folder of its own takes its settings along. An installed
@@ -14,6 +15,7 @@
 namespace celestra {
 
 inline constexpr const char* kSettingsFileName = "Celestra.ini";
+inline constexpr const char* kOptionsFileName = "Celestra.opt";
 
 // Where the settings are read and written.
 struct SettingsLocation {
@@ -47,5 +49,18 @@ void ReadSettings(const SettingsLocation& location, const std::function<void(con
 // Writes the settings, creating or emptying the file (and creating the
 // user's folder when that is where it goes). Throws InOutError.
 void WriteSettings(const SettingsLocation& location, const std::string& cometPath, const std::string& objectPath);
+
+// The window's options: one "name=value" line each, CR LF ended.
+struct FormOptions {
+    bool precise = false;  // "Preciso": the precise lines
+};
+
+// Reads the options from where the settings are read (the user's file
+// first); a missing file or line leaves an option at its default. Throws
+// InOutError.
+FormOptions ReadOptions(const SettingsLocation& location);
+
+// Writes the options where the settings are written. Throws InOutError.
+void WriteOptions(const SettingsLocation& location, const FormOptions& options);
 
 }  // namespace celestra

@@ -29,9 +29,11 @@ public:
     void SetDateText(const std::string& text) override { dateText = text; }
     bool DateMaskIncomplete() const override { return incomplete; }
     void ReturnFocusToDate() override { ++focusReturns; }
+    bool Precise() const override { return precise; }
+    void SetPrecise(bool ticked) override { precise = ticked; }
 
     std::string cometPath, objectPath, dateText = "          ";
-    bool incomplete = false;
+    bool incomplete = false, precise = true;  // true: start-up must untick it
     int focusReturns = 0;
 };
 
@@ -137,6 +139,31 @@ TEST(FormBehaviour, PicksFilesAndRunsOnTheFieldsAsTheyAre) {
     f.controls.dateText = "31/02/2006";
     f.behaviour.Button4Click();
     EXPECT_EQ(f.desktop.errors, Texts{"'31/02/2006' is not a valid date."});
+}
+
+// "Preciso" starts unticked, reaches the run, and is kept in a second file
+// beside the settings, which keep their two lines.
+TEST(FormBehaviour, KeepsPrecisoBesideTheSettingsAndRunsWithIt) {
+    Form f;
+    f.behaviour.FormCreate(f.dir.File("celestra"));
+    EXPECT_FALSE(f.controls.precise) << "no options yet";
+    testing::WriteBytes(f.dir.File("comet.dat"), "");
+    testing::WriteBytes(f.dir.File("objetos.txt"), testing::ObjectLine("STAR01") + "\r\n");
+    f.controls.cometPath = f.dir.File("comet.dat");
+    f.controls.objectPath = f.dir.File("objetos.txt");
+    f.controls.precise = true;
+    f.behaviour.Button4Click();
+    EXPECT_TRUE(f.behaviour.State().precise);
+    EXPECT_NE(testing::ReadBytes(f.dir.File("comet.dat")).find(" 99999.999"), std::string::npos);
+    f.behaviour.FormClose();
+    EXPECT_EQ(testing::ReadBytes(f.dir.File("Celestra.opt")), "Preciso=1\r\n");
+    EXPECT_EQ(testing::ReadBytes(f.dir.File("Celestra.ini")),
+              f.dir.File("comet.dat") + "\r\n" + f.dir.File("objetos.txt") + "\r\n");
+
+    f.controls.precise = false;
+    f.behaviour.FormCreate(f.dir.File("celestra"));
+    EXPECT_TRUE(f.controls.precise) << "ticked again at the next start";
+    EXPECT_TRUE(f.desktop.errors.empty());
 }
 
 }  // namespace

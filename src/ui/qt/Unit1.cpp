@@ -1,6 +1,7 @@
 #include "ui/qt/Unit1.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -76,6 +77,9 @@ void TForm1::BuildControls() {
     MaskEdit1 = new TMaskEdit(this, desktop_, Conventions().dateSeparator);
     Place(MaskEdit1, kMaskEdit1Layout);
     Button5 = button(kButton5Layout);
+    CheckBox1 = new QCheckBox(QString::fromLatin1(kCheckBox1Layout.text), this);
+    Place(CheckBox1, kCheckBox1Layout);
+    CheckBox1->setFocusPolicy(Qt::StrongFocus);
     UpDown1 = new TUpDown(this);
     Place(UpDown1, kUpDown1Layout);
     Label7 = new QLabel(QString::fromLatin1(kLabel7Layout.text), this);
@@ -88,6 +92,7 @@ void TForm1::BuildControls() {
     setTabOrder(Edit5, Button4);
     setTabOrder(Button4, MaskEdit1);
     setTabOrder(MaskEdit1, Button5);
+    setTabOrder(Button5, CheckBox1);
     Button2->setFocus(Qt::OtherFocusReason);
 
     connect(Button2, &QPushButton::clicked, this, [this] { behaviour_.Button2Click(); });
@@ -127,6 +132,7 @@ void TForm1::FitFonts() {
     fit(Button3, kButton3Layout, {Button3->text()});
     fit(Button4, kButton4Layout, {Button4->text()});
     fit(Button5, kButton5Layout, {Button5->text()});
+    fit(CheckBox1, kCheckBox1Layout, {CheckBox1->text()});
     fit(Label7, kLabel7Layout, {Label7->text()});
     fit(MaskEdit1, kMaskEdit1Layout, ToQt(DateFieldWidestTexts(Conventions().dateSeparator)));
 }
@@ -139,6 +145,8 @@ std::string TForm1::DateText() const { return MaskEdit1->DateText(); }
 void TForm1::SetDateText(const std::string& text) { MaskEdit1->SetProgramText(text); }
 bool TForm1::DateMaskIncomplete() const { return MaskEdit1->Mask().FailsMaskCheck(); }
 void TForm1::ReturnFocusToDate() { MaskEdit1->ReturnFocus(); }
+bool TForm1::Precise() const { return CheckBox1->isChecked(); }
+void TForm1::SetPrecise(bool ticked) { CheckBox1->setChecked(ticked); }
 
 void TForm1::closeEvent(QCloseEvent* event) {
     behaviour_.FormClose();

@@ -13,6 +13,7 @@
 #include "ui/form_behaviour.h"
 #include "ui/settings_file.h"
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -37,6 +38,7 @@ public:
     QPushButton* Button4;  // "Proceso": the processing run
     TMaskEdit* MaskEdit1;  // the observation date
     QPushButton* Button5;  // "Hoy": the default observation date
+    QCheckBox* CheckBox1;  // "Preciso": precise lines instead of the classic ones
     TUpDown* UpDown1;      // the day spinner
     QLabel* Label7;        // "Fecha:"
 
@@ -69,6 +71,8 @@ private:
     void SetDateText(const std::string& text) override;
     bool DateMaskIncomplete() const override;
     void ReturnFocusToDate() override;
+    bool Precise() const override;
+    void SetPrecise(bool ticked) override;
 
     void BuildControls();
     // Each caption and the date at the largest size up to the layout's

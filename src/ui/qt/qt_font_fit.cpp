@@ -1,5 +1,6 @@
 #include "ui/qt/qt_font_fit.h"
 
+#include <QCheckBox>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,9 +36,17 @@ int ButtonRoom(const QPushButton& button) {
     return button.style()->subElementRect(QStyle::SE_PushButtonContents, &option, &button).width();
 }
 
+// A check box's caption stands right of its box and the gap after it.
+int CheckBoxRoom(const QCheckBox& box) {
+    QStyleOptionButton option;
+    option.initFrom(&box);
+    return box.style()->subElementRect(QStyle::SE_CheckBoxContents, &option, &box).width();
+}
+
 }  // namespace
 
 int TextRoom(const QWidget& control) {
+    if (const auto* box = qobject_cast<const QCheckBox*>(&control)) return CheckBoxRoom(*box);
     if (const auto* edit = qobject_cast<const QLineEdit*>(&control)) return LineEditRoom(*edit);
     if (const auto* button = qobject_cast<const QPushButton*>(&control)) return ButtonRoom(*button);
     if (const auto* label = qobject_cast<const QLabel*>(&control)) {

@@ -32,6 +32,7 @@ enum ControlId : int {
     kButton4,
     kMaskEdit1,
     kButton5,
+    kCheckBox1,
     kUpDown1,
     kLabel7,
 };
@@ -44,7 +45,8 @@ constexpr UINT kSpinnerClickMessage = WM_APP + 2;
 
 const char* ClassOf(ControlKind kind) {
     switch (kind) {
-        case ControlKind::kButton: return "BUTTON";
+        case ControlKind::kButton:
+        case ControlKind::kCheckBox: return "BUTTON";
         case ControlKind::kPathField:
         case ControlKind::kDateField: return "EDIT";
         case ControlKind::kSpinner: return UPDOWN_CLASSA;
@@ -57,6 +59,7 @@ DWORD StyleOf(const ControlLayout& layout) {
     DWORD style = WS_CHILD | WS_VISIBLE | (layout.tabStop ? WS_TABSTOP : 0);
     switch (layout.kind) {
         case ControlKind::kButton: return style | BS_PUSHBUTTON;
+        case ControlKind::kCheckBox: return style | BS_AUTOCHECKBOX;
         case ControlKind::kPathField: return style | ES_AUTOHSCROLL;
         case ControlKind::kDateField: return style;
         case ControlKind::kSpinner: return style | UDS_NOTHOUSANDS;
@@ -100,16 +103,21 @@ constexpr int kEditMarginPixels = 1;
 // beside it before it scrolls.
 constexpr int kCaretPixels = 2;
 
+// The gap between a check box's box and its caption.
+constexpr int kCheckBoxGapPixels = 4;
+
 // The room a control gives its text: the client area less an edit's
-// margins and caret, or a button's frame.
-int TextRoom(HWND control, bool isEdit, bool isButton) {
+// margins and caret, a button's frame, or a check box's box and gap.
+int TextRoom(HWND control, ControlKind kind) {
     RECT client{};
     GetClientRect(control, &client);
     int room = client.right - client.left;
-    if (isEdit) {
+    if (IsEdit(kind)) {
         room -= 2 * kEditMarginPixels + kCaretPixels;
-    } else if (isButton) {
+    } else if (kind == ControlKind::kButton) {
         room -= 2 * (GetSystemMetrics(SM_CXEDGE) + 2);
+    } else if (kind == ControlKind::kCheckBox) {
+        room -= GetSystemMetrics(SM_CXMENUCHECK) + kCheckBoxGapPixels;
     }
     return room;
 }
@@ -193,8 +201,11 @@ private:
             if (layout.kind == ControlKind::kSpinner) continue;
             std::vector<std::string> texts;
             if (layout.kind == ControlKind::kDateField) texts = DateFieldWidestTexts(Conventions().dateSeparator);
-            if (layout.kind == ControlKind::kButton || layout.kind == ControlKind::kLabel) texts = {layout.text};
-            const int room = TextRoom(control, IsEdit(layout.kind), layout.kind == ControlKind::kButton);
+            if (layout.kind == ControlKind::kButton || layout.kind == ControlKind::kLabel ||
+                layout.kind == ControlKind::kCheckBox) {
+                texts = {layout.text};
+            }
+            const int room = TextRoom(control, layout.kind);
             const int size = FittingPixelSize(layout.pixelSize, room, [&](int pixelSize) {
                 HFONT trial = MakeFont("MS Sans Serif", pixelSize);
                 const int width = texts.empty() ? 0 : TextWidth(control, trial, texts);
@@ -222,6 +233,10 @@ private:
         RenderDate();
     }
     bool DateMaskIncomplete() const override { return mask_->FailsMaskCheck(); }
+    bool Precise() const override { return SendMessageA(Control(kCheckBox1), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    void SetPrecise(bool ticked) override {
+        SendMessageA(Control(kCheckBox1), BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
     void ReturnFocusToDate() override {
         mask_->CursorToFirstEmpty();
         HWND date = Control(kMaskEdit1);

@@ -2,6 +2,7 @@
 // the real widgets, under the offscreen platform. Every box and dialog is
 // answered by a test double, so nothing blocks.
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +16,8 @@
 #include <deque>
 #include <filesystem>
 
+#include "core/element_line.h"
+#include "core/pseudo_comet.h"
 #include "support/fake_desktop.h"
 #include "support/temp_dir.h"
 #include "ui/qt/Unit1.h"
@@ -100,6 +103,7 @@ private slots:
             {f.form->Button3, f.form->Button3->text(), 11},
             {f.form->Button4, f.form->Button4->text(), 11},
             {f.form->Button5, f.form->Button5->text(), 11},
+            {f.form->CheckBox1, f.form->CheckBox1->text(), 11},
             {f.form->Label7, f.form->Label7->text(), 19},
             {f.form->MaskEdit1, QStringLiteral("08/12/2026"), 19},
             {f.form->MaskEdit1, QStringLiteral("__/__/____"), 19},
@@ -167,8 +171,8 @@ private slots:
     void tabsThroughTheControlsInOrder() {
         Fixture f;
         f.Open();
-        const QWidget* order[] = {f.form->Button3,   f.form->Edit4,   f.form->Edit5,  f.form->Button4,
-                                  f.form->MaskEdit1, f.form->Button5, f.form->Button2};
+        const QWidget* order[] = {f.form->Button3,   f.form->Edit4,   f.form->Edit5,     f.form->Button4,
+                                  f.form->MaskEdit1, f.form->Button5, f.form->CheckBox1, f.form->Button2};
         for (const QWidget* next : order) {
             TabOut();
             QCOMPARE(QApplication::focusWidget(), next);
@@ -419,6 +423,39 @@ private slots:
         f.form->Edit5->setText(QStringLiteral("missing.txt"));
         QTest::mouseClick(f.form->Button4, Qt::LeftButton);
         QCOMPARE(f.desktop.messages.back(), std::string("Archivo de objetos no encontrado"));
+    }
+
+    // "Preciso", unticked at the first start, ticked with the space bar,
+    // writes the precise lines and is ticked again at the next start; the
+    // settings file keeps its two lines.
+    void writesPreciseLinesWhilePrecisoIsTicked() {
+        Fixture f;
+        const std::string comet = f.dir.path() + "/comet.dat", objects = f.dir.path() + "/objetos.txt";
+        testing::WriteBytes(comet, "");
+        testing::WriteBytes(objects, "STAR01    07 33 41.30  +67 32 14.8  12.5\r\n");
+        f.Open();
+        QCOMPARE(f.form->CheckBox1->geometry(), QRect(290, 91, 65, 17));
+        QVERIFY(!f.form->CheckBox1->isChecked());
+        f.form->Button5->setFocus(Qt::TabFocusReason);
+        TabOut();
+        QCOMPARE(QApplication::focusWidget(), f.form->CheckBox1);
+        QTest::keyClick(f.form->CheckBox1, Qt::Key_Space);
+        QVERIFY(f.form->CheckBox1->isChecked());
+        f.form->Edit4->setText(QString::fromStdString(comet));
+        f.form->Edit5->setText(QString::fromStdString(objects));
+        QTest::mouseClick(f.form->Button4, Qt::LeftButton);
+        QCOMPARE(ElementFieldText(testing::ReadBytes(comet), kElementPerihelionDistance), std::string(" 99999.999"));
+        f.form->close();
+        QCOMPARE(testing::ReadBytes(f.dir.path() + "/Celestra.opt"), std::string("Preciso=1\r\n"));
+        QCOMPARE(testing::ReadBytes(f.Ini()), comet + "\r\n" + objects + "\r\n");
+
+        f.Open();
+        QVERIFY(f.form->CheckBox1->isChecked());
+        QTest::keyClick(f.form->CheckBox1, Qt::Key_Space);
+        f.form->MaskEdit1->SetProgramText("15/01/2006");
+        QTest::mouseClick(f.form->Button4, Qt::LeftButton);
+        QCOMPARE(testing::ReadBytes(comet),
+                 BuildElementLine(testing::ReadBytes(objects).substr(0, 40), "15/01/2006") + "\r\n");
     }
 };
 
