@@ -25,11 +25,15 @@ constexpr long long kAngleUnitsPerHalfTurn = 1800000;
 // and H is kept just above -9.95 so that it rounds to no less.
 constexpr double kLowestAbsoluteMagnitude = -9.94;
 // The search for an orbit plane through the body: nodes in up to this many
-// groups around the sky, this many consecutive written values in each, and
-// the residual (radians, 0.0002") that ends the search.
+// groups around the sky, each of this many runs of this many consecutive
+// written values, and the residual (radians, 0.001") that ends the search.
 constexpr int kPlaneGroups = 12;
-constexpr long long kPlaneNodesPerGroup = 4000;
-constexpr double kPlaneGoodEnoughRad = 1e-9;
+constexpr int kPlaneRunsPerGroup = 8;
+constexpr long long kPlaneNodesPerRun = 500;
+constexpr double kPlaneGoodEnoughRad = 5e-9;
+// A predicted miss of the inclination's rounding (in ten-thousandths of a
+// degree) small enough to try the node at once.
+constexpr double kPredictedMissToTry = 2e-3;
 
 double Dot(const double a[3], const double b[3]) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
@@ -113,38 +117,39 @@ double ExactInclinationDeg(long long nodeUnits, const double p[3]) {
 // exact inclination of one node misses by up to 0.18"; that inclination's
 // fraction of a unit changes from node to node, so among a few thousand
 // consecutive nodes some round almost exactly. A quadratic through three
-// exact inclinations predicts the fraction for every node of a group; the
-// best prediction is then tried exactly. The groups start at several places
-// around the sky, because near some nodes the inclination hardly changes
-// (90 degrees from the body) or its rounding hardly matters (at the body's
-// own longitude).
+// exact inclinations predicts the fraction for each node of a short run of
+// nodes; a predicted near miss is tried exactly at once, so that most
+// searches end within a few hundred nodes. The groups start at several
+// places around the sky, because near some nodes the inclination hardly
+// changes (90 degrees from the body) or its rounding hardly matters (at the
+// body's own longitude).
 WrittenPlane PlaneThrough(const double p[3]) {
     const double longitudeDeg = RadiansToDegrees(std::atan2(p[1], p[0]));
     WrittenPlane best;
+    const auto consider = [&](long long nodeUnits) {
+        const WrittenPlane plane = PlaneWithNode(nodeUnits, p);
+        if (plane.residualRad < best.residualRad) best = plane;
+        return best.residualRad < kPlaneGoodEnoughRad;
+    };
     for (int group = 0; group < kPlaneGroups; ++group) {
-        const long long start =
+        const long long groupStart =
             std::llround((longitudeDeg + kDegreesPerTurn * group / kPlaneGroups) * kAngleUnitsPerDegree);
-        const double half = kPlaneNodesPerGroup / 2.0;
-        const double y0 = ExactInclinationDeg(start, p) * kAngleUnitsPerDegree;
-        const double y1 = ExactInclinationDeg(start + kPlaneNodesPerGroup / 2, p) * kAngleUnitsPerDegree;
-        const double y2 = ExactInclinationDeg(start + kPlaneNodesPerGroup, p) * kAngleUnitsPerDegree;
-        const double slope = (y1 - y0) / half, curvature = (y2 - 2 * y1 + y0) / (2 * half * half);
-        long long bestStep = 0;
-        double bestMiss = 1.0;
-        for (long long step = 0; step <= kPlaneNodesPerGroup; ++step) {
-            const double k = static_cast<double>(step);
-            const double predicted = y0 + slope * k + curvature * k * (k - half);
-            const double miss = std::fabs(predicted - std::round(predicted));
-            if (miss < bestMiss) {
-                bestMiss = miss;
-                bestStep = step;
+        if (consider(groupStart)) return best;
+        for (int run = 0; run < kPlaneRunsPerGroup; ++run) {
+            const long long start = groupStart + run * kPlaneNodesPerRun;
+            const double half = kPlaneNodesPerRun / 2.0;
+            const double y0 = ExactInclinationDeg(start, p) * kAngleUnitsPerDegree;
+            const double y1 = ExactInclinationDeg(start + kPlaneNodesPerRun / 2, p) * kAngleUnitsPerDegree;
+            const double y2 = ExactInclinationDeg(start + kPlaneNodesPerRun, p) * kAngleUnitsPerDegree;
+            const double slope = (y1 - y0) / half, curvature = (y2 - 2 * y1 + y0) / (2 * half * half);
+            for (long long step = 1; step <= kPlaneNodesPerRun; ++step) {
+                const double k = static_cast<double>(step);
+                const double predicted = y0 + slope * k + curvature * k * (k - half);
+                // The nearest whole number by truncation: |predicted| < 2^31.
+                const double nearest = static_cast<double>(static_cast<long>(predicted + (predicted < 0 ? -0.5 : 0.5)));
+                if (std::fabs(predicted - nearest) < kPredictedMissToTry && consider(start + step)) return best;
             }
         }
-        for (const long long step : {0LL, bestStep}) {
-            const WrittenPlane plane = PlaneWithNode(start + step, p);
-            if (plane.residualRad < best.residualRad) best = plane;
-        }
-        if (best.residualRad < kPlaneGoodEnoughRad) break;
     }
     return best;
 }
