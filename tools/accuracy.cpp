@@ -2,8 +2,9 @@
 // spread over the sky and 12 at both ecliptic and both celestial poles, on
 // days from 1901 to 2099, each judged at instants from 12 hours before to 12
 // hours after 0h of its date. Prints Markdown tables by period and by
-// instant and writes an SVG plot of the separations against the year.
-//   celestra_accuracy [PLOT.svg]
+// instant, and writes SVG plots of the separations against the year and
+// against the hour.
+//   celestra_accuracy [YEARS.svg [NIGHT.svg]]
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -62,6 +63,36 @@ std::string Polyline(const std::vector<Stats>& stats, double Stats::*field, cons
     }
     return "<polyline fill='none' stroke='" + std::string(colour) + "' stroke-width='2' stroke-dasharray='" + dash +
            "' points='" + points + "'/>\n";
+}
+
+// An SVG plot of the median and maximum of both placements, one point per
+// label along x.
+void WritePlot(const char* path, const char* what, const char* xAxis, const std::vector<std::string>& labels,
+               const std::vector<Stats>& classic, const std::vector<Stats>& precise) {
+    std::ofstream svg(path);
+    svg << "<svg xmlns='http://www.w3.org/2000/svg' width='700' height='400' font-family='sans-serif' "
+           "font-size='12'>\n"
+           "<rect width='700' height='400' fill='white'/>\n";
+    for (int decade = -3; decade <= 2; ++decade) {
+        const double y = 40 + 300 * (2 - decade) / 5.0;
+        svg << "<line x1='80' x2='640' y1='" << y << "' y2='" << y << "' stroke='#ddd'/>"
+            << "<text x='75' y='" << y + 4 << "' text-anchor='end'>" << std::pow(10.0, decade) << "\"</text>\n";
+    }
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        const double x = 80 + 560.0 * static_cast<double>(i) / static_cast<double>(labels.size() - 1);
+        svg << "<text x='" << x << "' y='360' text-anchor='middle'>" << labels[i] << "</text>\n";
+    }
+    const double limitY = 40 + 300 * (2 - std::log10(0.05)) / 5;
+    svg << "<line x1='80' x2='640' y1='" << limitY << "' y2='" << limitY
+        << "' stroke='#555' stroke-dasharray='2,3'/><text x='645' y='" << limitY + 4 << "'>0.05\"</text>\n"
+        << Polyline(classic, &Stats::median, "#c0392b", "none") << Polyline(classic, &Stats::max, "#c0392b", "5,4")
+        << Polyline(precise, &Stats::median, "#2471a3", "none") << Polyline(precise, &Stats::max, "#2471a3", "5,4")
+        << "<text x='360' y='22' text-anchor='middle' font-size='14'>Separation of the pseudo-comet from its "
+           "target, "
+        << what << " (log scale)</text>\n"
+        << "<text x='90' y='62' fill='#c0392b'>classic lines: median (solid), maximum (dashed)</text>\n"
+        << "<text x='90' y='325' fill='#2471a3'>precise lines: median (solid), maximum (dashed)</text>\n"
+        << "<text x='360' y='385' text-anchor='middle'>" << xAxis << "</text>\n</svg>\n";
 }
 
 }  // namespace
@@ -143,32 +174,26 @@ int main(int argc, char** argv) {
     std::printf("\nprecise magnitude: worst %.4f mag from the catalogue magnitude\n", worstMagnitude);
 
     if (argc > 1) {
-        std::ofstream svg(argv[1]);
-        svg << "<svg xmlns='http://www.w3.org/2000/svg' width='700' height='400' font-family='sans-serif' "
-               "font-size='12'>\n"
-               "<rect width='700' height='400' fill='white'/>\n";
-        for (int decade = -3; decade <= 2; ++decade) {
-            const double y = 40 + 300 * (2 - decade) / 5.0;
-            svg << "<line x1='80' x2='640' y1='" << y << "' y2='" << y << "' stroke='#ddd'/>"
-                << "<text x='75' y='" << y + 4 << "' text-anchor='end'>" << std::pow(10.0, decade) << "\"</text>\n";
+        std::vector<std::string> periodLabels;
+        for (std::size_t period = 0; period < kPeriods; ++period) {
+            periodLabels.push_back(
+                period % 2 == 0 ? std::to_string(kFirstYear + static_cast<int>(period) * kYearsPerPeriod) : "");
         }
-        for (std::size_t period = 0; period < kPeriods; period += 2) {
-            const double x = 80 + 560.0 * static_cast<double>(period) / static_cast<double>(kPeriods - 1);
-            svg << "<text x='" << x << "' y='360' text-anchor='middle'>"
-                << kFirstYear + static_cast<int>(period) * kYearsPerPeriod << "</text>\n";
+        WritePlot(argv[1], "from -12 h to +12 h around 0h, by year", "year of the observation date", periodLabels,
+                  classicStats, preciseStats);
+    }
+    if (argc > 2) {
+        std::vector<std::string> offsetLabels;
+        std::vector<Stats> classicOffsets, preciseOffsets;
+        for (std::size_t o = 0; o < kOffsets; ++o) {
+            char label[16];
+            std::snprintf(label, sizeof label, "%+.0f h", kOffsetsHours[o]);
+            offsetLabels.push_back(label);
+            classicOffsets.push_back(Summarise(classicByOffset[o]));
+            preciseOffsets.push_back(Summarise(preciseByOffset[o]));
         }
-        const double limitY = 40 + 300 * (2 - std::log10(0.05)) / 5;
-        svg << "<line x1='80' x2='640' y1='" << limitY << "' y2='" << limitY
-            << "' stroke='#555' stroke-dasharray='2,3'/><text x='645' y='" << limitY + 4 << "'>0.05\"</text>\n"
-            << Polyline(classicStats, &Stats::median, "#c0392b", "none")
-            << Polyline(classicStats, &Stats::max, "#c0392b", "5,4")
-            << Polyline(preciseStats, &Stats::median, "#2471a3", "none")
-            << Polyline(preciseStats, &Stats::max, "#2471a3", "5,4")
-            << "<text x='360' y='22' text-anchor='middle' font-size='14'>Separation of the pseudo-comet from its "
-               "target, from -12 h to +12 h around 0h (log scale)</text>\n"
-            << "<text x='90' y='62' fill='#c0392b'>classic lines: median (solid), maximum (dashed)</text>\n"
-            << "<text x='90' y='325' fill='#2471a3'>precise lines: median (solid), maximum (dashed)</text>\n"
-            << "<text x='360' y='385' text-anchor='middle'>year of the observation date</text>\n</svg>\n";
+        WritePlot(argv[2], "through the night, 1901-2099", "hours from 0h of the observation date", offsetLabels,
+                  classicOffsets, preciseOffsets);
     }
     return 0;
 }
