@@ -1,10 +1,12 @@
 // Numbers to text by a pattern.
 #include <algorithm>
 #include <array>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <string>
-#include <vector>
 
 #include "text/conventions.h"
 #include "text/number_scan.h"
@@ -17,39 +19,121 @@ using number_text::IsDigit;
 
 // The magnitude of a value written with 18 significant digits (ties to even),
 // then cut: digits d1 d2 ... dn (no trailing zeros, none when the value is
-// zero) and the exponent E, the value being 0.d1d2...dn x 10^E.
+// zero) and the exponent E, the value being 0.d1d2...dn x 10^E. The digits
+// live in the object itself: formatting is done for every field of every
+// line written.
+constexpr int kSignificantDigits = 18;
+
 struct Digits {
-    std::string digits;
+    std::array<char, kSignificantDigits + 2> buffer{};
+    int count = 0;
     int exponent = 0;
-    bool IsZero() const { return digits.empty(); }
+    bool IsZero() const { return count == 0; }
+    std::string_view View() const { return {buffer.data(), static_cast<std::size_t>(count)}; }
+    void DropTrailingZeros() {
+        while (count > 0 && buffer[static_cast<std::size_t>(count - 1)] == '0') --count;
+    }
 };
 
-constexpr int kSignificantDigits = 18;
+// Powers of ten that fit 64 bits, 10^0 to 10^19.
+constexpr std::array<std::uint64_t, 20> kPowersOfTen = [] {
+    std::array<std::uint64_t, 20> powers{};
+    std::uint64_t power = 1;
+    for (auto& p : powers) {
+        p = power;
+        power *= 10;
+    }
+    return powers;
+}();
+
+// The exact 18-digit rounding by integer arithmetic, for the values the
+// element lines write (0.1 to 10^17): the extended value is M x 2^E with a
+// 64-bit significand M, read from its bits, so no rounding mode or precision
+// setting of the floating-point unit takes part. False for other values,
+// and where long double is not the x87 extended format.
+#if defined(__SIZEOF_INT128__) && LDBL_MANT_DIG == 64 && (defined(__x86_64__) || defined(__i386__))
+__extension__ typedef unsigned __int128 UInt128;  // GCC and Clang, on 64-bit targets
+
+bool FastEighteenDigits(long double magnitude, Digits& result) {
+    unsigned char bytes[sizeof(long double)];
+    std::memcpy(bytes, &magnitude, sizeof bytes);
+    std::uint64_t significand = 0;
+    std::uint16_t signAndExponent = 0;
+    std::memcpy(&significand, bytes, sizeof significand);
+    std::memcpy(&signAndExponent, bytes + sizeof significand, sizeof signAndExponent);
+    const int biasedExponent = signAndExponent & 0x7FFF;
+    if (biasedExponent == 0 || biasedExponent == 0x7FFF || (significand >> 63) == 0) return false;
+    const int shift = 16383 + 63 - biasedExponent;  // magnitude = significand / 2^shift
+    // 0.1 <= magnitude < 2^62: shift from 2 to 67.
+    if (shift < 2 || shift > 67) return false;
+
+    // A first guess of the decimal order k, 10^k <= magnitude < 10^(k+1),
+    // from the binary one; corrected below by at most one.
+    const int binaryOrder = 63 - shift;
+    int order = (binaryOrder * 30103 - (binaryOrder < 0 ? 99999 : 0)) / 100000;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int scale = kSignificantDigits - 1 - order;  // digits after the point
+        if (scale < 0 || scale > 18) return false;
+        const UInt128 scaled = static_cast<UInt128>(significand) * kPowersOfTen[static_cast<std::size_t>(scale)];
+        std::uint64_t whole = static_cast<std::uint64_t>(scaled >> shift);
+        if (whole >= kPowersOfTen[kSignificantDigits]) {
+            ++order;
+            continue;
+        }
+        if (whole < kPowersOfTen[kSignificantDigits - 1]) {
+            --order;
+            continue;
+        }
+        const UInt128 rest = scaled & ((static_cast<UInt128>(1) << shift) - 1);
+        const UInt128 half = static_cast<UInt128>(1) << (shift - 1);
+        if (rest > half || (rest == half && (whole & 1) != 0)) ++whole;
+        if (whole == kPowersOfTen[kSignificantDigits]) {  // 999...95 rounds up to 10^(k+1)
+            result.buffer[0] = '1';
+            result.count = 1;
+            result.exponent = order + 2;
+            return true;
+        }
+        for (int i = kSignificantDigits - 1; i >= 0; --i) {
+            result.buffer[static_cast<std::size_t>(i)] = static_cast<char>('0' + whole % 10);
+            whole /= 10;
+        }
+        result.count = kSignificantDigits;
+        result.exponent = order + 1;
+        result.DropTrailingZeros();
+        return true;
+    }
+    return false;
+}
+#else
+bool FastEighteenDigits(long double, Digits&) { return false; }
+#endif
 
 Digits EighteenDigits(long double magnitude) {
     Digits result;
     if (magnitude == 0.0L) return result;
+    if (FastEighteenDigits(magnitude, result)) return result;
     // "d.ddddddddddddddddde+XX": 1 + 17 digits, correctly rounded. A value
     // that is exactly a double has the same decimal expansion as that
     // double, whose conversion is much faster than the extended one.
-    std::array<char, 64> buffer{};
+    std::array<char, 64> text{};
     const auto asDouble = static_cast<double>(magnitude);
     const auto written = static_cast<long double>(asDouble) == magnitude
-                             ? std::to_chars(buffer.data(), buffer.data() + buffer.size(), asDouble,
+                             ? std::to_chars(text.data(), text.data() + text.size(), asDouble,
                                              std::chars_format::scientific, kSignificantDigits - 1)
-                             : std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
+                             : std::to_chars(text.data(), text.data() + text.size(), magnitude,
                                              std::chars_format::scientific, kSignificantDigits - 1);
-    const std::string_view text(buffer.data(), static_cast<std::size_t>(written.ptr - buffer.data()));
-    const auto e = text.find('e');
-    result.digits.reserve(kSignificantDigits);
-    for (char c : text.substr(0, e)) {
-        if (IsDigit(c)) result.digits += c;
+    const std::string_view view(text.data(), static_cast<std::size_t>(written.ptr - text.data()));
+    const auto e = view.find('e');
+    for (char c : view.substr(0, e)) {
+        if (IsDigit(c) && result.count < kSignificantDigits)
+            result.buffer[static_cast<std::size_t>(result.count++)] = c;
     }
     int exponent10 = 0;
-    const auto exponentText = text.substr(e + 1);
+    const auto exponentText = view.substr(e + 1);
     const char* first = exponentText.data() + (exponentText.front() == '+' ? 1 : 0);
     std::from_chars(first, exponentText.data() + exponentText.size(), exponent10);
     result.exponent = exponent10 + 1;
+    result.DropTrailingZeros();
     return result;
 }
 
@@ -59,28 +143,28 @@ void CutAtDecimals(Digits& number, int fractionDigits) {
     if (number.IsZero()) return;
     const int keep = number.exponent + fractionDigits;
     if (keep < 0) {
-        number.digits.clear();
+        number.count = 0;
         return;
     }
-    if (keep < static_cast<int>(number.digits.size())) {
-        const bool roundUp = number.digits[static_cast<std::size_t>(keep)] >= '5';
-        number.digits.resize(static_cast<std::size_t>(keep));
+    if (keep < number.count) {
+        const bool roundUp = number.buffer[static_cast<std::size_t>(keep)] >= '5';
+        number.count = keep;
         if (roundUp) {
             int place = keep - 1;
-            while (place >= 0 && number.digits[static_cast<std::size_t>(place)] == '9') {
-                number.digits[static_cast<std::size_t>(place)] = '0';
+            while (place >= 0 && number.buffer[static_cast<std::size_t>(place)] == '9') {
+                number.buffer[static_cast<std::size_t>(place)] = '0';
                 --place;
             }
             if (place >= 0) {
-                ++number.digits[static_cast<std::size_t>(place)];
+                ++number.buffer[static_cast<std::size_t>(place)];
             } else {
-                number.digits.assign(1, '1');  // GCC 12 warns (-Wrestrict) about assigning a literal here
+                number.buffer[0] = '1';
+                number.count = 1;
                 ++number.exponent;
             }
         }
     }
-    const auto last = number.digits.find_last_not_of('0');
-    number.digits.resize(last == std::string::npos ? 0 : last + 1);
+    number.DropTrailingZeros();
 }
 
 struct SectionMeasures {
@@ -113,12 +197,18 @@ SectionMeasures Measure(std::string_view section) {
     return m;
 }
 
-std::vector<std::string_view> SplitSections(std::string_view pattern) {
-    std::vector<std::string_view> sections;
+// The pattern's sections: the first three; any further one is never used.
+struct Sections {
+    std::array<std::string_view, 3> parts{};
+    std::size_t count = 0;
+};
+
+Sections SplitSections(std::string_view pattern) {
+    Sections sections;
     std::size_t start = 0;
-    while (true) {
+    while (sections.count < sections.parts.size()) {
         const auto end = pattern.find(';', start);
-        sections.push_back(pattern.substr(start, end == std::string_view::npos ? end : end - start));
+        sections.parts[sections.count++] = pattern.substr(start, end == std::string_view::npos ? end : end - start);
         if (end == std::string_view::npos) break;
         start = end + 1;
     }
@@ -126,8 +216,8 @@ std::vector<std::string_view> SplitSections(std::string_view pattern) {
 }
 
 // Section `index` when the pattern has it and it is not empty, else the first.
-std::size_t UsableSection(const std::vector<std::string_view>& sections, std::size_t index) {
-    return index < sections.size() && !sections[index].empty() ? index : 0;
+std::size_t UsableSection(const Sections& sections, std::size_t index) {
+    return index < sections.count && !sections.parts[index].empty() ? index : 0;
 }
 
 // Writes the section over a cut, non-negative number.
@@ -135,14 +225,15 @@ std::string WriteSection(std::string_view section, const SectionMeasures& m, con
     // Integer and fraction digits of 0.d1d2... x 10^E.
     std::string integerDigits;
     std::string fractionDigits;
+    const std::string_view digits = number.View();
     if (number.exponent > 0) {
         const auto e = static_cast<std::size_t>(number.exponent);
-        integerDigits = number.digits.substr(0, e);
+        integerDigits = digits.substr(0, e);
         integerDigits.resize(e, '0');
-        if (number.digits.size() > e) fractionDigits = number.digits.substr(e);
+        if (digits.size() > e) fractionDigits = digits.substr(e);
     } else if (!number.IsZero()) {
         fractionDigits.assign(static_cast<std::size_t>(-number.exponent), '0');
-        fractionDigits += number.digits;
+        fractionDigits += digits;
     }
     if (static_cast<int>(integerDigits.size()) < m.requiredInteger) {
         integerDigits.insert(0, static_cast<std::size_t>(m.requiredInteger) - integerDigits.size(), '0');
@@ -191,17 +282,17 @@ std::string FormatFloat(std::string_view pattern, long double value) {
     const auto sections = SplitSections(pattern);
     const bool negative = std::signbit(value);
     std::size_t index = UsableSection(sections, negative ? 1 : (value == 0.0L ? 2 : 0));
-    SectionMeasures measures = Measure(sections[index]);
+    SectionMeasures measures = Measure(sections.parts[index]);
 
     Digits number = EighteenDigits(std::fabs(value));
     CutAtDecimals(number, measures.fractionPlaceholders);
     if (number.IsZero()) {
         // Zero at the pattern's precision is written as zero, unsigned.
         index = UsableSection(sections, 2);
-        measures = Measure(sections[index]);
-        return WriteSection(sections[index], measures, number);
+        measures = Measure(sections.parts[index]);
+        return WriteSection(sections.parts[index], measures, number);
     }
-    std::string text = WriteSection(sections[index], measures, number);
+    std::string text = WriteSection(sections.parts[index], measures, number);
     // The second section's literals stand in for the sign; the first
     // section serving a negative value gets one.
     if (negative && index == 0) text.insert(0, 1, '-');

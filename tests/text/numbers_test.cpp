@@ -6,6 +6,9 @@
 #include <clocale>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <locale>
 #include <random>
 #include <string>
@@ -217,6 +220,59 @@ TEST(FormatFloat, WritesByTable) {
     for (const FormatRow& row : rows) {
         SCOPED_TRACE(std::string("'") + row.pattern + "' " + row.reason);
         EXPECT_EQ(FormatFloat(row.pattern, row.value), row.text);
+    }
+}
+
+// The reference: printf's correctly rounded 18 significant digits (ties to
+// even), cut by hand to the pattern's decimals with halves away from zero.
+// For patterns of zeros with a point: "0.0000", "000.0000" and the like.
+std::string ReferenceFormat(int integerZeros, int decimals, long double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.17Le", std::fabs(value));
+    std::string digits;
+    for (const char* c = text; *c != 'e'; ++c) {
+        if (*c >= '0' && *c <= '9') digits += *c;
+    }
+    const int exponent = std::atoi(std::strchr(text, 'e') + 1) + 1;  // 0.digits x 10^exponent
+    // Digits of the value times 10^decimals, then halves away from zero.
+    const int keep = exponent + decimals;
+    std::string kept = keep <= 0 ? "" : digits.substr(0, static_cast<std::size_t>(std::min<int>(keep, 18)));
+    kept.resize(static_cast<std::size_t>(std::max(keep, 0)), '0');
+    if (keep >= 0 && keep < 18 && digits[static_cast<std::size_t>(keep)] >= '5') {
+        int place = static_cast<int>(kept.size()) - 1;
+        while (place >= 0 && kept[static_cast<std::size_t>(place)] == '9')
+            kept[static_cast<std::size_t>(place--)] = '0';
+        if (place >= 0) {
+            ++kept[static_cast<std::size_t>(place)];
+        } else {
+            kept.insert(0, 1, '1');
+        }
+    }
+    kept.insert(0, static_cast<std::size_t>(std::max(0, decimals + integerZeros - static_cast<int>(kept.size()))), '0');
+    const std::string whole = kept.substr(0, kept.size() - static_cast<std::size_t>(decimals));
+    const std::string out = decimals > 0 ? whole + "." + kept.substr(whole.size()) : whole;
+    const bool zero = kept.find_first_not_of('0') == std::string::npos;
+    return (std::signbit(value) && !zero ? "-" : "") + out;
+}
+
+TEST(FormatFloat, AgreesWithPrintfForEveryKindOfValue) {
+    std::mt19937_64 random(7);
+    const struct {
+        const char* pattern;
+        int integerZeros, decimals;
+    } patterns[] = {{"0.0000", 1, 4}, {"000.0000", 3, 4}, {"00.0000", 2, 4}, {"0.000000", 1, 6},
+                    {"0.000", 1, 3},  {"00.0", 2, 1},     {"0", 1, 0}};
+    for (int i = 0; i < 200000; ++i) {
+        // A magnitude from 1e-3 to 1e18, as a double or with all 64 bits of
+        // an extended significand; ties of the 18-digit step and of the cut.
+        const long double scale = std::pow(10.0L, static_cast<long double>(random() % 22) - 3);
+        long double value = scale * (1.0L + static_cast<long double>(random() >> 11) / 9007199254740992.0L);
+        if (i % 3 == 1) value = static_cast<double>(value);
+        if (i % 5 == 2) value = std::round(value * 1e4L) / 1e4L + 0.00005L;
+        if (i % 2 == 1) value = -value;
+        const auto& p = patterns[static_cast<std::size_t>(i) % std::size(patterns)];
+        ASSERT_EQ(FormatFloat(p.pattern, value), ReferenceFormat(p.integerZeros, p.decimals, value))
+            << p.pattern << " " << static_cast<double>(value);
     }
 }
 
