@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(ok == (box.count == 0));
     FUZZ_CHECK(box.count <= 1);
     if (!ok) FUZZ_CHECK(box.last.size() == 30 && box.last.rfind("Error de formato para ", 0) == 0);
-    for (const std::string& line : state.objectList.Lines()) {
+    for (const std::string_view line : state.objectList.Lines()) {
         FUZZ_CHECK(ClassifyObjectLine(line) == ObjectLineKind::kAccepted);
         FUZZ_CHECK(line.find('\n') == std::string::npos && line.find('\r') == std::string::npos);
         std::string element;

@@ -38,7 +38,7 @@ std::string PerihelionText(const PerihelionTime& time) {
 
 std::string ElementFieldText(std::string_view line, const ElementField& field) {
     const long long width = field.width > 0 ? field.width : static_cast<long long>(line.size());
-    return Substring(line, field.firstColumn, width);
+    return std::string(Substring(line, field.firstColumn, width));
 }
 
 ElementNumbers ReadElementLine(std::string_view line) {

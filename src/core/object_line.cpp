@@ -36,12 +36,12 @@ bool FieldsConvert(std::string_view line) {
 }
 
 bool HasSign(std::string_view line) {
-    const std::string sign = FieldText(line, kDecSignField);
+    const std::string_view sign = FieldText(line, kDecSignField);
     return sign == "+" || sign == "-";
 }
 
 double ReadNumber(std::string_view line, const ObjectField& field) {
-    const std::string text = FieldText(line, field);
+    const std::string_view text = FieldText(line, field);
     return field.kind == ObjectFieldKind::kInteger ? TextToInt(text) : static_cast<double>(TextToFloat(text));
 }
 
@@ -51,7 +51,7 @@ double SixtiethsToUnits(double units, double minutes, double seconds) {
 
 }  // namespace
 
-std::string FieldText(std::string_view line, const ObjectField& field) {
+std::string_view FieldText(std::string_view line, const ObjectField& field) {
     return Substring(line, field.firstColumn, field.width);
 }
 
@@ -75,7 +75,7 @@ ObjectLineKind ClassifyObjectLine(std::string_view line) {
 
 ObjectPlace ReadObjectPlace(std::string_view line) {
     ObjectPlace object;
-    object.designation = FieldText(line, kDesignationField);
+    object.designation = std::string(FieldText(line, kDesignationField));
 
     // Right ascension: hours, minutes, seconds; no sign.
     const double raHours = ReadNumber(line, kRaHoursField);
@@ -95,6 +95,6 @@ ObjectPlace ReadObjectPlace(std::string_view line) {
     return object;
 }
 
-std::string ObjectKey(std::string_view objectLine) { return Trim(FieldText(objectLine, kDesignationField)); }
+std::string_view ObjectKey(std::string_view objectLine) { return Trim(FieldText(objectLine, kDesignationField)); }
 
 }  // namespace celestra

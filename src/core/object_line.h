@@ -51,8 +51,8 @@ inline constexpr ObjectField kObjectFields[] = {
 inline constexpr std::size_t kObjectLineLength = 40;
 
 // The field's text as the line holds it (shorter, or empty, where the line
-// ends inside it).
-std::string FieldText(std::string_view line, const ObjectField& field);
+// ends inside it): a view into `line`.
+std::string_view FieldText(std::string_view line, const ObjectField& field);
 
 // Puts `text` into the field's columns, blank-padded (a number to the right,
 // the designation to the left) and cut to the field's width, lengthening the
@@ -79,7 +79,8 @@ struct ObjectPlace {
 // Throws ConversionError with the text of the first field that fails.
 ObjectPlace ReadObjectPlace(std::string_view objectLine);
 
-// The designation key of an object line: its designation, trimmed.
-std::string ObjectKey(std::string_view objectLine);
+// The designation key of an object line: its designation, trimmed; a view
+// into the line.
+std::string_view ObjectKey(std::string_view objectLine);
 
 }  // namespace celestra

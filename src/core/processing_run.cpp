@@ -22,7 +22,7 @@ constexpr std::size_t kShortestPurgedObjectLine = 9;
 // The designation of a comet line: its key is these columns, trimmed.
 constexpr int kCometDesignationWidth = 14;
 
-std::string CometKey(std::string_view cometLine) { return Trim(Substring(cometLine, 1, kCometDesignationWidth)); }
+std::string_view CometKey(std::string_view cometLine) { return Trim(Substring(cometLine, 1, kCometDesignationWidth)); }
 
 // Some Windows editors begin a UTF-8 file with these bytes.
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -62,9 +62,8 @@ bool ProcessingRun::LoadCometFile() {
     if (lock_.Acquire(state_.cometPath, state_.lockWait) == FileLock::Outcome::kBusy) {
         throw Error(kCometFileInUse + state_.cometPath);
     }
-    ContentSeen seen;
-    state_.cometList.LoadFromFile(state_.cometPath, &seen);
-    loaded_ = seen;
+    state_.cometList.LoadFromFile(state_.cometPath);
+    loaded_ = true;
     backedUp_.reset();
     return true;
 }
@@ -76,23 +75,21 @@ bool ProcessingRun::ReadObjectList() {
         return false;
     }
     RefuseUnlessPlainFile(state_.objectPath);
-    state_.objectList.Clear();
+    LineList& objects = state_.objectList;
+    objects.ReadFromFile(state_.objectPath);
+    if (objects.Count() > 0 && objects[0].starts_with(kByteOrderMark)) {
+        objects.Replace(0, objects[0].substr(kByteOrderMark.size()));
+    }
     std::string badDesignation;
     bool anyMalformed = false;
-
-    LineReader reader(state_.objectPath);
-    for (bool first = true; !reader.Eof(); first = false) {
-        std::string line = reader.ReadLine();
-        if (first && line.starts_with(kByteOrderMark)) line.erase(0, kByteOrderMark.size());
+    objects.RemoveIf([&](std::string_view line) {
         const ObjectLineKind kind = ClassifyObjectLine(line);
-        if (kind == ObjectLineKind::kAccepted) {
-            state_.objectList.Add(std::move(line));
-        } else if (kind == ObjectLineKind::kMalformed && !anyMalformed) {
+        if (kind == ObjectLineKind::kMalformed && !anyMalformed) {
             anyMalformed = true;
             badDesignation = FieldText(line, kDesignationField);
         }
-    }
-    reader.Close();
+        return kind != ObjectLineKind::kAccepted;
+    });
 
     if (!anyMalformed) return true;
     lock_.Release();
@@ -110,7 +107,7 @@ void ProcessingRun::BackUpCometFile() {
     if (const int error = ReadWholeFile(cometPath, bytes, failedAccess, &identity); error != 0) {
         throw InOutErrorOf(error, failedAccess, cometPath);
     }
-    if (loaded_ && ContentSeenOf(bytes) != *loaded_) throw Error(kCometFileChanged + cometPath);
+    if (loaded_ && bytes != state_.cometList.LoadedBytes()) throw Error(kCometFileChanged + cometPath);
     backedUp_ = identity;
     const ReplaceOutcome outcome = ReplaceFileContent(backupPath, bytes);
     if (!outcome.ok()) {
@@ -122,15 +119,15 @@ void ProcessingRun::BackUpCometFile() {
 
 void ProcessingRun::PurgeCometList() {
     // Short object lines go first, as they carry no designation field.
-    state_.objectList.RemoveIf([](const std::string& line) { return line.size() < kShortestPurgedObjectLine; });
+    state_.objectList.RemoveIf([](std::string_view line) { return line.size() < kShortestPurgedObjectLine; });
 
     // One pass over the comet list against the set of object keys removes
     // exactly the lines a walk per object would, in linear time.
-    std::unordered_set<std::string> objectKeys;
+    std::unordered_set<std::string_view> objectKeys;
     objectKeys.reserve(state_.objectList.Count());
-    for (const std::string& line : state_.objectList.Lines()) objectKeys.insert(ObjectKey(line));
+    for (const std::string_view line : state_.objectList.Lines()) objectKeys.insert(ObjectKey(line));
     if (objectKeys.empty()) return;
-    state_.cometList.RemoveIf([&](const std::string& line) { return objectKeys.count(CometKey(line)) != 0; });
+    state_.cometList.RemoveIf([&](std::string_view line) { return objectKeys.count(CometKey(line)) != 0; });
 }
 
 void ProcessingRun::AppendPseudoComets() {

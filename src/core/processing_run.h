@@ -74,7 +74,7 @@ private:
     RunState& state_;
     MessageBox& messages_;
     FileLock lock_;
-    std::optional<ContentSeen> loaded_;     // what the load read
+    bool loaded_ = false;                   // the comet list holds what this run loaded
     std::optional<FileIdentity> backedUp_;  // the file's state when the backup read it
 };
 

@@ -5,7 +5,7 @@
 namespace celestra {
 
 std::string DatePart(std::string_view dateText, DateFieldPart part) {
-    return Substring(dateText, part.firstColumn, part.width);
+    return std::string(Substring(dateText, part.firstColumn, part.width));
 }
 
 bool HasDateFieldShape(std::string_view text) {

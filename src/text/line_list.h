@@ -1,8 +1,14 @@
 // An ordered, never sorted list of text lines, loaded from and saved to a
 // whole file.
+//
+// The lines are views: into the bytes of the file last loaded, which the
+// list keeps, or into the list's own copies of the lines added. A list of
+// a file's lines therefore costs the file's bytes and one view per line, and
+// no line is copied on its way from the file to the file written.
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,11 +19,12 @@ namespace celestra {
 
 // Splits file bytes into lines at CR LF, a lone CR and a lone LF; a line end
 // at the very end adds no empty line. Every other byte, NUL and Ctrl-Z
-// included, is an ordinary byte of its line.
-std::vector<std::string> SplitLines(std::string_view bytes);
+// included, is an ordinary byte of its line. The lines are views into
+// `bytes`.
+std::vector<std::string_view> SplitLines(std::string_view bytes);
 
 // The lines each followed by CR LF.
-std::string JoinLines(const std::vector<std::string>& lines);
+std::string JoinLines(const std::vector<std::string_view>& lines);
 
 class LineList {
 public:
@@ -25,27 +32,49 @@ public:
     static constexpr std::size_t kMaxCount = 134217727;
 
     explicit LineList(std::size_t maxCount = kMaxCount) : maxCount_(maxCount) {}
+    LineList(LineList&&) noexcept = default;
+    LineList& operator=(LineList&&) noexcept = default;
+    LineList(const LineList&) = delete;
+    LineList& operator=(const LineList&) = delete;
 
     std::size_t Count() const { return lines_.size(); }
-    const std::string& operator[](std::size_t index) const { return lines_[index]; }
-    const std::vector<std::string>& Lines() const { return lines_; }
+    // A view valid until the list is cleared, reloaded or destroyed.
+    std::string_view operator[](std::size_t index) const { return lines_[index]; }
+    const std::vector<std::string_view>& Lines() const { return lines_; }
 
-    // Throws ListError "Unable to insert a line" when the list is full.
-    void Add(std::string line);
+    // Adds a copy of the line at the end. Throws ListError "Unable to insert
+    // a line" when the list is full.
+    void Add(std::string_view line);
+    // Puts a copy of `line` in the place of the line at `index`.
+    void Replace(std::size_t index, std::string_view line);
     void Delete(std::size_t index);
-    void Clear() { lines_.clear(); }
+    void Clear();
 
-    // Removes every line for which `remove` is true; the others keep their
-    // order.
+    // Removes every line for which `remove` is true, asking once for each
+    // line, in order; the others keep their order.
     template <typename Predicate>
     void RemoveIf(Predicate remove) {
-        std::erase_if(lines_, remove);
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < lines_.size(); ++i) {
+            if (!remove(lines_[i])) lines_[kept++] = lines_[i];
+        }
+        lines_.resize(kept);
     }
 
-    // Refills the list with the lines of a file. Throws FileStreamError
-    // "Cannot open file <path>" when it cannot be opened, leaving the list
-    // as it was. `seen`, when given, receives what was read.
-    void LoadFromFile(const std::string& path, ContentSeen* seen = nullptr);
+    // Refills the list with the lines of a file, split as SplitLines does.
+    // Throws FileStreamError "Cannot open file <path>" when it cannot be
+    // opened, leaving the list as it was.
+    void LoadFromFile(const std::string& path);
+
+    // Refills the list with the lines of a file as the line reader reads
+    // them (text_file.h): LF ends a line, a CR is never part of one, a
+    // Ctrl-Z at the start of a line ends the file. Throws InOutError, the
+    // list then being empty.
+    void ReadFromFile(const std::string& path);
+
+    // The whole content of the file last loaded or read, as read; empty
+    // after Clear.
+    std::string_view LoadedBytes() const { return loaded_ ? std::string_view(*loaded_) : std::string_view(); }
 
     // Creates or replaces the file with every line followed by CR LF, by
     // ReplaceFileContent, so that a failure leaves the old file whole. Throws
@@ -56,7 +85,14 @@ public:
     bool SaveToFile(const std::string& path, const FileIdentity* expected = nullptr) const;
 
 private:
-    std::vector<std::string> lines_;
+    // A copy of `line` in the list's own storage.
+    std::string_view Keep(std::string_view line);
+
+    std::vector<std::string_view> lines_;
+    std::unique_ptr<std::string> loaded_;          // the file's bytes; a pointer, so that moves keep views valid
+    std::vector<std::unique_ptr<char[]>> blocks_;  // copies of added lines
+    char* blockNext_ = nullptr;
+    std::size_t blockRoom_ = 0;
     std::size_t maxCount_;
 };
 

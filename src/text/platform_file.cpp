@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <functional>
 #ifdef _WIN32
 #include <direct.h>
 #include <io.h>
@@ -75,8 +74,6 @@ int IdentityOf(const std::string& path, FileIdentity& identity) {
     return 0;
 #endif
 }
-
-ContentSeen ContentSeenOf(std::string_view bytes) { return {bytes.size(), std::hash<std::string_view>{}(bytes)}; }
 
 bool IsRegularFile(const std::string& path) {
     FileIdentity identity;

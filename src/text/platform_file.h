@@ -62,15 +62,6 @@ struct FileIdentity {
 // platform error number.
 int IdentityOf(const std::string& path, FileIdentity& identity);
 
-// What two reads of a file compare to tell whether they saw the same bytes:
-// their count and a digest of them.
-struct ContentSeen {
-    std::uint64_t sizeBytes = 0;
-    std::size_t digest = 0;
-    bool operator==(const ContentSeen&) const = default;
-};
-ContentSeen ContentSeenOf(std::string_view bytes);
-
 // True when the path leads to a plain file: one that can be read to its end
 // (not a pipe, a device or a folder).
 bool IsRegularFile(const std::string& path);

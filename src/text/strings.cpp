@@ -7,21 +7,21 @@ bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= 32; }
 
 }  // namespace
 
-std::string Substring(std::string_view text, long long start, long long count) {
+std::string_view Substring(std::string_view text, long long start, long long count) {
     if (start < 1) start = 1;
     const auto size = static_cast<long long>(text.size());
     if (start > size || count <= 0) return {};
     const long long available = size - (start - 1);
-    return std::string(text.substr(static_cast<std::size_t>(start - 1),
-                                   static_cast<std::size_t>(count < available ? count : available)));
+    return text.substr(static_cast<std::size_t>(start - 1),
+                       static_cast<std::size_t>(count < available ? count : available));
 }
 
-std::string Trim(std::string_view text) {
+std::string_view Trim(std::string_view text) {
     std::size_t first = 0;
     std::size_t last = text.size();
     while (first < last && IsTrimmed(text[first])) ++first;
     while (last > first && IsTrimmed(text[last - 1])) --last;
-    return std::string(text.substr(first, last - first));
+    return text.substr(first, last - first);
 }
 
 bool TextEquals(std::string_view a, std::string_view b) { return a == b; }

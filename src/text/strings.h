@@ -9,11 +9,11 @@ namespace celestra {
 
 // `count` bytes from the 1-based position `start`: a start below 1 counts as
 // 1; a start beyond the end or a negative count gives the empty text; a
-// count past the end is cut there.
-std::string Substring(std::string_view text, long long start, long long count);
+// count past the end is cut there. A view into `text`.
+std::string_view Substring(std::string_view text, long long start, long long count);
 
-// The text without the bytes 0 to 32 at either end.
-std::string Trim(std::string_view text);
+// The text without the bytes 0 to 32 at either end. A view into `text`.
+std::string_view Trim(std::string_view text);
 
 // Same length, same bytes: no case folding, no locale.
 bool TextEquals(std::string_view a, std::string_view b);

@@ -249,8 +249,8 @@ TEST_F(BatchTest, TakesBinaryAndHugeFilesWithoutLosingAByte) {
         // Every kept line comes back with its bytes, NUL included.
         const std::string saved = ReadBytes(dir.File("comet.dat"));
         std::string kept;
-        for (const std::string& line : SplitLines(row.comets)) {
-            if (line.rfind("    STAR01 ", 0) != 0) kept += line + "\r\n";
+        for (const std::string_view line : SplitLines(row.comets)) {
+            if (!line.starts_with("    STAR01 ")) kept += std::string(line) + "\r\n";
         }
         EXPECT_EQ(saved.substr(0, kept.size()), kept);
     }

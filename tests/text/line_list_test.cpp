@@ -8,6 +8,7 @@
 
 #include "support/temp_dir.h"
 #include "text/errors.h"
+#include "text/text_file.h"
 
 namespace celestra {
 namespace {
@@ -15,6 +16,8 @@ namespace {
 using namespace std::string_literals;
 using Lines = std::vector<std::string>;
 using ::testing::ThrowsMessage;
+
+Lines Strings(const std::vector<std::string_view>& views) { return Lines(views.begin(), views.end()); }
 
 TEST(SplitLines, SplitsAtEveryKindOfLineEnd) {
     const std::pair<std::string, Lines> rows[] = {
@@ -28,7 +31,7 @@ TEST(SplitLines, SplitsAtEveryKindOfLineEnd) {
         {"\x1A\r\nz", {"\x1A", "z"}},  // Ctrl-Z is an ordinary byte here
         {"a\0b"s, {"a\0b"s}},
     };
-    for (const auto& [bytes, lines] : rows) EXPECT_EQ(SplitLines(bytes), lines);
+    for (const auto& [bytes, lines] : rows) EXPECT_EQ(Strings(SplitLines(bytes)), lines);
 }
 
 TEST(LineList, SavesAndLoadsWholeFiles) {
@@ -45,7 +48,7 @@ TEST(LineList, SavesAndLoadsWholeFiles) {
 
     testing::WriteBytes(path, "first\rsecond\n\x1A\r\nlast");
     list.LoadFromFile(path);
-    EXPECT_EQ(list.Lines(), (Lines{"first", "second", "\x1A", "last"}));
+    EXPECT_EQ(Strings(list.Lines()), (Lines{"first", "second", "\x1A", "last"}));
     list.SaveToFile(path);
     EXPECT_EQ(testing::ReadBytes(path), "first\r\nsecond\r\n\x1A\r\nlast\r\n");
 }
@@ -56,7 +59,7 @@ TEST(LineList, KeepsItsLinesWhenAFileCannotBeOpened) {
     list.Add("kept");
     for (const std::string& path : {dir.File("missing"), dir.path()}) {
         EXPECT_THAT([&] { list.LoadFromFile(path); }, ThrowsMessage<FileStreamError>("Cannot open file " + path));
-        EXPECT_EQ(list.Lines(), Lines{"kept"});
+        EXPECT_EQ(Strings(list.Lines()), Lines{"kept"});
     }
 }
 
@@ -80,7 +83,40 @@ TEST(LineList, RefusesALineOnlyWhenFull) {
     EXPECT_THAT([&] { list.Delete(2); }, ThrowsMessage<ListError>("List index out of bounds (2)"));
     list.Delete(0);
     list.Add("c");
-    EXPECT_EQ(list.Lines(), (Lines{"b", "c"}));
+    EXPECT_EQ(Strings(list.Lines()), (Lines{"b", "c"}));
+}
+
+// ReadFromFile splits as the streaming line reader does, row by row.
+TEST(LineList, ReadsAFileAsTheLineReaderDoes) {
+    testing::TempDir dir;
+    const std::string path = dir.File("objetos.txt");
+    const std::string rows[] = {"a\r\nb\n", "a\r\nb", "a\r\n\r\nb", "a\rb\r\n", "a\r\n\x1Az\n", "",
+                                "x\r",      "\x1A",   "a\x1A\nb",   "\r\r\n",   "a\0b\n"s,      "\n\n"};
+    for (const std::string& bytes : rows) {
+        testing::WriteBytes(path, bytes);
+        Lines expected;
+        LineReader reader(path);
+        while (!reader.Eof()) expected.push_back(reader.ReadLine());
+        LineList list;
+        list.ReadFromFile(path);
+        EXPECT_EQ(Strings(list.Lines()), expected) << ::testing::PrintToString(bytes);
+        EXPECT_EQ(list.LoadedBytes(), bytes);
+    }
+    LineList list;
+    EXPECT_THAT([&] { list.ReadFromFile(dir.File("missing")); }, ThrowsMessage<InOutError>("File not found"));
+}
+
+// Added lines are copies that stay put as the list grows and moves.
+TEST(LineList, KeepsAddedLinesThroughGrowthAndMoves) {
+    LineList list;
+    for (int i = 0; i < 3000; ++i) list.Add(std::string(1000, static_cast<char>('a' + i % 26)));
+    list.Replace(1, "short");
+    LineList moved(std::move(list));
+    ASSERT_EQ(moved.Count(), 3000u);
+    EXPECT_EQ(moved[1], "short");
+    for (std::size_t i = 2; i < moved.Count(); ++i) {
+        ASSERT_EQ(moved[i], std::string(1000, static_cast<char>('a' + i % 26))) << i;
+    }
 }
 
 }  // namespace
