@@ -27,10 +27,31 @@ void Append(std::string& line, const ElementField& field, std::string_view text,
     }
 }
 
-// "yyyy mm dd.dddd"
+// Writes `value` (0 to 10^width - 1) with `width` digits, zeros in front.
+char* PutDigits(char* out, int value, int width) {
+    for (int i = width - 1; i >= 0; --i) {
+        out[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    return out + width;
+}
+
+// "yyyy mm dd.dddd"; a field out of its digits' range as printf writes it.
 std::string PerihelionText(const PerihelionTime& time) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%04d %02d %02d.%04d", time.year, time.month, time.day, time.dayTenThousandths);
+    const auto within = [](int value, int limit) { return value >= 0 && value < limit; };
+    if (!within(time.year, 10000) || !within(time.month, 100) || !within(time.day, 100) ||
+        !within(time.dayTenThousandths, 10000)) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%04d %02d %02d.%04d", time.year, time.month, time.day,
+                      time.dayTenThousandths);
+        return text;
+    }
+    std::string text(15, ' ');
+    char* out = PutDigits(text.data(), time.year, 4) + 1;
+    out = PutDigits(out, time.month, 2) + 1;
+    out = PutDigits(out, time.day, 2);
+    *out++ = '.';
+    PutDigits(out, time.dayTenThousandths, 4);
     return text;
 }
 

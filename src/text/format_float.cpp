@@ -6,7 +6,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "text/conventions.h"
 #include "text/number_scan.h"
@@ -222,28 +224,27 @@ std::size_t UsableSection(const Sections& sections, std::size_t index) {
 
 // Writes the section over a cut, non-negative number.
 std::string WriteSection(std::string_view section, const SectionMeasures& m, const Digits& number) {
-    // Integer and fraction digits of 0.d1d2... x 10^E.
-    std::string integerDigits;
-    std::string fractionDigits;
+    // The number is 0.d1d2... x 10^E: its integer part has E digits (when E
+    // > 0), its fraction the digits after those; the pattern's required
+    // zeros extend both.
     const std::string_view digits = number.View();
-    if (number.exponent > 0) {
-        const auto e = static_cast<std::size_t>(number.exponent);
-        integerDigits = digits.substr(0, e);
-        integerDigits.resize(e, '0');
-        if (digits.size() > e) fractionDigits = digits.substr(e);
-    } else if (!number.IsZero()) {
-        fractionDigits.assign(static_cast<std::size_t>(-number.exponent), '0');
-        fractionDigits += digits;
-    }
-    if (static_cast<int>(integerDigits.size()) < m.requiredInteger) {
-        integerDigits.insert(0, static_cast<std::size_t>(m.requiredInteger) - integerDigits.size(), '0');
-    }
-    // Cutting left at most F fraction digits; zeros fill up to RF.
-    const int fractionCount = std::max(static_cast<int>(fractionDigits.size()), m.requiredFraction);
-    fractionDigits.resize(static_cast<std::size_t>(fractionCount), '0');
+    const int e = number.exponent;
+    const int count = number.count;
+    const int integerCount = std::max(e > 0 ? e : 0, m.requiredInteger);
+    const int fractionCount = std::max(number.IsZero() ? 0 : std::max(count - e, 0), m.requiredFraction);
+    // The digit `place` places left of the units (0: the units) and the
+    // `place`-th after the point; '0' where the number has none.
+    const auto integerDigit = [&](int place) {
+        const int at = e - 1 - place;
+        return at >= 0 && at < count ? digits[static_cast<std::size_t>(at)] : '0';
+    };
+    const auto fractionDigit = [&](int place) {
+        const int at = e + place;
+        return at >= 0 && at < count ? digits[static_cast<std::size_t>(at)] : '0';
+    };
 
-    const int integerCount = static_cast<int>(integerDigits.size());
     std::string out;
+    out.reserve(section.size() + static_cast<std::size_t>(integerCount + fractionCount) + 1);
     bool afterPoint = false;
     int integerPlace = 0;   // placeholders met before the point
     int fractionPlace = 0;  // placeholders met after it
@@ -255,15 +256,17 @@ std::string WriteSection(std::string_view section, const SectionMeasures& m, con
             // units place counted from the pattern's leftmost integer
             // placeholder; the first one also takes every digit beyond.
             const int place = m.integerPlaceholders - 1 - integerPlace;  // 0 = units
-            if (integerPlace == 0 && integerCount > m.integerPlaceholders) {
-                out.append(integerDigits, 0, static_cast<std::size_t>(integerCount - m.integerPlaceholders));
+            if (integerPlace == 0) {
+                for (int beyond = integerCount - 1; beyond >= m.integerPlaceholders; --beyond) {
+                    out += integerDigit(beyond);
+                }
             }
-            if (place < integerCount) out += integerDigits[static_cast<std::size_t>(integerCount - 1 - place)];
+            if (place < integerCount) out += integerDigit(place);
             ++integerPlace;
         } else if (IsPlaceholder(c)) {
             if (fractionPlace < fractionCount) {
                 if (fractionPlace == 0) out += Conventions().decimalSeparator;
-                out += fractionDigits[static_cast<std::size_t>(fractionPlace)];
+                out += fractionDigit(fractionPlace);
             }
             ++fractionPlace;
         } else {
@@ -273,26 +276,54 @@ std::string WriteSection(std::string_view section, const SectionMeasures& m, con
     return out;
 }
 
+// A pattern split into its sections and measured once: the element lines
+// use a handful of patterns, each for every line written. The sections are
+// views into the pattern's own copy.
+struct CompiledPattern {
+    std::string text;
+    Sections sections;
+    std::array<SectionMeasures, 3> measures{};
+};
+
+const CompiledPattern& Compiled(std::string_view pattern) {
+    constexpr std::size_t kKept = 16;
+    thread_local std::vector<std::unique_ptr<CompiledPattern>> kept;
+    thread_local std::size_t nextReplaced = 0;
+    for (const auto& compiled : kept) {
+        if (compiled->text == pattern) return *compiled;
+    }
+    if (kept.size() < kKept) {
+        kept.push_back(std::make_unique<CompiledPattern>());
+    } else {
+        nextReplaced = (nextReplaced + 1) % kKept;
+        std::swap(kept[nextReplaced], kept.back());
+    }
+    CompiledPattern& compiled = *kept.back();
+    compiled.text.assign(pattern);
+    compiled.sections = SplitSections(compiled.text);
+    for (std::size_t i = 0; i < compiled.sections.count; ++i) compiled.measures[i] = Measure(compiled.sections.parts[i]);
+    return compiled;
+}
+
 }  // namespace
 
 std::string FormatFloat(std::string_view pattern, long double value) {
     if (std::isnan(value)) return "NAN";
     if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
 
-    const auto sections = SplitSections(pattern);
+    const CompiledPattern& compiled = Compiled(pattern);
+    const Sections& sections = compiled.sections;
     const bool negative = std::signbit(value);
     std::size_t index = UsableSection(sections, negative ? 1 : (value == 0.0L ? 2 : 0));
-    SectionMeasures measures = Measure(sections.parts[index]);
 
     Digits number = EighteenDigits(std::fabs(value));
-    CutAtDecimals(number, measures.fractionPlaceholders);
+    CutAtDecimals(number, compiled.measures[index].fractionPlaceholders);
     if (number.IsZero()) {
         // Zero at the pattern's precision is written as zero, unsigned.
         index = UsableSection(sections, 2);
-        measures = Measure(sections.parts[index]);
-        return WriteSection(sections.parts[index], measures, number);
+        return WriteSection(sections.parts[index], compiled.measures[index], number);
     }
-    std::string text = WriteSection(sections.parts[index], measures, number);
+    std::string text = WriteSection(sections.parts[index], compiled.measures[index], number);
     // The second section's literals stand in for the sign; the first
     // section serving a negative value gets one.
     if (negative && index == 0) text.insert(0, 1, '-');
