@@ -103,10 +103,47 @@ bool DecimalToExtended(const DecimalText& decimal, long double& value) {
     return true;
 }
 
+// The fields of the object list are short plain decimals: blanks, a sign,
+// at most 19 digits around one separator, blanks. Read in one pass and
+// converted by the same exact step as above; false for anything else, which
+// the general reading below takes.
+bool FastPlainDecimal(std::string_view text, char separator, long double& result) {
+    if (!kExactExtendedArithmetic) return false;
+    std::size_t pos = SkipBlanks(text, 0);
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        negative = text[pos] == '-';
+        ++pos;
+    }
+    std::uint64_t mantissa = 0;
+    int digitCount = 0, fractionDigits = 0;
+    bool afterSeparator = false;
+    for (; pos < text.size(); ++pos) {
+        const char c = text[pos];
+        if (IsDigit(c)) {
+            if (++digitCount > static_cast<int>(kFastPathDigits)) return false;
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+            fractionDigits += afterSeparator ? 1 : 0;
+        } else if (c == separator && !afterSeparator) {
+            afterSeparator = true;
+        } else {
+            break;
+        }
+    }
+    if (digitCount == 0) return false;
+    if (SkipBlanks(text, pos) != text.size()) return false;
+    long double power = 1.0L;
+    for (int i = 0; i < fractionDigits; ++i) power *= 10.0L;  // exact
+    const long double value = static_cast<long double>(mantissa) / power;
+    result = negative ? -value : value;
+    return true;
+}
+
 }  // namespace
 
 bool TryTextToFloat(std::string_view text, long double& result) {
     const char separator = Conventions().decimalSeparator;
+    if (FastPlainDecimal(text, separator, result)) return true;
     std::size_t pos = SkipBlanks(text, 0);
     bool negative = false;
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {

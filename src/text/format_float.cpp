@@ -301,7 +301,8 @@ const CompiledPattern& Compiled(std::string_view pattern) {
     CompiledPattern& compiled = *kept.back();
     compiled.text.assign(pattern);
     compiled.sections = SplitSections(compiled.text);
-    for (std::size_t i = 0; i < compiled.sections.count; ++i) compiled.measures[i] = Measure(compiled.sections.parts[i]);
+    for (std::size_t i = 0; i < compiled.sections.count; ++i)
+        compiled.measures[i] = Measure(compiled.sections.parts[i]);
     return compiled;
 }
 

@@ -196,20 +196,20 @@ int ReadWholeFile(const std::string& path, std::string& bytes, FileAccess& faile
     if (identity != nullptr) {
         if (const int error = file.Identity(*identity); error != 0) return error;
     }
-    // Room for the whole file at once, one byte more to see its end; files
-    // that tell no size (or grow) get more room as they go.
-    std::string content;
-    std::size_t room = std::max<std::size_t>(file.SizeHint() + 1, kMinimumReadBytes);
+    // Room for the whole file at once and one byte more, so that a single
+    // read and one that finds the end suffice; a file that tells no size
+    // (or grows) gets twice the room whenever it fills what it has.
+    std::string content(std::max<std::size_t>(file.SizeHint() + 1, kMinimumReadBytes), '\0');
+    std::size_t used = 0;
     for (;;) {
-        const std::size_t used = content.size();
-        content.resize(used + room);
+        if (used == content.size()) content.resize(content.size() * 2);
         int error = 0;
-        const std::size_t count = file.Read(content.data() + used, room, error);
-        content.resize(used + count);
+        const std::size_t count = file.Read(content.data() + used, content.size() - used, error);
         if (error != 0) return error;
         if (count == 0) break;
-        room = std::max(room, content.size());
+        used += count;
     }
+    content.resize(used);
     bytes = std::move(content);
     return 0;
 }

@@ -186,7 +186,7 @@ TEST(MeetingRuns, NamesRunningOutOfMemory) {
     WriteBytes(dir.File("comet.dat"), comets);
     WriteBytes(dir.File("objetos.txt"), ObjectLine("STAR01") + "\r\n");
     const ChildResult result =
-        RunBatch({"comet.dat", "objetos.txt", kDate}, dir.path(), {.addressSpaceBytes = 96ll << 20});
+        RunBatch({"comet.dat", "objetos.txt", kDate}, dir.path(), {.addressSpaceBytes = 48ll << 20});
     EXPECT_EQ(result.exitStatus, kExitError);
     EXPECT_EQ(result.err, "Memoria insuficiente.\n");
     EXPECT_EQ(ReadBytes(dir.File("comet.dat")), comets);
