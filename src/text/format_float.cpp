@@ -56,7 +56,11 @@ constexpr std::array<std::uint64_t, 20> kPowersOfTen = [] {
 #if defined(__SIZEOF_INT128__) && LDBL_MANT_DIG == 64 && (defined(__x86_64__) || defined(__i386__))
 __extension__ typedef unsigned __int128 UInt128;  // GCC and Clang, on 64-bit targets
 
-bool FastEighteenDigits(long double magnitude, Digits& result) {
+// The 18 significant digits as one integer: `whole` in [10^17, 10^18] and
+// the decimal order k of the value (10^k <= value < 10^(k+1)), so that the
+// rounded value is whole x 10^(k-17). 10^18 stands for a value that rounded
+// up to the next power of ten.
+bool RoundToEighteenDigits(long double magnitude, std::uint64_t& whole, int& order) {
     unsigned char bytes[sizeof(long double)];
     std::memcpy(bytes, &magnitude, sizeof bytes);
     std::uint64_t significand = 0;
@@ -69,15 +73,15 @@ bool FastEighteenDigits(long double magnitude, Digits& result) {
     // 0.1 <= magnitude < 2^62: shift from 2 to 67.
     if (shift < 2 || shift > 67) return false;
 
-    // A first guess of the decimal order k, 10^k <= magnitude < 10^(k+1),
-    // from the binary one; corrected below by at most one.
+    // A first guess of the decimal order from the binary one, corrected by
+    // at most one.
     const int binaryOrder = 63 - shift;
-    int order = (binaryOrder * 30103 - (binaryOrder < 0 ? 99999 : 0)) / 100000;
+    order = (binaryOrder * 30103 - (binaryOrder < 0 ? 99999 : 0)) / 100000;
     for (int attempt = 0; attempt < 3; ++attempt) {
         const int scale = kSignificantDigits - 1 - order;  // digits after the point
         if (scale < 0 || scale > 18) return false;
         const UInt128 scaled = static_cast<UInt128>(significand) * kPowersOfTen[static_cast<std::size_t>(scale)];
-        std::uint64_t whole = static_cast<std::uint64_t>(scaled >> shift);
+        whole = static_cast<std::uint64_t>(scaled >> shift);
         if (whole >= kPowersOfTen[kSignificantDigits]) {
             ++order;
             continue;
@@ -89,24 +93,32 @@ bool FastEighteenDigits(long double magnitude, Digits& result) {
         const UInt128 rest = scaled & ((static_cast<UInt128>(1) << shift) - 1);
         const UInt128 half = static_cast<UInt128>(1) << (shift - 1);
         if (rest > half || (rest == half && (whole & 1) != 0)) ++whole;
-        if (whole == kPowersOfTen[kSignificantDigits]) {  // 999...95 rounds up to 10^(k+1)
-            result.buffer[0] = '1';
-            result.count = 1;
-            result.exponent = order + 2;
-            return true;
-        }
-        for (int i = kSignificantDigits - 1; i >= 0; --i) {
-            result.buffer[static_cast<std::size_t>(i)] = static_cast<char>('0' + whole % 10);
-            whole /= 10;
-        }
-        result.count = kSignificantDigits;
-        result.exponent = order + 1;
-        result.DropTrailingZeros();
         return true;
     }
     return false;
 }
+
+bool FastEighteenDigits(long double magnitude, Digits& result) {
+    std::uint64_t whole = 0;
+    int order = 0;
+    if (!RoundToEighteenDigits(magnitude, whole, order)) return false;
+    if (whole == kPowersOfTen[kSignificantDigits]) {  // 999...95 rounds up to 10^(k+1)
+        result.buffer[0] = '1';
+        result.count = 1;
+        result.exponent = order + 2;
+        return true;
+    }
+    for (int i = kSignificantDigits - 1; i >= 0; --i) {
+        result.buffer[static_cast<std::size_t>(i)] = static_cast<char>('0' + whole % 10);
+        whole /= 10;
+    }
+    result.count = kSignificantDigits;
+    result.exponent = order + 1;
+    result.DropTrailingZeros();
+    return true;
+}
 #else
+bool RoundToEighteenDigits(long double, std::uint64_t&, int&) { return false; }
 bool FastEighteenDigits(long double, Digits&) { return false; }
 #endif
 
@@ -279,11 +291,73 @@ std::string WriteSection(std::string_view section, const SectionMeasures& m, con
 // A pattern split into its sections and measured once: the element lines
 // use a handful of patterns, each for every line written. The sections are
 // views into the pattern's own copy.
+// A section of the most common shape, literals then zeros with or without
+// a point and more zeros ("0.0000", "-0.0"), is written straight from the
+// rounded integer.
+struct PlainSection {
+    bool plain = false;
+    std::string_view prefix;  // the literals before the zeros
+    int integerZeros = 0;
+    int decimals = 0;
+};
+
+PlainSection ShapeOf(std::string_view section) {
+    PlainSection shape;
+    std::size_t pos = 0;
+    while (pos < section.size() && !IsPlaceholder(section[pos]) && section[pos] != '.') ++pos;
+    shape.prefix = section.substr(0, pos);
+    for (; pos < section.size() && section[pos] == '0'; ++pos) ++shape.integerZeros;
+    if (pos < section.size() && section[pos] == '.') {
+        for (++pos; pos < section.size() && section[pos] == '0'; ++pos) ++shape.decimals;
+        if (shape.decimals == 0) return shape;
+    }
+    shape.plain = shape.integerZeros > 0 && pos == section.size();
+    return shape;
+}
+
 struct CompiledPattern {
     std::string text;
     Sections sections;
     std::array<SectionMeasures, 3> measures{};
+    std::array<PlainSection, 3> shapes{};
 };
+
+// The text of a plain section for a non-zero magnitude, by the same two
+// roundings as the general way: 18 significant digits (ties to even), then
+// the section's decimals (halves away from zero). False where the integer
+// arithmetic does not reach, or the value writes as zero.
+bool WritePlain(const PlainSection& shape, long double magnitude, std::string& out) {
+    std::uint64_t whole = 0;
+    int order = 0;
+    if (!RoundToEighteenDigits(magnitude, whole, order)) return false;
+    if (whole == kPowersOfTen[kSignificantDigits]) {
+        whole = kPowersOfTen[kSignificantDigits - 1];
+        ++order;
+    }
+    // The value times 10^decimals is whole / 10^drop.
+    const int drop = kSignificantDigits - 1 - order - shape.decimals;
+    std::uint64_t scaled = 0;
+    if (drop < -1) return false;
+    if (drop == -1) {
+        scaled = whole * 10;
+    } else if (drop == 0) {
+        scaled = whole;
+    } else if (drop <= kSignificantDigits) {
+        const std::uint64_t unit = kPowersOfTen[static_cast<std::size_t>(drop)];
+        scaled = whole / unit + (whole % unit >= 5 * (unit / 10) ? 1 : 0);
+    }
+    if (scaled == 0) return false;
+    char digits[24];
+    int count = 0;
+    for (; scaled > 0; scaled /= 10) digits[count++] = static_cast<char>('0' + scaled % 10);
+    while (count < shape.integerZeros + shape.decimals) digits[count++] = '0';
+    out.append(shape.prefix);
+    for (int i = count - 1; i >= 0; --i) {
+        if (i == shape.decimals - 1) out += Conventions().decimalSeparator;
+        out += digits[i];
+    }
+    return true;
+}
 
 const CompiledPattern& Compiled(std::string_view pattern) {
     constexpr std::size_t kKept = 16;
@@ -301,8 +375,10 @@ const CompiledPattern& Compiled(std::string_view pattern) {
     CompiledPattern& compiled = *kept.back();
     compiled.text.assign(pattern);
     compiled.sections = SplitSections(compiled.text);
-    for (std::size_t i = 0; i < compiled.sections.count; ++i)
+    for (std::size_t i = 0; i < compiled.sections.count; ++i) {
         compiled.measures[i] = Measure(compiled.sections.parts[i]);
+        compiled.shapes[i] = ShapeOf(compiled.sections.parts[i]);
+    }
     return compiled;
 }
 
@@ -316,6 +392,11 @@ std::string FormatFloat(std::string_view pattern, long double value) {
     const Sections& sections = compiled.sections;
     const bool negative = std::signbit(value);
     std::size_t index = UsableSection(sections, negative ? 1 : (value == 0.0L ? 2 : 0));
+    if (compiled.shapes[index].plain && value != 0.0L) {
+        std::string text;
+        if (negative && index == 0) text += '-';
+        if (WritePlain(compiled.shapes[index], std::fabs(value), text)) return text;
+    }
 
     Digits number = EighteenDigits(std::fabs(value));
     CutAtDecimals(number, compiled.measures[index].fractionPlaceholders);
