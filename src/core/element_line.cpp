@@ -95,19 +95,46 @@ OrbitOrientation OrientationOfPerihelion(double latitudeDeg, double longitudeDeg
 
 std::string WriteElementLine(const ElementValues& values) {
     const OrbitOrientation& orbit = values.orbit;
-    std::string line(static_cast<std::size_t>(kElementDesignation.firstColumn - 1), ' ');
-    line.reserve(112);
-    Append(line, kElementDesignation, values.designation, &kElementPerihelionDate);
-    Append(line, kElementPerihelionDate, PerihelionText(values.perihelion), &kElementPerihelionDistance);
-    Append(line, kElementPerihelionDistance, values.perihelionDistance, &kElementEccentricity);
-    Append(line, kElementEccentricity, FormatFloat("0.000000", kPseudoCometEccentricity),
-           &kElementArgumentOfPerihelion);
-    Append(line, kElementArgumentOfPerihelion, FormatFloat("0.0000", orbit.argumentOfPerihelionDeg), &kElementNode);
-    Append(line, kElementNode, FormatFloat("000.0000", orbit.nodeDeg), &kElementInclination);
-    Append(line, kElementInclination, FormatFloat("00.0000", orbit.inclinationDeg), &kElementAbsoluteMagnitude);
-    Append(line, kElementAbsoluteMagnitude, values.absoluteMagnitude, &kElementSlope);
-    Append(line, kElementSlope, FormatFloat("00.0;-0.0", values.slope), &kElementDesignationKey);
-    Append(line, kElementDesignationKey, Trim(values.designation), nullptr);
+    const std::string perihelion = PerihelionText(values.perihelion);
+    const std::string eccentricity = FormatFloat("0.000000", kPseudoCometEccentricity);
+    const std::string argument = FormatFloat("0.0000", orbit.argumentOfPerihelionDeg);
+    const std::string node = FormatFloat("000.0000", orbit.nodeDeg);
+    const std::string inclination = FormatFloat("00.0000", orbit.inclinationDeg);
+    const std::string slope = FormatFloat("00.0;-0.0", values.slope);
+    const std::pair<const ElementField*, std::string_view> fields[] = {
+        {&kElementDesignation, values.designation},
+        {&kElementPerihelionDate, perihelion},
+        {&kElementPerihelionDistance, values.perihelionDistance},
+        {&kElementEccentricity, eccentricity},
+        {&kElementArgumentOfPerihelion, argument},
+        {&kElementNode, node},
+        {&kElementInclination, inclination},
+        {&kElementAbsoluteMagnitude, values.absoluteMagnitude},
+        {&kElementSlope, slope},
+        {&kElementDesignationKey, Trim(values.designation)},
+    };
+
+    // Every text within its field: each in its columns of a blank line.
+    const std::string_view key = fields[std::size(fields) - 1].second;
+    std::string line(static_cast<std::size_t>(kElementDesignationKey.firstColumn - 1) + key.size(), ' ');
+    bool fits = true;
+    for (const auto& [field, text] : fields) {
+        const auto width = static_cast<std::size_t>(field->width > 0 ? field->width : static_cast<int>(text.size()));
+        if (text.size() > width) {
+            fits = false;
+            break;
+        }
+        const std::size_t at =
+            static_cast<std::size_t>(field->firstColumn - 1) + (field->rightAligned ? width - text.size() : 0);
+        line.replace(at, text.size(), text);
+    }
+    if (fits) return line;
+
+    // A wider text pushes the rest of the line along.
+    line.assign(static_cast<std::size_t>(kElementDesignation.firstColumn - 1), ' ');
+    for (std::size_t i = 0; i < std::size(fields); ++i) {
+        Append(line, *fields[i].first, fields[i].second, i + 1 < std::size(fields) ? fields[i + 1].first : nullptr);
+    }
     return line;
 }
 

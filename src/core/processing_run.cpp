@@ -143,7 +143,7 @@ void ProcessingRun::AppendPseudoComets() {
             state_.cometList.Add(PreciseElementLine(object, *preciseDate));
         } else {
             if (!date) date = GeometryOfDate(state_.dateText);
-            state_.cometList.Add(ElementLine(object, state_.dateText, *date));
+            state_.cometList.Add(ElementLine(object, *date));
         }
     }
 }

@@ -54,16 +54,16 @@ HeliocentricDirection DirectionFromSun(double latitudeRad, double longitudeRad, 
 DateGeometry GeometryOfDate(std::string_view dateText) {
     const double dayCount = ReadObservationDate(dateText);
     const auto [sunLongitudeRad, sunDistanceAu] = SunPosition(dayCount);
-    return {Obliquity(dayCount), sunLongitudeRad, sunDistanceAu};
-}
-
-std::string ElementLine(const ObjectPlace& object, std::string_view dateText, const DateGeometry& date) {
-    const auto [latitudeRad, longitudeRad] = EquatorialToEcliptic(date.obliquityRad, object.raRad, object.decRad);
-    const HeliocentricDirection direction = DirectionFromSun(latitudeRad, longitudeRad, date);
     // Perihelion at 0h of the date, as the date text writes it.
     const PerihelionTime perihelion{TextToInt(DatePart(dateText, kYearPart)), TextToInt(DatePart(dateText, kMonthPart)),
                                     TextToInt(DatePart(dateText, kDayPart)), 0};
-    return WriteElementLine({object.designation, perihelion, FormatFloat("0.000000", kPseudoCometDistanceAu),
+    return {Obliquity(dayCount), sunLongitudeRad, sunDistanceAu, perihelion};
+}
+
+std::string ElementLine(const ObjectPlace& object, const DateGeometry& date) {
+    const auto [latitudeRad, longitudeRad] = EquatorialToEcliptic(date.obliquityRad, object.raRad, object.decRad);
+    const HeliocentricDirection direction = DirectionFromSun(latitudeRad, longitudeRad, date);
+    return WriteElementLine({object.designation, date.perihelion, FormatFloat("0.000000", kPseudoCometDistanceAu),
                              OrientationOfPerihelion(direction.latitudeDeg, direction.longitudeDeg),
                              kClassicAbsoluteMagnitude,
                              (object.magnitude - kSlopeMagnitudeOffset) / kSlopeMagnitudeDivisor});
@@ -71,7 +71,7 @@ std::string ElementLine(const ObjectPlace& object, std::string_view dateText, co
 
 std::string BuildElementLine(std::string_view objectLine, std::string_view dateText) {
     const ObjectPlace object = ReadObjectPlace(objectLine);
-    return ElementLine(object, dateText, GeometryOfDate(dateText));
+    return ElementLine(object, GeometryOfDate(dateText));
 }
 
 }  // namespace celestra

@@ -7,15 +7,17 @@
 #include <string>
 #include <string_view>
 
+#include "core/element_line.h"
 #include "core/object_line.h"
 
 namespace celestra {
 
 // What the elements need of the observation date.
 struct DateGeometry {
-    double obliquityRad = 0;     // obliquity of the ecliptic
-    double sunLongitudeRad = 0;  // Sun's geometric longitude, [0, 2 pi]
-    double sunDistanceAu = 0;    // Sun's distance from the Earth
+    double obliquityRad = 0;      // obliquity of the ecliptic
+    double sunLongitudeRad = 0;   // Sun's geometric longitude, [0, 2 pi]
+    double sunDistanceAu = 0;     // Sun's distance from the Earth
+    PerihelionTime perihelion{};  // 0h of the date, as the date text writes it
 };
 
 // Reads the date text ("dd/mm/yyyy", exactly as the date field holds it)
@@ -23,8 +25,8 @@ struct DateGeometry {
 // ConversionError "'<text>' is not a valid date".
 DateGeometry GeometryOfDate(std::string_view dateText);
 
-// The element line of an object for the date text and its geometry.
-std::string ElementLine(const ObjectPlace& object, std::string_view dateText, const DateGeometry& date);
+// The element line of an object for a date's geometry.
+std::string ElementLine(const ObjectPlace& object, const DateGeometry& date);
 
 // The element line of one object line for one date text, errors in the
 // order fields first, then the date.
