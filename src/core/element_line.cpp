@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 
 #include "astro/constants.h"
 #include "core/pseudo_comet_constants.h"
@@ -126,7 +127,7 @@ std::string WriteElementLine(const ElementValues& values) {
         }
         const std::size_t at =
             static_cast<std::size_t>(field->firstColumn - 1) + (field->rightAligned ? width - text.size() : 0);
-        line.replace(at, text.size(), text);
+        if (!text.empty()) std::memcpy(line.data() + at, text.data(), text.size());
     }
     if (fits) return line;
 

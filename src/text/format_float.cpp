@@ -316,6 +316,7 @@ PlainSection ShapeOf(std::string_view section) {
 }
 
 struct CompiledPattern {
+    const char* address = nullptr;  // where the pattern was last seen: a literal's stays put
     std::string text;
     Sections sections;
     std::array<SectionMeasures, 3> measures{};
@@ -347,15 +348,21 @@ bool WritePlain(const PlainSection& shape, long double magnitude, std::string& o
         scaled = whole / unit + (whole % unit >= 5 * (unit / 10) ? 1 : 0);
     }
     if (scaled == 0) return false;
-    char digits[24];
+    // Digits from the right, the separator among them, then the prefix.
+    char text[64];
+    char* first = text + sizeof text;
     int count = 0;
-    for (; scaled > 0; scaled /= 10) digits[count++] = static_cast<char>('0' + scaled % 10);
-    while (count < shape.integerZeros + shape.decimals) digits[count++] = '0';
-    out.append(shape.prefix);
-    for (int i = count - 1; i >= 0; --i) {
-        if (i == shape.decimals - 1) out += Conventions().decimalSeparator;
-        out += digits[i];
+    const int least = std::max(shape.integerZeros + shape.decimals, 1);
+    while (scaled > 0 || count < least) {
+        if (count == shape.decimals && shape.decimals > 0) *--first = Conventions().decimalSeparator;
+        *--first = static_cast<char>('0' + scaled % 10);
+        scaled /= 10;
+        ++count;
     }
+    if (shape.prefix.size() > static_cast<std::size_t>(first - text)) return false;
+    first -= shape.prefix.size();
+    std::memcpy(first, shape.prefix.data(), shape.prefix.size());
+    out.append(first, static_cast<std::size_t>(text + sizeof text - first));
     return true;
 }
 
@@ -364,7 +371,13 @@ const CompiledPattern& Compiled(std::string_view pattern) {
     thread_local std::vector<std::unique_ptr<CompiledPattern>> kept;
     thread_local std::size_t nextReplaced = 0;
     for (const auto& compiled : kept) {
-        if (compiled->text == pattern) return *compiled;
+        if (compiled->address == pattern.data() && compiled->text == pattern) return *compiled;
+    }
+    for (const auto& compiled : kept) {
+        if (compiled->text == pattern) {
+            compiled->address = pattern.data();
+            return *compiled;
+        }
     }
     if (kept.size() < kKept) {
         kept.push_back(std::make_unique<CompiledPattern>());
@@ -373,6 +386,7 @@ const CompiledPattern& Compiled(std::string_view pattern) {
         std::swap(kept[nextReplaced], kept.back());
     }
     CompiledPattern& compiled = *kept.back();
+    compiled.address = pattern.data();
     compiled.text.assign(pattern);
     compiled.sections = SplitSections(compiled.text);
     for (std::size_t i = 0; i < compiled.sections.count; ++i) {

@@ -65,7 +65,7 @@ std::string JoinLines(const std::vector<std::string_view>& lines) {
 std::string_view LineList::Keep(std::string_view line) {
     if (line.size() > blockRoom_) {
         const std::size_t size = std::max(kBlockBytes, line.size());
-        blocks_.push_back(std::make_unique<char[]>(size));
+        blocks_.push_back(std::unique_ptr<char[]>(new char[size]));  // filled by the copies, not zeroed
         blockNext_ = blocks_.back().get();
         blockRoom_ = size;
     }
