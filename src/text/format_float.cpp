@@ -406,7 +406,20 @@ std::string FormatFloat(std::string_view pattern, long double value) {
     const Sections& sections = compiled.sections;
     const bool negative = std::signbit(value);
     std::size_t index = UsableSection(sections, negative ? 1 : (value == 0.0L ? 2 : 0));
-    if (compiled.shapes[index].plain && value != 0.0L) {
+    if (value == 0.0L) {
+        // Zero, of either sign, through the zero section.
+        const std::size_t zeroIndex = UsableSection(sections, 2);
+        const PlainSection& shape = compiled.shapes[zeroIndex];
+        if (shape.plain) {
+            std::string text(shape.prefix);
+            text.append(static_cast<std::size_t>(shape.integerZeros), '0');
+            if (shape.decimals > 0) {
+                text += Conventions().decimalSeparator;
+                text.append(static_cast<std::size_t>(shape.decimals), '0');
+            }
+            return text;
+        }
+    } else if (compiled.shapes[index].plain) {
         std::string text;
         if (negative && index == 0) text += '-';
         if (WritePlain(compiled.shapes[index], std::fabs(value), text)) return text;
