@@ -36,8 +36,10 @@ double ArcSine(double sine) {
 double Tangent(double angleRad) { return std::sin(angleRad) / std::cos(angleRad); }
 
 std::pair<double, double> EquatorialToEcliptic(double obliquityRad, double raRad, double decRad) {
-    const double sinEps = std::sin(obliquityRad);
-    const double cosEps = std::cos(obliquityRad);
+    return EquatorialToEcliptic(std::sin(obliquityRad), std::cos(obliquityRad), raRad, decRad);
+}
+
+std::pair<double, double> EquatorialToEcliptic(double sinEps, double cosEps, double raRad, double decRad) {
     const double sinRa = std::sin(raRad);
 
     // Ecliptic latitude from the sine of its rotation about the equinox.

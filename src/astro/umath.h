@@ -29,6 +29,10 @@ double Tangent(double angleRad);
 // ecliptic longitude within (-pi, pi] (radians).
 std::pair<double, double> EquatorialToEcliptic(double obliquityRad, double raRad, double decRad);
 
+// The same with the obliquity given by its sine and cosine, for many
+// conversions on one date; the results are the same to the last bit.
+std::pair<double, double> EquatorialToEcliptic(double sinObliquity, double cosObliquity, double raRad, double decRad);
+
 // Given a day count (days since 1899-12-30 0h), returns the obliquity of the
 // ecliptic (radians).
 double Obliquity(double dayCount);

@@ -1,8 +1,11 @@
 #include "core/processing_run.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <optional>
 #include <string_view>
-#include <unordered_set>
+#include <vector>
 
 #include "core/object_line.h"
 #include "core/precise_comet.h"
@@ -23,6 +26,48 @@ constexpr std::size_t kShortestPurgedObjectLine = 9;
 constexpr int kCometDesignationWidth = 14;
 
 std::string_view CometKey(std::string_view cometLine) { return Trim(Substring(cometLine, 1, kCometDesignationWidth)); }
+
+// The objects' designation keys, asked once for every comet line: open
+// addressing over views into the object lines, at most half full. A set of
+// strings would allocate a node for every key.
+class KeySet {
+public:
+    explicit KeySet(std::size_t keyCount) : slots_(std::bit_ceil(std::max<std::size_t>(2 * keyCount, 16))) {}
+
+    void Insert(std::string_view key) {
+        if (key.empty()) {
+            hasEmpty_ = true;
+            return;
+        }
+        Slot& slot = slots_[IndexFor(key)];
+        if (slot.data == nullptr) slot = {key.data(), key.size()};
+    }
+
+    bool Contains(std::string_view key) const {
+        if (key.empty()) return hasEmpty_;
+        return slots_[IndexFor(key)].data != nullptr;
+    }
+
+private:
+    struct Slot {
+        const char* data = nullptr;  // none: an empty slot
+        std::size_t size = 0;
+    };
+
+    // The slot holding `key`, or the empty one where it would go.
+    std::size_t IndexFor(std::string_view key) const {
+        std::uint64_t hash = 14695981039346656037ULL;  // FNV-1a
+        for (const char c : key) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t at = static_cast<std::size_t>(hash) & mask;; at = (at + 1) & mask) {
+            const Slot& slot = slots_[at];
+            if (slot.data == nullptr || std::string_view(slot.data, slot.size) == key) return at;
+        }
+    }
+
+    std::vector<Slot> slots_;
+    bool hasEmpty_ = false;
+};
 
 // Some Windows editors begin a UTF-8 file with these bytes.
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -123,11 +168,10 @@ void ProcessingRun::PurgeCometList() {
 
     // One pass over the comet list against the set of object keys removes
     // exactly the lines a walk per object would, in linear time.
-    std::unordered_set<std::string_view> objectKeys;
-    objectKeys.reserve(state_.objectList.Count());
-    for (const std::string_view line : state_.objectList.Lines()) objectKeys.insert(ObjectKey(line));
-    if (objectKeys.empty()) return;
-    state_.cometList.RemoveIf([&](std::string_view line) { return objectKeys.count(CometKey(line)) != 0; });
+    if (state_.objectList.Count() == 0) return;
+    KeySet objectKeys(state_.objectList.Count());
+    for (const std::string_view line : state_.objectList.Lines()) objectKeys.Insert(ObjectKey(line));
+    state_.cometList.RemoveIf([&](std::string_view line) { return objectKeys.Contains(CometKey(line)); });
 }
 
 void ProcessingRun::AppendPseudoComets() {

@@ -25,7 +25,7 @@ struct HeliocentricDirection {
 // date's Sun, returns the direction from the Sun of the point 1 / sin k AU
 // from the Earth towards the object.
 HeliocentricDirection DirectionFromSun(double latitudeRad, double longitudeRad, const DateGeometry& date) {
-    const double sinK = std::sin(DegreesToRadians(kPseudoCometParallaxDeg));
+    static const double sinK = std::sin(DegreesToRadians(kPseudoCometParallaxDeg));
 
     // Sun's longitude from the object's: the Earth stands R AU away
     // towards L + pi.
@@ -57,11 +57,13 @@ DateGeometry GeometryOfDate(std::string_view dateText) {
     // Perihelion at 0h of the date, as the date text writes it.
     const PerihelionTime perihelion{TextToInt(DatePart(dateText, kYearPart)), TextToInt(DatePart(dateText, kMonthPart)),
                                     TextToInt(DatePart(dateText, kDayPart)), 0};
-    return {Obliquity(dayCount), sunLongitudeRad, sunDistanceAu, perihelion};
+    const double obliquityRad = Obliquity(dayCount);
+    return {obliquityRad, std::sin(obliquityRad), std::cos(obliquityRad), sunLongitudeRad, sunDistanceAu, perihelion};
 }
 
 std::string ElementLine(const ObjectPlace& object, const DateGeometry& date) {
-    const auto [latitudeRad, longitudeRad] = EquatorialToEcliptic(date.obliquityRad, object.raRad, object.decRad);
+    const auto [latitudeRad, longitudeRad] =
+        EquatorialToEcliptic(date.sinObliquity, date.cosObliquity, object.raRad, object.decRad);
     const HeliocentricDirection direction = DirectionFromSun(latitudeRad, longitudeRad, date);
     return WriteElementLine({object.designation, date.perihelion, FormatFloat("0.000000", kPseudoCometDistanceAu),
                              OrientationOfPerihelion(direction.latitudeDeg, direction.longitudeDeg),

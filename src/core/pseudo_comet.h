@@ -14,7 +14,9 @@ namespace celestra {
 
 // What the elements need of the observation date.
 struct DateGeometry {
-    double obliquityRad = 0;      // obliquity of the ecliptic
+    double obliquityRad = 0;  // obliquity of the ecliptic
+    double sinObliquity = 0;  // its sine and cosine, for every object of the date
+    double cosObliquity = 1;
     double sunLongitudeRad = 0;   // Sun's geometric longitude, [0, 2 pi]
     double sunDistanceAu = 0;     // Sun's distance from the Earth
     PerihelionTime perihelion{};  // 0h of the date, as the date text writes it

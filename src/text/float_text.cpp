@@ -1,4 +1,5 @@
 // Text to the nearest extended-precision value.
+#include <array>
 #include <cerrno>
 #include <cfloat>
 #include <cmath>
@@ -103,6 +104,17 @@ bool DecimalToExtended(const DecimalText& decimal, long double& value) {
     return true;
 }
 
+// 10^0 to 10^19, each exact in extended precision.
+constexpr auto kExactPowersOfTen = [] {
+    std::array<long double, kFastPathDigits + 1> powers{};
+    long double power = 1.0L;
+    for (auto& p : powers) {
+        p = power;
+        power *= 10.0L;
+    }
+    return powers;
+}();
+
 // The fields of the object list are short plain decimals: blanks, a sign,
 // at most 19 digits around one separator, blanks. Read in one pass and
 // converted by the same exact step as above; false for anything else, which
@@ -132,9 +144,8 @@ bool FastPlainDecimal(std::string_view text, char separator, long double& result
     }
     if (digitCount == 0) return false;
     if (SkipBlanks(text, pos) != text.size()) return false;
-    long double power = 1.0L;
-    for (int i = 0; i < fractionDigits; ++i) power *= 10.0L;  // exact
-    const long double value = static_cast<long double>(mantissa) / power;
+    const long double value =
+        static_cast<long double>(mantissa) / kExactPowersOfTen[static_cast<std::size_t>(fractionDigits)];
     result = negative ? -value : value;
     return true;
 }

@@ -353,12 +353,11 @@ bool WritePlain(const PlainSection& shape, long double magnitude, std::string& o
     char* first = text + sizeof text;
     int count = 0;
     const int least = std::max(shape.integerZeros + shape.decimals, 1);
-    while (scaled > 0 || count < least) {
-        if (count == shape.decimals && shape.decimals > 0) *--first = Conventions().decimalSeparator;
-        *--first = static_cast<char>('0' + scaled % 10);
-        scaled /= 10;
-        ++count;
-    }
+    const char separator = Conventions().decimalSeparator;
+    // The decimals, then the separator, then the integer part.
+    for (; count < shape.decimals; ++count, scaled /= 10) *--first = static_cast<char>('0' + scaled % 10);
+    if (shape.decimals > 0) *--first = separator;
+    for (; scaled > 0 || count < least; ++count, scaled /= 10) *--first = static_cast<char>('0' + scaled % 10);
     if (shape.prefix.size() > static_cast<std::size_t>(first - text)) return false;
     first -= shape.prefix.size();
     std::memcpy(first, shape.prefix.data(), shape.prefix.size());

@@ -51,13 +51,10 @@ std::string JoinLines(const std::vector<std::string_view>& lines) {
     std::size_t size = 0;
     for (const auto& line : lines) size += line.size() + 2;
     std::string bytes;
-    bytes.resize(size);
-    char* out = bytes.data();
+    bytes.reserve(size);
     for (const auto& line : lines) {
-        if (!line.empty()) std::memcpy(out, line.data(), line.size());
-        out += line.size();
-        *out++ = '\r';
-        *out++ = '\n';
+        bytes.append(line);
+        bytes.append("\r\n", 2);
     }
     return bytes;
 }
