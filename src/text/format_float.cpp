@@ -291,6 +291,16 @@ std::string WriteSection(std::string_view section, const SectionMeasures& m, con
 // A pattern split into its sections and measured once: the element lines
 // use a handful of patterns, each for every line written. The sections are
 // views into the pattern's own copy.
+// "00" to "99".
+constexpr auto kDigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (std::size_t i = 0; i < 100; ++i) {
+        pairs[2 * i] = static_cast<char>('0' + i / 10);
+        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
 // A section of the most common shape, literals then zeros with or without
 // a point and more zeros ("0.0000", "-0.0"), is written straight from the
 // rounded integer.
@@ -354,10 +364,26 @@ bool WritePlain(const PlainSection& shape, long double magnitude, std::string& o
     int count = 0;
     const int least = std::max(shape.integerZeros + shape.decimals, 1);
     const char separator = Conventions().decimalSeparator;
-    // The decimals, then the separator, then the integer part.
-    for (; count < shape.decimals; ++count, scaled /= 10) *--first = static_cast<char>('0' + scaled % 10);
+    // The decimals, then the separator, then the integer part; two digits
+    // at a time while two are wanted.
+    const auto putDigits = [&](int upTo, bool whileAny) {
+        while (count + 2 <= upTo || (whileAny && scaled >= 100)) {
+            const std::size_t pair = static_cast<std::size_t>(scaled % 100) * 2;
+            scaled /= 100;
+            first -= 2;
+            first[0] = kDigitPairs[pair];
+            first[1] = kDigitPairs[pair + 1];
+            count += 2;
+        }
+        while (count < upTo || (whileAny && scaled > 0)) {
+            *--first = static_cast<char>('0' + scaled % 10);
+            scaled /= 10;
+            ++count;
+        }
+    };
+    putDigits(shape.decimals, false);
     if (shape.decimals > 0) *--first = separator;
-    for (; scaled > 0 || count < least; ++count, scaled /= 10) *--first = static_cast<char>('0' + scaled % 10);
+    putDigits(least, true);
     if (shape.prefix.size() > static_cast<std::size_t>(first - text)) return false;
     first -= shape.prefix.size();
     std::memcpy(first, shape.prefix.data(), shape.prefix.size());
