@@ -355,7 +355,8 @@ bool WritePlain(const PlainSection& shape, long double magnitude, std::string& o
         scaled = whole;
     } else if (drop <= kSignificantDigits) {
         const std::uint64_t unit = kPowersOfTen[static_cast<std::size_t>(drop)];
-        scaled = whole / unit + (whole % unit >= 5 * (unit / 10) ? 1 : 0);
+        const std::uint64_t quotient = whole / unit;
+        scaled = quotient + (whole - quotient * unit >= 5 * (unit / 10) ? 1 : 0);
     }
     if (scaled == 0) return false;
     // Digits from the right, the separator among them, then the prefix.
