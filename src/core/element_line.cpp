@@ -95,6 +95,12 @@ OrbitOrientation OrientationOfPerihelion(double latitudeDeg, double longitudeDeg
 }
 
 std::string WriteElementLine(const ElementValues& values) {
+    std::string line;
+    WriteElementLine(values, line);
+    return line;
+}
+
+void WriteElementLine(const ElementValues& values, std::string& line) {
     const OrbitOrientation& orbit = values.orbit;
     const std::string perihelion = PerihelionText(values.perihelion);
     const std::string eccentricity = FormatFloat("0.000000", kPseudoCometEccentricity);
@@ -117,7 +123,7 @@ std::string WriteElementLine(const ElementValues& values) {
 
     // Every text within its field: each in its columns of a blank line.
     const std::string_view key = fields[std::size(fields) - 1].second;
-    std::string line(static_cast<std::size_t>(kElementDesignationKey.firstColumn - 1) + key.size(), ' ');
+    line.assign(static_cast<std::size_t>(kElementDesignationKey.firstColumn - 1) + key.size(), ' ');
     bool fits = true;
     for (const auto& [field, text] : fields) {
         const auto width = static_cast<std::size_t>(field->width > 0 ? field->width : static_cast<int>(text.size()));
@@ -129,14 +135,13 @@ std::string WriteElementLine(const ElementValues& values) {
             static_cast<std::size_t>(field->firstColumn - 1) + (field->rightAligned ? width - text.size() : 0);
         if (!text.empty()) std::memcpy(line.data() + at, text.data(), text.size());
     }
-    if (fits) return line;
+    if (fits) return;
 
     // A wider text pushes the rest of the line along.
     line.assign(static_cast<std::size_t>(kElementDesignation.firstColumn - 1), ' ');
     for (std::size_t i = 0; i < std::size(fields); ++i) {
         Append(line, *fields[i].first, fields[i].second, i + 1 < std::size(fields) ? fields[i + 1].first : nullptr);
     }
-    return line;
 }
 
 }  // namespace celestra

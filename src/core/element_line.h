@@ -92,5 +92,7 @@ struct ElementValues {
 // and followed by the blanks up to the next field's column. A text longer
 // than its field pushes the rest of the line along rather than being cut.
 std::string WriteElementLine(const ElementValues& values);
+// The same into `line`, whose room is reused: one string for many lines.
+void WriteElementLine(const ElementValues& values, std::string& line);
 
 }  // namespace celestra

@@ -146,15 +146,15 @@ void ProcessingRun::BackUpCometFile() {
     const std::string& cometPath = state_.cometPath;
     const std::string backupPath = DirectoryPart(cometPath) + kBackupFileName;
 
-    std::string bytes;
+    FileBytes bytes;
     FileAccess failedAccess;
     FileIdentity identity;
     if (const int error = ReadWholeFile(cometPath, bytes, failedAccess, &identity); error != 0) {
         throw InOutErrorOf(error, failedAccess, cometPath);
     }
-    if (loaded_ && bytes != state_.cometList.LoadedBytes()) throw Error(kCometFileChanged + cometPath);
+    if (loaded_ && bytes.View() != state_.cometList.LoadedBytes()) throw Error(kCometFileChanged + cometPath);
     backedUp_ = identity;
-    const ReplaceOutcome outcome = ReplaceFileContent(backupPath, bytes);
+    const ReplaceOutcome outcome = ReplaceFileContent(backupPath, bytes.View());
     if (!outcome.ok()) {
         const FileAccess access =
             outcome.stage == ReplaceOutcome::Stage::kCreate ? FileAccess::kOpenForWriting : FileAccess::kWrite;
@@ -179,6 +179,7 @@ void ProcessingRun::AppendPseudoComets() {
     // its fields: with no object the date is never read.
     std::optional<DateGeometry> date;
     std::optional<PreciseDate> preciseDate;
+    std::string line;  // one room for every line
     const std::size_t count = state_.objectList.Count();
     for (std::size_t i = 0; i < count; ++i) {
         const ObjectPlace object = ReadObjectPlace(state_.objectList[i]);
@@ -187,7 +188,8 @@ void ProcessingRun::AppendPseudoComets() {
             state_.cometList.Add(PreciseElementLine(object, *preciseDate));
         } else {
             if (!date) date = GeometryOfDate(state_.dateText);
-            state_.cometList.Add(ElementLine(object, *date));
+            ElementLine(object, *date, line);
+            state_.cometList.Add(line);
         }
     }
 }

@@ -58,17 +58,29 @@ DateGeometry GeometryOfDate(std::string_view dateText) {
     const PerihelionTime perihelion{TextToInt(DatePart(dateText, kYearPart)), TextToInt(DatePart(dateText, kMonthPart)),
                                     TextToInt(DatePart(dateText, kDayPart)), 0};
     const double obliquityRad = Obliquity(dayCount);
-    return {obliquityRad, std::sin(obliquityRad), std::cos(obliquityRad), sunLongitudeRad, sunDistanceAu, perihelion};
+    return {obliquityRad,
+            std::sin(obliquityRad),
+            std::cos(obliquityRad),
+            sunLongitudeRad,
+            sunDistanceAu,
+            perihelion,
+            FormatFloat("0.000000", kPseudoCometDistanceAu)};
 }
 
 std::string ElementLine(const ObjectPlace& object, const DateGeometry& date) {
+    std::string line;
+    ElementLine(object, date, line);
+    return line;
+}
+
+void ElementLine(const ObjectPlace& object, const DateGeometry& date, std::string& line) {
     const auto [latitudeRad, longitudeRad] =
         EquatorialToEcliptic(date.sinObliquity, date.cosObliquity, object.raRad, object.decRad);
     const HeliocentricDirection direction = DirectionFromSun(latitudeRad, longitudeRad, date);
-    return WriteElementLine({object.designation, date.perihelion, FormatFloat("0.000000", kPseudoCometDistanceAu),
-                             OrientationOfPerihelion(direction.latitudeDeg, direction.longitudeDeg),
-                             kClassicAbsoluteMagnitude,
-                             (object.magnitude - kSlopeMagnitudeOffset) / kSlopeMagnitudeDivisor});
+    WriteElementLine({object.designation, date.perihelion, date.distanceText,
+                      OrientationOfPerihelion(direction.latitudeDeg, direction.longitudeDeg), kClassicAbsoluteMagnitude,
+                      (object.magnitude - kSlopeMagnitudeOffset) / kSlopeMagnitudeDivisor},
+                     line);
 }
 
 std::string BuildElementLine(std::string_view objectLine, std::string_view dateText) {

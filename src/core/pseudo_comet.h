@@ -20,6 +20,7 @@ struct DateGeometry {
     double sunLongitudeRad = 0;   // Sun's geometric longitude, [0, 2 pi]
     double sunDistanceAu = 0;     // Sun's distance from the Earth
     PerihelionTime perihelion{};  // 0h of the date, as the date text writes it
+    std::string distanceText;     // q as the lines write it, in the conventions of the run
 };
 
 // Reads the date text ("dd/mm/yyyy", exactly as the date field holds it)
@@ -29,6 +30,8 @@ DateGeometry GeometryOfDate(std::string_view dateText);
 
 // The element line of an object for a date's geometry.
 std::string ElementLine(const ObjectPlace& object, const DateGeometry& date);
+// The same into `line`, whose room is reused.
+void ElementLine(const ObjectPlace& object, const DateGeometry& date, std::string& line);
 
 // The element line of one object line for one date text, errors in the
 // order fields first, then the date.

@@ -87,17 +87,17 @@ void LineList::Delete(std::size_t index) {
 
 void LineList::Clear() {
     lines_.clear();
-    loaded_.reset();
+    loaded_ = FileBytes();
     blocks_.clear();
     blockNext_ = nullptr;
     blockRoom_ = 0;
 }
 
 void LineList::LoadFromFile(const std::string& path) {
-    auto bytes = std::make_unique<std::string>();
+    FileBytes bytes;
     FileAccess failedAccess;
-    if (ReadWholeFile(path, *bytes, failedAccess) != 0) throw FileStreamError("Cannot open file " + path);
-    std::vector<std::string_view> lines = SplitLines(*bytes);
+    if (ReadWholeFile(path, bytes, failedAccess) != 0) throw FileStreamError("Cannot open file " + path);
+    std::vector<std::string_view> lines = SplitLines(bytes.View());
     if (lines.size() > maxCount_) ThrowFull();
     Clear();
     loaded_ = std::move(bytes);
@@ -106,13 +106,13 @@ void LineList::LoadFromFile(const std::string& path) {
 
 void LineList::ReadFromFile(const std::string& path) {
     Clear();
-    auto bytes = std::make_unique<std::string>();
+    FileBytes bytes;
     FileAccess failedAccess;
-    if (const int error = ReadWholeFile(path, *bytes, failedAccess); error != 0) {
+    if (const int error = ReadWholeFile(path, bytes, failedAccess); error != 0) {
         throw InOutErrorOf(error, failedAccess, path);
     }
     loaded_ = std::move(bytes);
-    const std::string_view all = *loaded_;
+    const std::string_view all = loaded_.View();
     std::size_t start = 0;
     while (start < all.size() && all[start] != kCtrlZ) {
         std::size_t stop = all.find(kLineFeed, start);

@@ -74,7 +74,7 @@ public:
 
     // The whole content of the file last loaded or read, as read; empty
     // after Clear.
-    std::string_view LoadedBytes() const { return loaded_ ? std::string_view(*loaded_) : std::string_view(); }
+    std::string_view LoadedBytes() const { return loaded_.View(); }
 
     // Creates or replaces the file with every line followed by CR LF, by
     // ReplaceFileContent, so that a failure leaves the old file whole. Throws
@@ -89,7 +89,7 @@ private:
     std::string_view Keep(std::string_view line);
 
     std::vector<std::string_view> lines_;
-    std::unique_ptr<std::string> loaded_;          // the file's bytes; a pointer, so that moves keep views valid
+    FileBytes loaded_;                             // the file's bytes; moves keep them in place
     std::vector<std::unique_ptr<char[]>> blocks_;  // copies of added lines
     char* blockNext_ = nullptr;
     std::size_t blockRoom_ = 0;

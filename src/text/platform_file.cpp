@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #ifdef _WIN32
 #include <direct.h>
 #include <io.h>
@@ -188,7 +189,7 @@ InOutError InOutErrorOf(int platformError, FileAccess access, const std::string&
     }
 }
 
-int ReadWholeFile(const std::string& path, std::string& bytes, FileAccess& failedAccess, FileIdentity* identity) {
+int ReadWholeFile(const std::string& path, FileBytes& bytes, FileAccess& failedAccess, FileIdentity* identity) {
     InputFile file;
     failedAccess = FileAccess::kOpenForReading;
     if (const int error = file.Open(path); error != 0) return error;
@@ -199,18 +200,24 @@ int ReadWholeFile(const std::string& path, std::string& bytes, FileAccess& faile
     // Room for the whole file at once and one byte more, so that a single
     // read and one that finds the end suffice; a file that tells no size
     // (or grows) gets twice the room whenever it fills what it has.
-    std::string content(std::max<std::size_t>(file.SizeHint() + 1, kMinimumReadBytes), '\0');
+    std::size_t room = std::max<std::size_t>(file.SizeHint() + 1, kMinimumReadBytes);
+    std::unique_ptr<char[]> content(new char[room]);
     std::size_t used = 0;
     for (;;) {
-        if (used == content.size()) content.resize(content.size() * 2);
+        if (used == room) {
+            std::unique_ptr<char[]> larger(new char[2 * room]);
+            std::memcpy(larger.get(), content.get(), used);
+            content = std::move(larger);
+            room *= 2;
+        }
         int error = 0;
-        const std::size_t count = file.Read(content.data() + used, content.size() - used, error);
+        const std::size_t count = file.Read(content.get() + used, room - used, error);
         if (error != 0) return error;
         if (count == 0) break;
         used += count;
     }
-    content.resize(used);
-    bytes = std::move(content);
+    bytes.data_ = std::move(content);
+    bytes.size_ = used;
     return 0;
 }
 
