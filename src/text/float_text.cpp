@@ -150,11 +150,19 @@ bool FastPlainDecimal(std::string_view text, char separator, long double& result
     return true;
 }
 
+// Every other text: the general reading, kept out of the short path's way.
+[[gnu::noinline]] bool TryGeneralTextToFloat(std::string_view text, char separator, long double& result);
+
 }  // namespace
 
 bool TryTextToFloat(std::string_view text, long double& result) {
     const char separator = Conventions().decimalSeparator;
-    if (FastPlainDecimal(text, separator, result)) return true;
+    return FastPlainDecimal(text, separator, result) || TryGeneralTextToFloat(text, separator, result);
+}
+
+namespace {
+
+bool TryGeneralTextToFloat(std::string_view text, char separator, long double& result) {
     std::size_t pos = SkipBlanks(text, 0);
     bool negative = false;
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
@@ -208,6 +216,8 @@ bool TryTextToFloat(std::string_view text, long double& result) {
     result = negative ? -value : value;
     return true;
 }
+
+}  // namespace
 
 long double TextToFloat(std::string_view text) {
     long double value = 0.0L;

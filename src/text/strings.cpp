@@ -7,15 +7,6 @@ bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= 32; }
 
 }  // namespace
 
-std::string_view Substring(std::string_view text, long long start, long long count) {
-    if (start < 1) start = 1;
-    const auto size = static_cast<long long>(text.size());
-    if (start > size || count <= 0) return {};
-    const long long available = size - (start - 1);
-    return text.substr(static_cast<std::size_t>(start - 1),
-                       static_cast<std::size_t>(count < available ? count : available));
-}
-
 std::string_view Trim(std::string_view text) {
     std::size_t first = 0;
     std::size_t last = text.size();

@@ -9,8 +9,16 @@ namespace celestra {
 
 // `count` bytes from the 1-based position `start`: a start below 1 counts as
 // 1; a start beyond the end or a negative count gives the empty text; a
-// count past the end is cut there. A view into `text`.
-std::string_view Substring(std::string_view text, long long start, long long count);
+// count past the end is cut there. A view into `text`. Inline: every field
+// of every line is cut by it.
+inline std::string_view Substring(std::string_view text, long long start, long long count) {
+    if (start < 1) start = 1;
+    const auto size = static_cast<long long>(text.size());
+    if (start > size || count <= 0) return {};
+    const long long available = size - (start - 1);
+    return text.substr(static_cast<std::size_t>(start - 1),
+                       static_cast<std::size_t>(count < available ? count : available));
+}
 
 // The text without the bytes 0 to 32 at either end. A view into `text`.
 std::string_view Trim(std::string_view text);
