@@ -392,15 +392,26 @@ bool WritePlain(const PlainSection& shape, long double magnitude, std::string& o
     return true;
 }
 
-// A small cache with one place per pattern address (a literal's stays put);
-// the content is compared all the same, so a reused buffer is never taken
-// for the pattern it held before.
 const CompiledPattern& Compiled(std::string_view pattern) {
-    constexpr std::size_t kPlaces = 32;
-    thread_local std::array<CompiledPattern, kPlaces> places;
-    const auto address = reinterpret_cast<std::uintptr_t>(pattern.data());
-    CompiledPattern& compiled = places[(address >> 3) % kPlaces];
-    if (compiled.address == pattern.data() && compiled.text == pattern) return compiled;
+    constexpr std::size_t kKept = 16;
+    thread_local std::vector<std::unique_ptr<CompiledPattern>> kept;
+    thread_local std::size_t nextReplaced = 0;
+    for (const auto& compiled : kept) {
+        if (compiled->address == pattern.data() && compiled->text == pattern) return *compiled;
+    }
+    for (const auto& compiled : kept) {
+        if (compiled->text == pattern) {
+            compiled->address = pattern.data();
+            return *compiled;
+        }
+    }
+    if (kept.size() < kKept) {
+        kept.push_back(std::make_unique<CompiledPattern>());
+    } else {
+        nextReplaced = (nextReplaced + 1) % kKept;
+        std::swap(kept[nextReplaced], kept.back());
+    }
+    CompiledPattern& compiled = *kept.back();
     compiled.address = pattern.data();
     compiled.text.assign(pattern);
     compiled.sections = SplitSections(compiled.text);
