@@ -1,7 +1,7 @@
 # The two commands of the README. Both set up a fresh Debian machine first.
 PRESET ?= default
 
-.PHONY: all setup configure build test test-windows package-windows run bench fuzz fuzz-build package clean
+.PHONY: all setup configure build test test-windows package-windows run bench bench-process fuzz fuzz-build package clean
 
 all: build
 
@@ -52,6 +52,10 @@ package: build
 # Timing and memory of the whole run on generated files (not part of 'test').
 bench: build
 	@build/$(PRESET)/bench/celestra_bench
+
+# The batch command as a whole process, against the floor of its bytes.
+bench-process: build
+	@python3 bench/whole_run.py --batch build/$(PRESET)/app/celestra-batch
 
 # Each fuzz target for FUZZ_SECONDS (two at a time: make -j2 fuzz). New
 # inputs go to build/fuzz-corpus; the seeds stay in fuzz/corpus.
