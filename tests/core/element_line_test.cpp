@@ -35,6 +35,16 @@ TEST(ElementLine, WritesEachFieldInItsColumns) {
     };
     for (const auto& [field, text] : fields) EXPECT_EQ(ElementFieldText(kReadmeLine, field), text) << text;
 
+    // Read back: the day with its four decimals, the angles as written.
+    const ElementNumbers read = ReadElementLine(WriteElementLine(
+        {"STAR01  ", {2005, 12, 28, 7874}, " 99999.999", {127.6197, 312.5604, 63.4269}, "-7.5", -0.4}));
+    EXPECT_EQ(read.perihelionYear, 2005);
+    EXPECT_EQ(read.perihelionMonth, 12);
+    EXPECT_DOUBLE_EQ(read.perihelionDay, 28.7874);  // tolerance: 4 ulps
+    EXPECT_DOUBLE_EQ(read.perihelionDistanceAu, 99999.999);
+    EXPECT_DOUBLE_EQ(read.argumentOfPerihelionDeg, 127.6197);
+    EXPECT_DOUBLE_EQ(read.slope, -0.4);
+
     // A text wider than its field pushes the rest along instead of being cut.
     const std::string wide =
         WriteElementLine({"STAR01  ", {1899, 12, 30, 5}, "999.999999", {90.0, 12.4435, 45.06771}, "-9.9", -133.9});

@@ -55,6 +55,7 @@ TEST(TextToInt, AcceptsAndRejectsByTable) {
         {"$1F", true, 31, ""},
         {"x1F", true, 31, ""},
         {"X1f", true, 31, ""},
+        {"$af", true, 175, "lower-case hexadecimal digits, a to f"},
         {"0x1F", true, 31, ""},
         {"0X1F", true, 31, ""},
         {" $10", true, 16, "blanks before a hexadecimal form"},
