@@ -27,7 +27,6 @@ constexpr int kRandomTargets = 1200;
 constexpr int kFirstYear = 1901, kLastYear = 2099, kYearsPerPeriod = 20;
 constexpr double kOffsetsHours[] = {-12, -6, -3, 0, 3, 6, 12};
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kObliquityRad = 84381.406 / 3600.0 * kPi / 180.0;
 constexpr double kArcminuteRad = kPi / 180.0 / 60.0;
 
 struct Stats {
@@ -37,20 +36,6 @@ struct Stats {
 Stats Summarise(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return {values[values.size() / 2], values.back()};
-}
-
-// Right ascension and declination (radians) `offsetRad` from the north (+1)
-// or south (-1) pole of the ecliptic or, when `celestial`, of the equator.
-std::pair<double, double> NearPole(bool celestial, int hemisphere, double offsetRad, double bearingRad) {
-    const double latitude = hemisphere * (kPi / 2 - offsetRad);
-    double x = std::cos(latitude) * std::cos(bearingRad), y = std::cos(latitude) * std::sin(bearingRad),
-           z = std::sin(latitude);
-    if (!celestial) {
-        const double yEquator = std::cos(kObliquityRad) * y - std::sin(kObliquityRad) * z;
-        z = std::sin(kObliquityRad) * y + std::cos(kObliquityRad) * z;
-        y = yEquator;
-    }
-    return {std::atan2(y, x), std::asin(z)};
 }
 
 // A polyline of one series on a log scale from 0.001" to 100".
@@ -112,7 +97,7 @@ int main(int argc, char** argv) {
             for (const double arcminutes : {0.0, 0.5, 5.0}) {
                 ObjectPlace object;
                 std::tie(object.raRad, object.decRad) =
-                    NearPole(celestial, hemisphere, arcminutes * kArcminuteRad, 2 * kPi * unit(random));
+                    judge::NearPole(celestial, hemisphere, arcminutes * kArcminuteRad, 2 * kPi * unit(random));
                 targets.push_back(object);
             }
         }

@@ -51,4 +51,17 @@ Judgement JudgeLine(const std::string& line, double dayCount, double raRad, doub
     return {eraSepp(geo, target) * ERFA_DR2AS, h + 5 * std::log10(eraPm(geo)) + 2.5 * slope * std::log10(q)};
 }
 
+std::pair<double, double> NearPole(bool celestial, int hemisphere, double offsetRad, double bearingRad) {
+    const double obliquity = eraObl06(ERFA_DJ00, 0.0);
+    const double latitude = hemisphere * (ERFA_DPI / 2 - offsetRad);
+    double x = std::cos(latitude) * std::cos(bearingRad), y = std::cos(latitude) * std::sin(bearingRad),
+           z = std::sin(latitude);
+    if (!celestial) {  // ecliptic to equator
+        const double yEquator = std::cos(obliquity) * y - std::sin(obliquity) * z;
+        z = std::sin(obliquity) * y + std::cos(obliquity) * z;
+        y = yEquator;
+    }
+    return {std::atan2(y, x), std::asin(z)};
+}
+
 }  // namespace celestra::judge

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 namespace celestra::judge {
 
@@ -18,5 +19,11 @@ struct Judgement {
 // aberration.
 Judgement JudgeLine(const std::string& line, double dayCount, double raRad, double decRad,
                     double hoursFromMidnight = 0.0);
+
+// Right ascension and declination (ICRS, radians) of a place `offsetRad`
+// from the north (+1) or south (-1) pole of the ecliptic of J2000.0 or,
+// when `celestial`, of the equator, towards `bearingRad`: the targets at
+// the poles for the measurements.
+std::pair<double, double> NearPole(bool celestial, int hemisphere, double offsetRad, double bearingRad);
 
 }  // namespace celestra::judge

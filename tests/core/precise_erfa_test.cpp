@@ -18,25 +18,9 @@ namespace celestra {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kObliquityRad = 84381.406 / 3600.0 * kPi / 180.0;
 constexpr double kArcminuteRad = kPi / 180.0 / 60.0;
 // Hours from 0h of the date at which every line is judged.
 constexpr double kOffsetsHours[] = {-12, -6, -3, 0, 3, 6, 12};
-
-// Right ascension and declination (radians) of a point `offsetRad` from a
-// pole given in ecliptic latitude (+1 north, -1 south) or, when `celestial`,
-// the celestial pole, towards `bearingRad`.
-std::pair<double, double> NearPole(bool celestial, int hemisphere, double offsetRad, double bearingRad) {
-    const double latitude = hemisphere * (kPi / 2 - offsetRad);
-    double x = std::cos(latitude) * std::cos(bearingRad), y = std::cos(latitude) * std::sin(bearingRad),
-           z = std::sin(latitude);
-    if (!celestial) {  // ecliptic to equator
-        const double yEq = std::cos(kObliquityRad) * y - std::sin(kObliquityRad) * z;
-        z = std::sin(kObliquityRad) * y + std::cos(kObliquityRad) * z;
-        y = yEq;
-    }
-    return {std::atan2(y, x), std::asin(z)};
-}
 
 TEST(PreciseAgainstErfa, StaysWithinFiveHundredthsOfAnArcsecondThroughTheNight) {
     std::mt19937 random(11);
@@ -53,7 +37,7 @@ TEST(PreciseAgainstErfa, StaysWithinFiveHundredthsOfAnArcsecondThroughTheNight) 
             for (const double arcminutes : {0.0, 0.3, 5.0}) {
                 ObjectPlace object;
                 std::tie(object.raRad, object.decRad) =
-                    NearPole(celestial, hemisphere, arcminutes * kArcminuteRad, 2 * kPi * unit(random));
+                    judge::NearPole(celestial, hemisphere, arcminutes * kArcminuteRad, 2 * kPi * unit(random));
                 targets.push_back(object);
             }
         }

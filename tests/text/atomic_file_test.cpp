@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <chrono>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <thread>
