@@ -7,6 +7,7 @@
 
 #include "astro/constants.h"
 #include "core/pseudo_comet_constants.h"
+#include "text/conventions.h"
 #include "text/numbers.h"
 #include "text/strings.h"
 
@@ -36,6 +37,43 @@ char* PutDigits(char* out, int value, int width) {
     }
     return out + width;
 }
+
+// A field's pattern, with the texts of the last two values it wrote:
+// successive lines repeat the eccentricity and, in the classic lines, one of
+// two arguments of perihelion, whose texts are then not made again.
+class FieldFormat {
+public:
+    explicit FieldFormat(std::string_view pattern) : pattern_(pattern) {}
+
+    // The value's text, valid until the second call after this one.
+    std::string_view Text(long double value) {
+        const char separator = Conventions().decimalSeparator;
+        for (const Written& written : recent_) {
+            if (written.used && written.separator == separator && written.value == value &&
+                std::signbit(written.value) == std::signbit(value)) {
+                return written.text;
+            }
+        }
+        Written& written = recent_[next_];
+        next_ = 1 - next_;
+        pattern_.Format(value, written.text);
+        written.used = true;
+        written.value = value;
+        written.separator = separator;
+        return written.text;
+    }
+
+private:
+    struct Written {
+        bool used = false;
+        long double value = 0;
+        char separator = 0;
+        std::string text;
+    };
+    FloatPattern pattern_;
+    Written recent_[2];
+    std::size_t next_ = 0;
+};
 
 // "yyyy mm dd.dddd"; a field out of its digits' range as printf writes it.
 std::string PerihelionText(const PerihelionTime& time) {
@@ -103,11 +141,16 @@ std::string WriteElementLine(const ElementValues& values) {
 void WriteElementLine(const ElementValues& values, std::string& line) {
     const OrbitOrientation& orbit = values.orbit;
     const std::string perihelion = PerihelionText(values.perihelion);
-    const std::string eccentricity = FormatFloat("0.000000", kPseudoCometEccentricity);
-    const std::string argument = FormatFloat("0.0000", orbit.argumentOfPerihelionDeg);
-    const std::string node = FormatFloat("000.0000", orbit.nodeDeg);
-    const std::string inclination = FormatFloat("00.0000", orbit.inclinationDeg);
-    const std::string slope = FormatFloat("00.0;-0.0", values.slope);
+    thread_local FieldFormat eccentricityFormat("0.000000");
+    thread_local FieldFormat argumentFormat("0.0000");
+    thread_local FieldFormat nodeFormat("000.0000");
+    thread_local FieldFormat inclinationFormat("00.0000");
+    thread_local FieldFormat slopeFormat("00.0;-0.0");
+    const std::string_view eccentricity = eccentricityFormat.Text(kPseudoCometEccentricity);
+    const std::string_view argument = argumentFormat.Text(orbit.argumentOfPerihelionDeg);
+    const std::string_view node = nodeFormat.Text(orbit.nodeDeg);
+    const std::string_view inclination = inclinationFormat.Text(orbit.inclinationDeg);
+    const std::string_view slope = slopeFormat.Text(values.slope);
     const std::pair<const ElementField*, std::string_view> fields[] = {
         {&kElementDesignation, values.designation},
         {&kElementPerihelionDate, perihelion},

@@ -1,7 +1,10 @@
 #include "core/object_line.h"
 
+#include <cstdint>
+
 #include "astro/constants.h"
 #include "astro/umath.h"
+#include "text/conventions.h"
 #include "text/numbers.h"
 #include "text/strings.h"
 
@@ -10,10 +13,9 @@ namespace {
 
 using namespace UMath;
 
-bool IsDigitAt(std::string_view line, int column) {
-    const char c = line[static_cast<std::size_t>(column - 1)];
-    return c >= '0' && c <= '9';
-}
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool IsDigitAt(std::string_view line, int column) { return IsDigit(line[static_cast<std::size_t>(column - 1)]); }
 
 // Lines that do not look like object lines at all are skipped silently.
 bool LooksLikeObjectLine(std::string_view line) {
@@ -24,13 +26,62 @@ bool LooksLikeObjectLine(std::string_view line) {
     return true;
 }
 
+// The shape nearly every numeric field has: blanks, then digits with at
+// most one separator among or after them, then blanks. Such a field always
+// reads as a number, and needs none of the general conversions: one pass
+// over its few columns.
+struct PlainNumber {
+    std::uint64_t digits = 0;  // every digit, as one integer
+    int decimals = 0;          // how many of them follow the separator
+    bool separator = false;
+    bool trailingBlanks = false;
+};
+
+// A field is never wider than this many digits, which one integer holds.
+constexpr std::size_t kWidestPlainNumber = 18;
+
+// Inlined where it is used: the checks, which drop the number, cost less.
+[[gnu::always_inline]] inline bool ReadPlainNumber(std::string_view text, char separator, PlainNumber& number) {
+    if (text.size() > kWidestPlainNumber) return false;
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    while (at < end && *at == ' ') ++at;
+    const char* const start = at;
+    const char* separatorAt = nullptr;
+    std::uint64_t digits = 0;
+    for (; at < end; ++at) {
+        const auto digit = static_cast<unsigned>(static_cast<unsigned char>(*at)) - '0';
+        if (digit < 10) {
+            digits = digits * 10 + digit;
+        } else if (*at == separator && separatorAt == nullptr) {
+            separatorAt = at;
+        } else {
+            break;
+        }
+    }
+    if (at - start == (separatorAt != nullptr ? 1 : 0)) return false;  // no digit
+    const char* const digitsEnd = at;
+    number.trailingBlanks = at < end;
+    for (; at < end; ++at) {
+        if (*at != ' ') return false;
+    }
+    number.digits = digits;
+    number.separator = separatorAt != nullptr;
+    number.decimals = separatorAt != nullptr ? static_cast<int>(digitsEnd - separatorAt - 1) : 0;
+    return true;
+}
+
 // The checks read every numeric field as a decimal number, integer fields
 // too; the conversion is stricter (see ReadObjectPlace).
 bool FieldsConvert(std::string_view line) {
+    const char separator = Conventions().decimalSeparator;
     for (const ObjectField& field : kObjectFields) {
         if (field.kind != ObjectFieldKind::kInteger && field.kind != ObjectFieldKind::kDecimal) continue;
+        const std::string_view text = FieldText(line, field);
+        PlainNumber plain;
+        if (ReadPlainNumber(text, separator, plain)) continue;
         long double ignored;
-        if (!TryTextToFloat(FieldText(line, field), ignored)) return false;
+        if (!TryTextToFloat(text, ignored)) return false;
     }
     return true;
 }
@@ -40,9 +91,20 @@ bool HasSign(std::string_view line) {
     return sign == "+" || sign == "-";
 }
 
-double ReadNumber(std::string_view line, const ObjectField& field) {
+// An integer field as TextToInt reads it, a decimal one as TextToFloat does;
+// plain fields straight from their digits, to the same values.
+double ReadNumberOf(std::string_view line, const ObjectField& field, char separator) {
     const std::string_view text = FieldText(line, field);
-    return field.kind == ObjectFieldKind::kInteger ? TextToInt(text) : static_cast<double>(TextToFloat(text));
+    PlainNumber plain;
+    const bool isPlain = ReadPlainNumber(text, separator, plain);
+    if (field.kind == ObjectFieldKind::kInteger) {
+        // Digits up to the end of the field, nothing after them.
+        if (isPlain && !plain.separator && !plain.trailingBlanks) return static_cast<double>(plain.digits);
+        return TextToInt(text);
+    }
+    long double value = 0;
+    if (isPlain && TryDigitsToFloat(plain.digits, plain.decimals, value)) return static_cast<double>(value);
+    return static_cast<double>(TextToFloat(text));
 }
 
 double SixtiethsToUnits(double units, double minutes, double seconds) {
@@ -75,23 +137,25 @@ ObjectLineKind ClassifyObjectLine(std::string_view line) {
 
 ObjectPlace ReadObjectPlace(std::string_view line) {
     ObjectPlace object;
+    const char separator = Conventions().decimalSeparator;
+    const auto number = [&](const ObjectField& field) { return ReadNumberOf(line, field, separator); };
     object.designation = std::string(FieldText(line, kDesignationField));
 
     // Right ascension: hours, minutes, seconds; no sign.
-    const double raHours = ReadNumber(line, kRaHoursField);
-    const double raMinutes = ReadNumber(line, kRaMinutesField);
-    const double raSeconds = ReadNumber(line, kRaSecondsField);
+    const double raHours = number(kRaHoursField);
+    const double raMinutes = number(kRaMinutesField);
+    const double raSeconds = number(kRaSecondsField);
     object.raRad = DegreesToRadians(SixtiethsToUnits(raHours, raMinutes, raSeconds) * kDegreesPerHour);
 
     // Declination: the sign applies to the whole sum.
-    const double decDegrees = ReadNumber(line, kDecDegreesField);
-    const double decMinutes = ReadNumber(line, kDecMinutesField);
-    const double decSeconds = ReadNumber(line, kDecSecondsField);
+    const double decDegrees = number(kDecDegreesField);
+    const double decMinutes = number(kDecMinutesField);
+    const double decSeconds = number(kDecSecondsField);
     double decDeg = SixtiethsToUnits(decDegrees, decMinutes, decSeconds);
     if (FieldText(line, kDecSignField) == "-") decDeg = -decDeg;
     object.decRad = DegreesToRadians(decDeg);
 
-    object.magnitude = ReadNumber(line, kMagnitudeField);
+    object.magnitude = number(kMagnitudeField);
     return object;
 }
 

@@ -104,6 +104,8 @@ bool DecimalToExtended(const DecimalText& decimal, long double& value) {
     return true;
 }
 
+constexpr std::uint64_t kTenToTheNineteen = 10000000000000000000ULL;
+
 // 10^0 to 10^19, each exact in extended precision.
 constexpr auto kExactPowersOfTen = [] {
     std::array<long double, kFastPathDigits + 1> powers{};
@@ -144,8 +146,8 @@ bool FastPlainDecimal(std::string_view text, char separator, long double& result
     }
     if (digitCount == 0) return false;
     if (SkipBlanks(text, pos) != text.size()) return false;
-    const long double value =
-        static_cast<long double>(mantissa) / kExactPowersOfTen[static_cast<std::size_t>(fractionDigits)];
+    long double value = 0;
+    if (!TryDigitsToFloat(mantissa, fractionDigits, value)) return false;
     result = negative ? -value : value;
     return true;
 }
@@ -154,6 +156,15 @@ bool FastPlainDecimal(std::string_view text, char separator, long double& result
 [[gnu::noinline]] bool TryGeneralTextToFloat(std::string_view text, char separator, long double& result);
 
 }  // namespace
+
+bool TryDigitsToFloat(std::uint64_t digits, int decimals, long double& value) {
+    if (!kExactExtendedArithmetic || digits >= kTenToTheNineteen || decimals < 0 ||
+        decimals > static_cast<int>(kFastPathDigits)) {
+        return false;
+    }
+    value = static_cast<long double>(digits) / kExactPowersOfTen[static_cast<std::size_t>(decimals)];
+    return true;
+}
 
 bool TryTextToFloat(std::string_view text, long double& result) {
     const char separator = Conventions().decimalSeparator;

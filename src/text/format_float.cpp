@@ -288,9 +288,6 @@ std::string WriteSection(std::string_view section, const SectionMeasures& m, con
     return out;
 }
 
-// A pattern split into its sections and measured once: the element lines
-// use a handful of patterns, each for every line written. The sections are
-// views into the pattern's own copy.
 // "00" to "99".
 constexpr auto kDigitPairs = [] {
     std::array<char, 200> pairs{};
@@ -325,6 +322,11 @@ PlainSection ShapeOf(std::string_view section) {
     return shape;
 }
 
+}  // namespace
+
+// A pattern split into its sections and measured once: the element lines
+// use a handful of patterns, each for every line written. The sections are
+// views into the pattern's own copy.
 struct CompiledPattern {
     const char* address = nullptr;  // where the pattern was last seen: a literal's stays put
     std::string text;
@@ -332,6 +334,8 @@ struct CompiledPattern {
     std::array<SectionMeasures, 3> measures{};
     std::array<PlainSection, 3> shapes{};
 };
+
+namespace {
 
 // The text of a plain section for a non-zero magnitude, by the same two
 // roundings as the general way: 18 significant digits (ties to even), then
@@ -392,6 +396,18 @@ bool WritePlain(const PlainSection& shape, long double magnitude, std::string& o
     return true;
 }
 
+// Splits and measures `pattern` into `compiled`, whose sections then view
+// its own copy of the text.
+void Compile(std::string_view pattern, CompiledPattern& compiled) {
+    compiled.address = pattern.data();
+    compiled.text.assign(pattern);
+    compiled.sections = SplitSections(compiled.text);
+    for (std::size_t i = 0; i < compiled.sections.count; ++i) {
+        compiled.measures[i] = Measure(compiled.sections.parts[i]);
+        compiled.shapes[i] = ShapeOf(compiled.sections.parts[i]);
+    }
+}
+
 const CompiledPattern& Compiled(std::string_view pattern) {
     constexpr std::size_t kKept = 16;
     thread_local std::vector<std::unique_ptr<CompiledPattern>> kept;
@@ -411,24 +427,21 @@ const CompiledPattern& Compiled(std::string_view pattern) {
         nextReplaced = (nextReplaced + 1) % kKept;
         std::swap(kept[nextReplaced], kept.back());
     }
-    CompiledPattern& compiled = *kept.back();
-    compiled.address = pattern.data();
-    compiled.text.assign(pattern);
-    compiled.sections = SplitSections(compiled.text);
-    for (std::size_t i = 0; i < compiled.sections.count; ++i) {
-        compiled.measures[i] = Measure(compiled.sections.parts[i]);
-        compiled.shapes[i] = ShapeOf(compiled.sections.parts[i]);
-    }
-    return compiled;
+    Compile(pattern, *kept.back());
+    return *kept.back();
 }
 
-}  // namespace
+void Format(const CompiledPattern& compiled, long double value, std::string& text) {
+    text.clear();
+    if (std::isnan(value)) {
+        text = "NAN";
+        return;
+    }
+    if (std::isinf(value)) {
+        text = value < 0 ? "-INF" : "INF";
+        return;
+    }
 
-std::string FormatFloat(std::string_view pattern, long double value) {
-    if (std::isnan(value)) return "NAN";
-    if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-
-    const CompiledPattern& compiled = Compiled(pattern);
     const Sections& sections = compiled.sections;
     const bool negative = std::signbit(value);
     std::size_t index = UsableSection(sections, negative ? 1 : (value == 0.0L ? 2 : 0));
@@ -437,18 +450,18 @@ std::string FormatFloat(std::string_view pattern, long double value) {
         const std::size_t zeroIndex = UsableSection(sections, 2);
         const PlainSection& shape = compiled.shapes[zeroIndex];
         if (shape.plain) {
-            std::string text(shape.prefix);
+            text.assign(shape.prefix);
             text.append(static_cast<std::size_t>(shape.integerZeros), '0');
             if (shape.decimals > 0) {
                 text += Conventions().decimalSeparator;
                 text.append(static_cast<std::size_t>(shape.decimals), '0');
             }
-            return text;
+            return;
         }
     } else if (compiled.shapes[index].plain) {
-        std::string text;
         if (negative && index == 0) text += '-';
-        if (WritePlain(compiled.shapes[index], std::fabs(value), text)) return text;
+        if (WritePlain(compiled.shapes[index], std::fabs(value), text)) return;
+        text.clear();
     }
 
     Digits number = EighteenDigits(std::fabs(value));
@@ -456,12 +469,34 @@ std::string FormatFloat(std::string_view pattern, long double value) {
     if (number.IsZero()) {
         // Zero at the pattern's precision is written as zero, unsigned.
         index = UsableSection(sections, 2);
-        return WriteSection(sections.parts[index], compiled.measures[index], number);
+        text = WriteSection(sections.parts[index], compiled.measures[index], number);
+        return;
     }
-    std::string text = WriteSection(sections.parts[index], compiled.measures[index], number);
+    text = WriteSection(sections.parts[index], compiled.measures[index], number);
     // The second section's literals stand in for the sign; the first
     // section serving a negative value gets one.
     if (negative && index == 0) text.insert(0, 1, '-');
+}
+
+}  // namespace
+
+std::string FormatFloat(std::string_view pattern, long double value) {
+    std::string text;
+    Format(Compiled(pattern), value, text);
+    return text;
+}
+
+FloatPattern::FloatPattern(std::string_view pattern) : compiled_(std::make_unique<CompiledPattern>()) {
+    Compile(pattern, *compiled_);
+}
+
+FloatPattern::~FloatPattern() = default;
+
+void FloatPattern::Format(long double value, std::string& text) const { celestra::Format(*compiled_, value, text); }
+
+std::string FloatPattern::Format(long double value) const {
+    std::string text;
+    Format(value, text);
     return text;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -23,12 +24,38 @@ long double TextToFloat(std::string_view text);
 // does not convert.
 bool TryTextToFloat(std::string_view text, long double& value);
 
+// The value of the plain decimal whose digits, read as one integer, are
+// `digits` (below 10^19), `decimals` of them after the separator (at most
+// 19): exactly what TextToFloat reads from such a text, sign aside. False
+// where only the text itself can be read exactly (systems whose extended
+// arithmetic does not round to 64 bits); TextToFloat then does.
+bool TryDigitsToFloat(std::uint64_t digits, int decimals, long double& value);
+
 // Formats a value by a pattern of "0" and "#" placeholders, one "." for the
 // decimal point, ";" between the sections for positive, negative and zero
 // values, and literals. The value is first rounded to 18 significant digits
 // (ties to even), then cut to the pattern's decimals with halves away from
 // zero.
 std::string FormatFloat(std::string_view pattern, long double value);
+
+struct CompiledPattern;
+
+// A pattern read once, for formatting many values by it: each text is the
+// one FormatFloat(pattern, value) gives.
+class FloatPattern {
+public:
+    explicit FloatPattern(std::string_view pattern);
+    ~FloatPattern();
+    FloatPattern(const FloatPattern&) = delete;
+    FloatPattern& operator=(const FloatPattern&) = delete;
+
+    std::string Format(long double value) const;
+    // The same into `text`, whose room is reused.
+    void Format(long double value, std::string& text) const;
+
+private:
+    std::unique_ptr<CompiledPattern> compiled_;
+};
 
 // The decimal digits of a number, "-" in front when it is negative.
 std::string IntToText(std::int64_t value);

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <string>
 
+#include "support/temp_dir.h"
+#include "text/conventions.h"
 #include "text/numbers.h"
 
 namespace celestra {
@@ -50,6 +52,19 @@ TEST(ElementLine, WritesEachFieldInItsColumns) {
         WriteElementLine({"STAR01  ", {1899, 12, 30, 5}, "999.999999", {90.0, 12.4435, 45.06771}, "-9.9", -133.9});
     EXPECT_EQ(ElementFieldText(wide, kElementPerihelionDate), "1899 12 30.0005");
     EXPECT_EQ(wide.substr(96), "-133.9  STAR01");
+
+    // The same values again under other conventions: the writer keeps the
+    // last texts of repeated values, never those of another separator.
+    {
+        TextConventions comma;
+        comma.decimalSeparator = ',';
+        testing::ScopedConventions scoped(comma);
+        const std::string line =
+            WriteElementLine({"STAR01  ", {2006, 1, 15, 0}, "999,999999", {90.0, 12.4435, 45.06771}, "-9,9", 1.0});
+        EXPECT_EQ(line.substr(41, 59), "0,000000   90,0000  012,4435   45,0677            -9,9 01,0");
+    }
+    EXPECT_EQ(WriteElementLine({"STAR01  ", {2006, 1, 15, 0}, "999.999999", {90.0, 12.4435, 45.06771}, "-9.9", 1.0}),
+              kReadmeLine);
 }
 
 // The perihelion at a latitude and longitude gives omega, node and

@@ -7,6 +7,8 @@
 
 #include "astro/umath.h"
 #include "support/run_support.h"
+#include "support/temp_dir.h"
+#include "text/conventions.h"
 #include "text/errors.h"
 
 namespace celestra {
@@ -70,6 +72,71 @@ TEST(ObjectLine, ConvertsEachFieldByItsKind) {
                 ThrowsMessage<ConversionError>("'3.' is not a valid integer value"));
     EXPECT_THAT([] { ReadObjectPlace(testing::ObjectLine("M", "07 33 41.30", "+67 32 1 .8")); },
                 ThrowsMessage<ConversionError>("'1 .8' is not a valid floating point value"));
+}
+
+// Fields of blanks, digits and one separator are read straight from their
+// digits; a sign sends the same number through the general conversions.
+// Both must give the same place, bit for bit, and the same verdict.
+TEST(ObjectLine, PlainFieldsReadAsTheGeneralConversionsDo) {
+    const struct {
+        const ObjectField& field;
+        const char* plain;
+        const char* signedText;  // the same number, with a sign
+        char separator;
+    } rows[] = {
+        {kRaHoursField, "07", "+7", '.'},         {kRaHoursField, " 7", "+7", '.'},
+        {kRaMinutesField, "09", "+9", '.'},       {kRaSecondsField, "41.30", "+41.3", '.'},
+        {kRaSecondsField, "41.  ", "+41.0", '.'}, {kRaSecondsField, "41   ", "+41.0", '.'},
+        {kRaSecondsField, "05   ", "+5.00", '.'}, {kRaSecondsField, "41,30", "+41,3", ','},
+        {kDecSecondsField, "04.8", "+4.8", '.'},  {kDecSecondsField, "00.1", "+0.1", '.'},
+        {kMagnitudeField, " 5.0", "+5", '.'},     {kMagnitudeField, "  .5", "+0.5", '.'},
+        {kMagnitudeField, "5   ", "+5.0", '.'},   {kMagnitudeField, "2,50", "+2,5", ','},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string("'") + row.plain + "' against '" + row.signedText + "'");
+        TextConventions conventions;
+        conventions.decimalSeparator = row.separator;
+        testing::ScopedConventions scoped(conventions);
+        std::string plainLine = row.separator == '.' ? kExample : "STAR01    07 33 41,30  +67 32 14,8  12,5";
+        std::string signedLine = plainLine;
+        PutField(plainLine, row.field, row.plain);
+        PutField(signedLine, row.field, row.signedText);
+        ASSERT_EQ(ClassifyObjectLine(plainLine), ObjectLineKind::kAccepted);
+        ASSERT_EQ(ClassifyObjectLine(signedLine), ObjectLineKind::kAccepted);
+        const ObjectPlace plain = ReadObjectPlace(plainLine);
+        const ObjectPlace general = ReadObjectPlace(signedLine);
+        EXPECT_EQ(plain.raRad, general.raRad);  // exact: same digits, same rounding
+        EXPECT_EQ(plain.decRad, general.decRad);
+        EXPECT_EQ(plain.magnitude, general.magnitude);
+    }
+
+    // Shapes the plain reading leaves to the general one, with its verdicts
+    // and messages.
+    const struct {
+        const ObjectField& field;
+        const char* text;
+        ObjectLineKind kind;
+        const char* message;  // of the conversion; none when it reads
+    } others[] = {
+        {kRaMinutesField, "3 ", ObjectLineKind::kAccepted, "'3 ' is not a valid integer value"},
+        {kRaMinutesField, "  ", ObjectLineKind::kMalformed, "'  ' is not a valid integer value"},
+        {kRaSecondsField, "11.2.", ObjectLineKind::kMalformed, "'11.2.' is not a valid floating point value"},
+        {kRaSecondsField, "41 .3", ObjectLineKind::kMalformed, "'41 .3' is not a valid floating point value"},
+        {kMagnitudeField, "  . ", ObjectLineKind::kAccepted, nullptr},
+        {kMagnitudeField, "1e1 ", ObjectLineKind::kAccepted, nullptr},
+        {kMagnitudeField, "5,0 ", ObjectLineKind::kMalformed, "'5,0 ' is not a valid floating point value"},
+    };
+    for (const auto& row : others) {
+        SCOPED_TRACE(std::string("'") + row.text + "'");
+        std::string line = kExample;
+        PutField(line, row.field, row.text);
+        EXPECT_EQ(ClassifyObjectLine(line), row.kind);
+        if (row.message == nullptr) {
+            EXPECT_NO_THROW(ReadObjectPlace(line));
+        } else {
+            EXPECT_THAT([&] { ReadObjectPlace(line); }, ThrowsMessage<ConversionError>(row.message));
+        }
+    }
 }
 
 TEST(ObjectLine, PutFieldAlignsNumbersRightAndTheDesignationLeft) {

@@ -221,6 +221,10 @@ TEST(FormatFloat, WritesByTable) {
     for (const FormatRow& row : rows) {
         SCOPED_TRACE(std::string("'") + row.pattern + "' " + row.reason);
         EXPECT_EQ(FormatFloat(row.pattern, row.value), row.text);
+        // Prepared once, into a text that held another: the same.
+        std::string reused = "a longer text than any row writes";
+        FloatPattern(row.pattern).Format(row.value, reused);
+        EXPECT_EQ(reused, row.text);
     }
 }
 
