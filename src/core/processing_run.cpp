@@ -146,15 +146,28 @@ void ProcessingRun::BackUpCometFile() {
     const std::string& cometPath = state_.cometPath;
     const std::string backupPath = DirectoryPart(cometPath) + kBackupFileName;
 
+    // The file as it is on disk now. When this run loaded it, what it loaded
+    // is compared with it piece by piece and, being the same, is what the
+    // backup writes; a difference is another program's change.
     FileBytes bytes;
+    std::string_view content;
     FileAccess failedAccess;
     FileIdentity identity;
-    if (const int error = ReadWholeFile(cometPath, bytes, failedAccess, &identity); error != 0) {
-        throw InOutErrorOf(error, failedAccess, cometPath);
+    if (loaded_) {
+        content = state_.cometList.LoadedBytes();
+        bool same = false;
+        if (const int error = CompareFileContent(cometPath, content, same, failedAccess, &identity); error != 0) {
+            throw InOutErrorOf(error, failedAccess, cometPath);
+        }
+        if (!same) throw Error(kCometFileChanged + cometPath);
+    } else {
+        if (const int error = ReadWholeFile(cometPath, bytes, failedAccess, &identity); error != 0) {
+            throw InOutErrorOf(error, failedAccess, cometPath);
+        }
+        content = bytes.View();
     }
-    if (loaded_ && bytes.View() != state_.cometList.LoadedBytes()) throw Error(kCometFileChanged + cometPath);
     backedUp_ = identity;
-    const ReplaceOutcome outcome = ReplaceFileContent(backupPath, bytes.View());
+    const ReplaceOutcome outcome = ReplaceFileContent(backupPath, content);
     if (!outcome.ok()) {
         const FileAccess access =
             outcome.stage == ReplaceOutcome::Stage::kCreate ? FileAccess::kOpenForWriting : FileAccess::kWrite;

@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <memory>
 #include <thread>
 #include <utility>
 
@@ -54,11 +56,42 @@ struct Attempt {
     bool folderRefused = false;
 };
 
+// Content is gathered into pieces of this size for writing.
+constexpr std::size_t kGatherBytes = 1 << 18;
+
+// Hands the content to `write` (int(std::string_view): 0, or an error
+// number) in pieces of at most kGatherBytes, short pieces gathered into one
+// buffer; a lone run of bytes goes as it is. 0, or the first error.
+template <typename Write>
+int WriteGathered(const FileContent& content, Write write) {
+    if (content.pieces.size() == 1 && content.after.empty()) return write(content.pieces.front());
+    const std::unique_ptr<char[]> buffer(new char[kGatherBytes]);
+    std::size_t used = 0;
+    const auto put = [&](std::string_view bytes) {
+        while (!bytes.empty()) {
+            if (used == kGatherBytes) {
+                if (const int error = write(std::string_view(buffer.get(), used)); error != 0) return error;
+                used = 0;
+            }
+            const std::size_t count = std::min(bytes.size(), kGatherBytes - used);
+            std::memcpy(buffer.get() + used, bytes.data(), count);
+            used += count;
+            bytes.remove_prefix(count);
+        }
+        return 0;
+    };
+    for (const std::string_view piece : content.pieces) {
+        if (const int error = put(piece); error != 0) return error;
+        if (const int error = put(content.after); error != 0) return error;
+    }
+    return used > 0 ? write(std::string_view(buffer.get(), used)) : 0;
+}
+
 // A device, a pipe: there is nothing to rename over, so write in place.
-ReplaceOutcome WriteSpecialFile(const std::string& target, std::string_view bytes) {
+ReplaceOutcome WriteSpecialFile(const std::string& target, const FileContent& content) {
     OutputFile file;
     if (const int error = file.Create(target); error != 0) return Failed(Stage::kCreate, error);
-    int error = file.Write(bytes);
+    int error = WriteGathered(content, [&](std::string_view bytes) { return file.Write(bytes); });
     const int closeError = file.Close();
     if (error == 0) error = closeError;
     return error != 0 ? Failed(Stage::kWrite, error) : ReplaceOutcome{};
@@ -114,12 +147,12 @@ int WriteAll(HANDLE handle, std::string_view bytes) {
     return 0;
 }
 
-ReplaceOutcome WriteInPlace(ScopedHandle& file, const std::string& target, std::string_view bytes,
+ReplaceOutcome WriteInPlace(ScopedHandle& file, const std::string& target, const FileContent& content,
                             const FileIdentity* expected) {
     if (!StillAsExpected(target, expected)) return Changed();
     LARGE_INTEGER start{};
     int error = SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN) ? 0 : ErrnoOf(GetLastError());
-    if (error == 0) error = WriteAll(file.get(), bytes);
+    if (error == 0) error = WriteGathered(content, [&](std::string_view bytes) { return WriteAll(file.get(), bytes); });
     if (error == 0 && !SetEndOfFile(file.get())) error = ErrnoOf(GetLastError());
     if (error == 0 && !FlushFileBuffers(file.get())) error = ErrnoOf(GetLastError());
     if (const int closeError = file.Close(); error == 0) error = closeError;
@@ -145,14 +178,14 @@ HANDLE OpenTemporary(const std::string& temp, DWORD& why) {
 
 // `attributes`: the target's, which the replacement takes (hidden, archive
 // and the like); INVALID_FILE_ATTRIBUTES for a new file.
-Attempt ReplaceThroughTemporary(const std::string& target, std::string_view bytes, DWORD attributes,
+Attempt ReplaceThroughTemporary(const std::string& target, const FileContent& content, DWORD attributes,
                                 const FileIdentity* expected) {
     const std::string temp = TemporaryPathFor(target);
     PendingTemporaryFile pending(temp);
     DWORD why = 0;
     ScopedHandle file(OpenTemporary(temp, why));
     if (!file.valid()) return {Failed(Stage::kCreate, ErrnoOf(why)), why == ERROR_ACCESS_DENIED};
-    int error = WriteAll(file.get(), bytes);
+    int error = WriteGathered(content, [&](std::string_view bytes) { return WriteAll(file.get(), bytes); });
     if (error == 0 && !FlushFileBuffers(file.get())) error = ErrnoOf(GetLastError());
     // Windows renames no file that is open without write sharing. Between
     // this close and the rename another process could take the file over;
@@ -179,7 +212,7 @@ Attempt ReplaceThroughTemporary(const std::string& target, std::string_view byte
 
 }  // namespace
 
-ReplaceOutcome ReplaceFileContent(const std::string& path, std::string_view bytes, const FileIdentity* expected) {
+ReplaceOutcome ReplaceFileContent(const std::string& path, const FileContent& content, const FileIdentity* expected) {
     const std::string& target = path;
     FileIdentity identity;
     const bool exists = IdentityOf(target, identity) == 0;
@@ -188,8 +221,8 @@ ReplaceOutcome ReplaceFileContent(const std::string& path, std::string_view byte
         return Failed(Stage::kCreate, EISDIR);
     }
     if (!StillAsExpected(target, expected)) return Changed();
-    if (exists && !identity.regular) return WriteSpecialFile(target, bytes);
-    if (!exists) return ReplaceThroughTemporary(target, bytes, INVALID_FILE_ATTRIBUTES, expected).outcome;
+    if (exists && !identity.regular) return WriteSpecialFile(target, content);
+    if (!exists) return ReplaceThroughTemporary(target, content, INVALID_FILE_ATTRIBUTES, expected).outcome;
 
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         return Failed(Stage::kCreate, EACCES);
@@ -198,15 +231,15 @@ ReplaceOutcome ReplaceFileContent(const std::string& path, std::string_view byte
         CreateFileA(target.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     // A program holding the file without sharing is waited for at the rename.
     if (!writable.valid() && GetLastError() == ERROR_ACCESS_DENIED) return Failed(Stage::kCreate, EACCES);
-    if (writable.valid() && identity.linkCount > 1) return WriteInPlace(writable, target, bytes, expected);
+    if (writable.valid() && identity.linkCount > 1) return WriteInPlace(writable, target, content, expected);
     const bool inPlacePossible = writable.valid();
     writable.Close();  // our own handle would stop the rename
-    Attempt attempt = ReplaceThroughTemporary(target, bytes, attributes, expected);
+    Attempt attempt = ReplaceThroughTemporary(target, content, attributes, expected);
     if (!attempt.folderRefused || !inPlacePossible) return attempt.outcome;
     ScopedHandle again(
         CreateFileA(target.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!again.valid()) return Failed(Stage::kCreate, ErrnoOf(GetLastError()));
-    return WriteInPlace(again, target, bytes, expected);
+    return WriteInPlace(again, target, content, expected);
 }
 
 #else
@@ -254,17 +287,18 @@ bool FolderRefuses(int error) {
     }
 }
 
-int WriteAll(int fd, std::string_view bytes, bool positioned) {
-    off_t offset = 0;
+// Writes at the file's position, or at `*offset` (which then moves on) when
+// given: 0, or the error number.
+int WriteAll(int fd, std::string_view bytes, off_t* offset = nullptr) {
     while (!bytes.empty()) {
-        const ssize_t written =
-            positioned ? ::pwrite(fd, bytes.data(), bytes.size(), offset) : ::write(fd, bytes.data(), bytes.size());
+        const ssize_t written = offset != nullptr ? ::pwrite(fd, bytes.data(), bytes.size(), *offset)
+                                                  : ::write(fd, bytes.data(), bytes.size());
         if (written < 0) {
             if (errno == EINTR) continue;
             return errno;
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
-        offset += written;
+        if (offset != nullptr) *offset += written;
     }
     return 0;
 }
@@ -297,11 +331,12 @@ void SyncFolder(const std::string& folder) {
     ::close(fd);
 }
 
-ReplaceOutcome WriteInPlace(ScopedFd& file, const std::string& target, std::string_view bytes,
+ReplaceOutcome WriteInPlace(ScopedFd& file, const std::string& target, const FileContent& content,
                             const FileIdentity* expected) {
     if (!StillAsExpected(target, expected)) return Changed();
-    int error = WriteAll(file.get(), bytes, true);
-    if (error == 0 && ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) != 0) error = errno;
+    off_t offset = 0;
+    int error = WriteGathered(content, [&](std::string_view bytes) { return WriteAll(file.get(), bytes, &offset); });
+    if (error == 0 && ::ftruncate(file.get(), offset) != 0) error = errno;
     if (error == 0 && ::fsync(file.get()) != 0) error = errno;
     if (const int closeError = file.Close(); error == 0) error = closeError;
     return error != 0 ? Failed(Stage::kWrite, error) : ReplaceOutcome{};
@@ -337,7 +372,7 @@ int OpenTemporary(const std::string& temp, ScopedFd& file) {
     }
 }
 
-Attempt ReplaceThroughTemporary(const std::string& target, std::string_view bytes, const struct stat* existing,
+Attempt ReplaceThroughTemporary(const std::string& target, const FileContent& content, const struct stat* existing,
                                 const FileIdentity* expected) {
     const std::string temp = TemporaryPathFor(target);
     PendingTemporaryFile pending(temp);
@@ -359,7 +394,7 @@ Attempt ReplaceThroughTemporary(const std::string& target, std::string_view byte
     }
     const mode_t mode = existing != nullptr ? (existing->st_mode & 07777) : NewFileMode();
     if (::fchmod(file.get(), mode) != 0) return abandon(Stage::kWrite, errno, false);
-    int error = WriteAll(file.get(), bytes, false);
+    int error = WriteGathered(content, [&](std::string_view bytes) { return WriteAll(file.get(), bytes); });
     if (error == 0 && ::fsync(file.get()) != 0) error = errno;
     if (error != 0) return abandon(Stage::kWrite, error, false);
     if (!StillAsExpected(target, expected)) return abandon(Stage::kChanged, 0, false);
@@ -371,22 +406,22 @@ Attempt ReplaceThroughTemporary(const std::string& target, std::string_view byte
 
 }  // namespace
 
-ReplaceOutcome ReplaceFileContent(const std::string& path, std::string_view bytes, const FileIdentity* expected) {
+ReplaceOutcome ReplaceFileContent(const std::string& path, const FileContent& content, const FileIdentity* expected) {
     const std::string target = ResolveLinks(path);
     struct stat info {};
     const bool exists = ::stat(target.c_str(), &info) == 0;
     if (exists && S_ISDIR(info.st_mode)) return Failed(Stage::kCreate, EISDIR);
     if (!StillAsExpected(target, expected)) return Changed();
-    if (exists && !S_ISREG(info.st_mode)) return WriteSpecialFile(target, bytes);
-    if (!exists) return ReplaceThroughTemporary(target, bytes, nullptr, expected).outcome;
+    if (exists && !S_ISREG(info.st_mode)) return WriteSpecialFile(target, content);
+    if (!exists) return ReplaceThroughTemporary(target, content, nullptr, expected).outcome;
 
     // Whatever the folder allows, a file we may not write is not replaced.
     ScopedFd writable(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (!writable.valid()) return Failed(Stage::kCreate, errno);
-    if (info.st_nlink > 1) return WriteInPlace(writable, target, bytes, expected);
-    const Attempt attempt = ReplaceThroughTemporary(target, bytes, &info, expected);
+    if (info.st_nlink > 1) return WriteInPlace(writable, target, content, expected);
+    const Attempt attempt = ReplaceThroughTemporary(target, content, &info, expected);
     if (!attempt.folderRefused) return attempt.outcome;
-    return WriteInPlace(writable, target, bytes, expected);
+    return WriteInPlace(writable, target, content, expected);
 }
 
 #endif

@@ -4,6 +4,8 @@
 // whole and removes the temporary file.
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -24,7 +26,21 @@ struct ReplaceOutcome {
     bool ok() const { return stage == Stage::kDone; }
 };
 
-// Replaces (or creates) the file at `path` with `bytes`.
+// What a replacement writes: the pieces in order, each followed by `after`;
+// the lines of a list with their line ends are written from where they
+// are, without first being joined into one copy.
+struct FileContent {
+    std::span<const std::string_view> pieces;
+    std::string_view after;  // e.g. CR LF after every line; empty for plain bytes
+
+    std::uint64_t SizeBytes() const {
+        std::uint64_t size = static_cast<std::uint64_t>(after.size()) * pieces.size();
+        for (const std::string_view piece : pieces) size += piece.size();
+        return size;
+    }
+};
+
+// Replaces (or creates) the file at `path` with `content`.
 // - A file this process may not open for writing is never replaced (kCreate,
 //   file unchanged), whatever its folder allows.
 // - The replacement keeps the file's permission bits, owner and group; a
@@ -37,7 +53,12 @@ struct ReplaceOutcome {
 //   not be kept, but the file itself may be written; and for a device.
 // - `expected`, when given: the file must still be in that state just
 //   before it is replaced; otherwise kChanged and nothing is written.
-ReplaceOutcome ReplaceFileContent(const std::string& path, std::string_view bytes,
+ReplaceOutcome ReplaceFileContent(const std::string& path, const FileContent& content,
                                   const FileIdentity* expected = nullptr);
+// The same with one run of bytes.
+inline ReplaceOutcome ReplaceFileContent(const std::string& path, std::string_view bytes,
+                                         const FileIdentity* expected = nullptr) {
+    return ReplaceFileContent(path, FileContent{{&bytes, 1}, {}}, expected);
+}
 
 }  // namespace celestra

@@ -134,7 +134,7 @@ void LineList::ReadFromFile(const std::string& path) {
 }
 
 bool LineList::SaveToFile(const std::string& path, const FileIdentity* expected) const {
-    const ReplaceOutcome outcome = ReplaceFileContent(path, JoinLines(lines_), expected);
+    const ReplaceOutcome outcome = ReplaceFileContent(path, FileContent{lines_, "\r\n"}, expected);
     if (outcome.stage == ReplaceOutcome::Stage::kCreate) throw FileStreamError("Cannot create file " + path);
     if (outcome.stage == ReplaceOutcome::Stage::kWrite) throw FileStreamError("Stream write error");
     return outcome.stage != ReplaceOutcome::Stage::kChanged;

@@ -20,6 +20,8 @@ namespace {
 
 constexpr std::size_t kStreamBufferBytes = 1 << 16;
 constexpr std::size_t kMinimumReadBytes = 1 << 12;
+// A file compared with bytes in memory is read in pieces of this size.
+constexpr std::size_t kComparedPieceBytes = 1 << 18;
 
 // errno, or EIO when a failing call left none.
 int LastError() { return errno != 0 ? errno : EIO; }
@@ -218,6 +220,33 @@ int ReadWholeFile(const std::string& path, FileBytes& bytes, FileAccess& failedA
     }
     bytes.data_ = std::move(content);
     bytes.size_ = used;
+    return 0;
+}
+
+int CompareFileContent(const std::string& path, std::string_view expected, bool& same, FileAccess& failedAccess,
+                       FileIdentity* identity) {
+    same = false;
+    InputFile file;
+    failedAccess = FileAccess::kOpenForReading;
+    if (const int error = file.Open(path); error != 0) return error;
+    failedAccess = FileAccess::kRead;
+    if (identity != nullptr) {
+        if (const int error = file.Identity(*identity); error != 0) return error;
+    }
+    // One piece more than `expected` holds tells a longer file.
+    const std::unique_ptr<char[]> piece(new char[kComparedPieceBytes]);
+    std::size_t compared = 0;
+    for (;;) {
+        int error = 0;
+        const std::size_t count = file.Read(piece.get(), kComparedPieceBytes, error);
+        if (error != 0) return error;
+        if (count == 0) break;
+        if (count > expected.size() - compared || std::memcmp(piece.get(), expected.data() + compared, count) != 0) {
+            return 0;  // longer, or different
+        }
+        compared += count;
+    }
+    same = compared == expected.size();
     return 0;
 }
 

@@ -93,6 +93,12 @@ private:
 int ReadWholeFile(const std::string& path, FileBytes& bytes, FileAccess& failedAccess,
                   FileIdentity* identity = nullptr);
 
+// Reads a file piece by piece, comparing it with `expected`: 0, with `same`
+// true when the file holds exactly those bytes, or the platform error number
+// as ReadWholeFile gives it. Needs no room for the whole file.
+int CompareFileContent(const std::string& path, std::string_view expected, bool& same, FileAccess& failedAccess,
+                       FileIdentity* identity = nullptr);
+
 // A file open for reading, as bytes. Closed on destruction.
 class InputFile {
 public:

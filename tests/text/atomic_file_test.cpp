@@ -13,9 +13,11 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "support/temp_dir.h"
 #include "text/file_lock.h"
+#include "text/line_list.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -68,6 +70,67 @@ TEST(ReplaceFileContent, CreatesAndReplacesWithoutLeavingATemporaryFile) {
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) files += entry.is_regular_file();
     EXPECT_EQ(files, 1);
+}
+
+// Lines written from where they are, gathered into pieces: a few hundred
+// kilobytes of lines of every length, so that lines straddle the pieces,
+// through the temporary file and, for a file with two names, in place over
+// a longer old content.
+TEST(ReplaceFileContent, WritesLinesAsTheirJoinedBytes) {
+    std::vector<std::string> texts;
+    std::vector<std::string_view> lines;
+    for (int i = 0; i < 20000; ++i)
+        texts.push_back(std::string(static_cast<std::size_t>(i % 61), static_cast<char>('a' + i % 26)));
+    texts.push_back(std::string(300000, 'z'));  // longer than a piece
+    texts.emplace_back();
+    for (const std::string& text : texts) lines.push_back(text);
+    const std::string joined = JoinLines(lines);
+
+    testing::TempDir dir;
+    const std::string path = dir.File("comet.dat");
+    ASSERT_TRUE(ReplaceFileContent(path, FileContent{lines, "\r\n"}).ok());
+    EXPECT_TRUE(testing::ReadBytes(path) == joined);
+#ifndef _WIN32
+    testing::WriteBytes(path, joined + joined);
+    std::filesystem::create_hard_link(path, dir.File("other name"));
+    ASSERT_TRUE(ReplaceFileContent(path, FileContent{lines, "\r\n"}).ok());
+    EXPECT_TRUE(testing::ReadBytes(dir.File("other name")) == joined);
+#endif
+}
+
+// The backup's check: the file compared with bytes in memory, piece by piece.
+TEST(CompareFileContent, TellsExactlyTheSameBytes) {
+    const std::string large(600000, 'x');
+    const struct {
+        std::string file;
+        std::string expected;
+        bool same;
+    } rows[] = {
+        {"", "", true},
+        {large, large, true},
+        {large, large + "y", false},                                           // file shorter
+        {large + "y", large, false},                                           // file longer
+        {large.substr(1) + "y", large, false},                                 // differs in the last byte
+        {"y" + large.substr(1), large, false},                                 // differs in the first
+        {large.substr(0, 300000) + "y" + large.substr(300001), large, false},  // in a later piece
+        {"", "x", false},
+        {"x", "", false},
+    };
+    testing::TempDir dir;
+    const std::string path = dir.File("comet.dat");
+    for (const auto& row : rows) {
+        testing::WriteBytes(path, row.file);
+        bool same = !row.same;
+        FileAccess access;
+        FileIdentity identity;
+        ASSERT_EQ(CompareFileContent(path, row.expected, same, access, &identity), 0);
+        EXPECT_EQ(same, row.same) << row.file.size() << " bytes against " << row.expected.size();
+        EXPECT_EQ(identity.sizeBytes, row.file.size());
+    }
+    bool same = true;
+    FileAccess access;
+    EXPECT_NE(CompareFileContent(dir.File("missing"), "", same, access), 0);
+    EXPECT_EQ(access, FileAccess::kOpenForReading);
 }
 
 std::set<std::string> Names(const testing::TempDir& dir) {
