@@ -140,7 +140,13 @@ std::string WriteElementLine(const ElementValues& values) {
 
 void WriteElementLine(const ElementValues& values, std::string& line) {
     const OrbitOrientation& orbit = values.orbit;
-    const std::string perihelion = PerihelionText(values.perihelion);
+    // A classic run writes one perihelion on every line: its text is kept.
+    thread_local PerihelionTime lastPerihelion{-1, -1, -1, -1};
+    thread_local std::string perihelion;
+    if (!(values.perihelion == lastPerihelion)) {
+        perihelion = PerihelionText(values.perihelion);
+        lastPerihelion = values.perihelion;
+    }
     thread_local FieldFormat eccentricityFormat("0.000000");
     thread_local FieldFormat argumentFormat("0.0000");
     thread_local FieldFormat nodeFormat("000.0000");

@@ -76,6 +76,8 @@ struct PerihelionTime {
     int month;
     int day;
     int dayTenThousandths;  // the fraction of the day, [0, 9999]
+
+    bool operator==(const PerihelionTime&) const = default;
 };
 
 // What varies between element lines; e is the pseudo-comet's own.

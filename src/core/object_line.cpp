@@ -1,5 +1,6 @@
 #include "core/object_line.h"
 
+#include <array>
 #include <cstdint>
 
 #include "astro/constants.h"
@@ -71,21 +72,6 @@ constexpr std::size_t kWidestPlainNumber = 18;
     return true;
 }
 
-// The checks read every numeric field as a decimal number, integer fields
-// too; the conversion is stricter (see ReadObjectPlace).
-bool FieldsConvert(std::string_view line) {
-    const char separator = Conventions().decimalSeparator;
-    for (const ObjectField& field : kObjectFields) {
-        if (field.kind != ObjectFieldKind::kInteger && field.kind != ObjectFieldKind::kDecimal) continue;
-        const std::string_view text = FieldText(line, field);
-        PlainNumber plain;
-        if (ReadPlainNumber(text, separator, plain)) continue;
-        long double ignored;
-        if (!TryTextToFloat(text, ignored)) return false;
-    }
-    return true;
-}
-
 bool HasSign(std::string_view line) {
     const std::string_view sign = FieldText(line, kDecSignField);
     return sign == "+" || sign == "-";
@@ -127,20 +113,12 @@ void PutField(std::string& line, const ObjectField& field, std::string_view text
     line.replace(first, width, field.kind == ObjectFieldKind::kText ? kept + padding : padding + kept);
 }
 
-ObjectLineKind ClassifyObjectLine(std::string_view line) {
-    if (!LooksLikeObjectLine(line)) return ObjectLineKind::kSkipped;
-    // The sign is tested whether or not a field failed.
-    const bool fieldsOk = FieldsConvert(line);
-    const bool signOk = HasSign(line);
-    return fieldsOk && signOk ? ObjectLineKind::kAccepted : ObjectLineKind::kMalformed;
-}
+namespace {
 
-ObjectPlace ReadObjectPlace(std::string_view line) {
-    ObjectPlace object;
-    const char separator = Conventions().decimalSeparator;
-    const auto number = [&](const ObjectField& field) { return ReadNumberOf(line, field, separator); };
-    object.designation = std::string(FieldText(line, kDesignationField));
-
+// The place from the numeric fields, each read by `number` in column order
+// (the order in which a failing conversion is found).
+template <typename Number>
+void PlaceFromFields(std::string_view line, Number number, ObjectPlace& object) {
     // Right ascension: hours, minutes, seconds; no sign.
     const double raHours = number(kRaHoursField);
     const double raMinutes = number(kRaMinutesField);
@@ -156,6 +134,64 @@ ObjectPlace ReadObjectPlace(std::string_view line) {
     object.decRad = DegreesToRadians(decDeg);
 
     object.magnitude = number(kMagnitudeField);
+}
+
+}  // namespace
+
+ObjectLineKind ReadObjectLine(std::string_view line, ObjectPlace& place, bool& converted) {
+    converted = false;
+    if (!LooksLikeObjectLine(line)) return ObjectLineKind::kSkipped;
+    // Each numeric field once: a plain one gives its value on the way; any
+    // other is only checked here, and converted later by ReadObjectPlace.
+    const char separator = Conventions().decimalSeparator;
+    // By first column; read only when every field gave its value.
+    std::array<double, kObjectLineLength + 1> values;
+    bool allPlain = true;
+    bool fieldsOk = true;
+    for (const ObjectField& field : kObjectFields) {
+        if (field.kind != ObjectFieldKind::kInteger && field.kind != ObjectFieldKind::kDecimal) continue;
+        const std::string_view text = FieldText(line, field);
+        PlainNumber plain;
+        long double value = 0;
+        if (!ReadPlainNumber(text, separator, plain)) {
+            allPlain = false;
+            if (!TryTextToFloat(text, value)) {
+                fieldsOk = false;
+                break;
+            }
+        } else if (field.kind == ObjectFieldKind::kInteger) {
+            allPlain = allPlain && !plain.separator && !plain.trailingBlanks;
+            values[static_cast<std::size_t>(field.firstColumn)] = static_cast<double>(plain.digits);
+        } else if (TryDigitsToFloat(plain.digits, plain.decimals, value)) {
+            values[static_cast<std::size_t>(field.firstColumn)] = static_cast<double>(value);
+        } else {
+            allPlain = false;
+        }
+    }
+    // The sign is tested whether or not a field failed.
+    if (!HasSign(line) || !fieldsOk) return ObjectLineKind::kMalformed;
+    if (allPlain) {
+        const auto number = [&](const ObjectField& field) {
+            return values[static_cast<std::size_t>(field.firstColumn)];
+        };
+        PlaceFromFields(line, number, place);
+        converted = true;
+    }
+    return ObjectLineKind::kAccepted;
+}
+
+ObjectLineKind ClassifyObjectLine(std::string_view line) {
+    ObjectPlace ignored;
+    bool converted = false;
+    return ReadObjectLine(line, ignored, converted);
+}
+
+ObjectPlace ReadObjectPlace(std::string_view line) {
+    ObjectPlace object;
+    object.designation = std::string(FieldText(line, kDesignationField));
+    const char separator = Conventions().decimalSeparator;
+    PlaceFromFields(
+        line, [&](const ObjectField& field) { return ReadNumberOf(line, field, separator); }, object);
     return object;
 }
 

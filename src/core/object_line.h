@@ -74,6 +74,13 @@ struct ObjectPlace {
     double magnitude = 0;     // catalogue magnitude
 };
 
+// ClassifyObjectLine and ReadObjectPlace in one reading of the fields: the
+// verdict and, for an accepted line whose fields are all of the common
+// plain shape, its place (the designation left empty) with `converted`
+// true. For any other accepted line `converted` is false and ReadObjectPlace
+// converts it, or names the field that does not convert.
+ObjectLineKind ReadObjectLine(std::string_view line, ObjectPlace& place, bool& converted);
+
 // Reads the fields of an object line: integer fields as integers, decimal
 // fields as decimal numbers, the sign applied to the whole declination.
 // Throws ConversionError with the text of the first field that fails.

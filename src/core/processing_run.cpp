@@ -127,14 +127,22 @@ bool ProcessingRun::ReadObjectList() {
     }
     std::string badDesignation;
     bool anyMalformed = false;
+    // The places are read on the way, once, for AppendPseudoComets.
+    knownPlaces_.clear();
     objects.RemoveIf([&](std::string_view line) {
-        const ObjectLineKind kind = ClassifyObjectLine(line);
+        ObjectPlace place;
+        bool converted = false;
+        const ObjectLineKind kind = ReadObjectLine(line, place, converted);
         if (kind == ObjectLineKind::kMalformed && !anyMalformed) {
             anyMalformed = true;
             badDesignation = FieldText(line, kDesignationField);
         }
+        if (kind == ObjectLineKind::kAccepted) {
+            knownPlaces_.push_back({place.raRad, place.decRad, place.magnitude, converted});
+        }
         return kind != ObjectLineKind::kAccepted;
     });
+    knownPlacesVersion_ = objects.Version();
 
     if (!anyMalformed) return true;
     lock_.Release();
@@ -193,9 +201,20 @@ void ProcessingRun::AppendPseudoComets() {
     std::optional<DateGeometry> date;
     std::optional<PreciseDate> preciseDate;
     std::string line;  // one room for every line
-    const std::size_t count = state_.objectList.Count();
+    const LineList& objects = state_.objectList;
+    const std::size_t count = objects.Count();
+    const bool placesKnown = knownPlaces_.size() == count && knownPlacesVersion_ == objects.Version();
+    ObjectPlace object;
     for (std::size_t i = 0; i < count; ++i) {
-        const ObjectPlace object = ReadObjectPlace(state_.objectList[i]);
+        if (placesKnown && knownPlaces_[i].converted) {
+            const KnownPlace& known = knownPlaces_[i];
+            object.designation.assign(FieldText(objects[i], kDesignationField));
+            object.raRad = known.raRad;
+            object.decRad = known.decRad;
+            object.magnitude = known.magnitude;
+        } else {
+            object = ReadObjectPlace(objects[i]);
+        }
         if (state_.precise) {
             if (!preciseDate) preciseDate = PreciseDateOf(state_.dateText);
             state_.cometList.Add(PreciseElementLine(object, *preciseDate));

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/messages.h"
 #include "text/file_lock.h"
@@ -76,6 +78,17 @@ private:
     FileLock lock_;
     bool loaded_ = false;                   // the comet list holds what this run loaded
     std::optional<FileIdentity> backedUp_;  // the file's state when the backup read it
+
+    // The places of the object lines, found while ReadObjectList checked
+    // them, for the object list at that version; one per line.
+    struct KnownPlace {
+        double raRad;
+        double decRad;
+        double magnitude;
+        bool converted;  // false: ReadObjectPlace converts the line itself
+    };
+    std::vector<KnownPlace> knownPlaces_;
+    std::uint64_t knownPlacesVersion_ = 0;
 };
 
 // "Proceso finalizado correctamente para N estrellas".

@@ -1,6 +1,7 @@
 #include "text/line_list.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "text/atomic_file.h"
@@ -59,6 +60,11 @@ std::string JoinLines(const std::vector<std::string_view>& lines) {
     return bytes;
 }
 
+void LineList::Changed() {
+    static std::atomic<std::uint64_t> lastVersion{0};
+    version_ = ++lastVersion;
+}
+
 std::string_view LineList::Keep(std::string_view line) {
     if (line.size() > blockRoom_) {
         const std::size_t size = std::max(kBlockBytes, line.size());
@@ -76,13 +82,18 @@ std::string_view LineList::Keep(std::string_view line) {
 void LineList::Add(std::string_view line) {
     if (lines_.size() >= maxCount_) ThrowFull();
     lines_.push_back(Keep(line));
+    Changed();
 }
 
-void LineList::Replace(std::size_t index, std::string_view line) { lines_.at(index) = Keep(line); }
+void LineList::Replace(std::size_t index, std::string_view line) {
+    lines_.at(index) = Keep(line);
+    Changed();
+}
 
 void LineList::Delete(std::size_t index) {
     if (index >= lines_.size()) throw ListError("List index out of bounds (" + std::to_string(index) + ")");
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(index));
+    Changed();
 }
 
 void LineList::Clear() {
@@ -91,6 +102,7 @@ void LineList::Clear() {
     blocks_.clear();
     blockNext_ = nullptr;
     blockRoom_ = 0;
+    Changed();
 }
 
 void LineList::LoadFromFile(const std::string& path) {
@@ -102,6 +114,7 @@ void LineList::LoadFromFile(const std::string& path) {
     Clear();
     loaded_ = std::move(bytes);
     lines_ = std::move(lines);
+    Changed();
 }
 
 void LineList::ReadFromFile(const std::string& path) {
@@ -131,6 +144,7 @@ void LineList::ReadFromFile(const std::string& path) {
         lines_.push_back(line);
         start = stop + 1;
     }
+    Changed();
 }
 
 bool LineList::SaveToFile(const std::string& path, const FileIdentity* expected) const {

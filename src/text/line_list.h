@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -41,6 +42,10 @@ public:
     // A view valid until the list is cleared, reloaded or destroyed.
     std::string_view operator[](std::size_t index) const { return lines_[index]; }
     const std::vector<std::string_view>& Lines() const { return lines_; }
+    // A number that changes whenever the lines do, never the same for two
+    // states of any lists of the process: what was learnt of the lines at
+    // one version holds while the version stays.
+    std::uint64_t Version() const { return version_; }
 
     // Adds a copy of the line at the end. Throws ListError "Unable to insert
     // a line" when the list is full.
@@ -58,7 +63,9 @@ public:
         for (std::size_t i = 0; i < lines_.size(); ++i) {
             if (!remove(lines_[i])) lines_[kept++] = lines_[i];
         }
+        if (kept == lines_.size()) return;
         lines_.resize(kept);
+        Changed();
     }
 
     // Refills the list with the lines of a file, split as SplitLines does.
@@ -85,6 +92,7 @@ public:
     bool SaveToFile(const std::string& path, const FileIdentity* expected = nullptr) const;
 
 private:
+    void Changed();
     // A copy of `line` in the list's own storage.
     std::string_view Keep(std::string_view line);
 
@@ -94,6 +102,7 @@ private:
     char* blockNext_ = nullptr;
     std::size_t blockRoom_ = 0;
     std::size_t maxCount_;
+    std::uint64_t version_ = 0;
 };
 
 }  // namespace celestra

@@ -21,7 +21,15 @@ inline std::string_view Substring(std::string_view text, long long start, long l
 }
 
 // The text without the bytes 0 to 32 at either end. A view into `text`.
-std::string_view Trim(std::string_view text);
+// Inline: every comet line's key is cut by it.
+inline std::string_view Trim(std::string_view text) {
+    const auto trimmed = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+    std::size_t first = 0;
+    std::size_t last = text.size();
+    while (first < last && trimmed(text[first])) ++first;
+    while (last > first && trimmed(text[last - 1])) --last;
+    return text.substr(first, last - first);
+}
 
 // Same length, same bytes: no case folding, no locale.
 bool TextEquals(std::string_view a, std::string_view b);

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "core/pseudo_comet.h"
 #include "support/run_support.h"
 #include "support/temp_dir.h"
 #include "text/errors.h"
@@ -144,6 +146,53 @@ TEST_F(RunTest, PurgeOfABlankDesignationRemovesBlankKeys) {
     state.objectList.Add(ObjectLine(""));
     ProcessingRun(state, box).PurgeCometList();
     EXPECT_EQ(Strings(state.cometList), Lines{"    KEPT"});
+}
+
+// The places read while the object list is checked serve the appending only
+// while the list is as it was then; a list changed in between is read anew.
+TEST_F(RunTest, AppendsThePlacesOfTheObjectListAsItIsThen) {
+    const std::string first = ObjectLine("FIRST");
+    const std::string moved = ObjectLine("MOVED", "19 03 12.05", "-45 10 59.1", " 3.2");
+    const std::string integerWithPoint = ObjectLine("POINT", "07 3. 41.30");
+    WriteBytes(state.objectPath, CrLf({first, ObjectLine("SECOND", "01 02 03.04", "+05 06 07.8", " 9.0")}));
+    const struct {
+        const char* change;
+        std::function<void(LineList&)> apply;
+        Lines lines;  // the object lines whose element lines are expected
+    } rows[] = {
+        {"none", [](LineList&) {}, {first, ObjectLine("SECOND", "01 02 03.04", "+05 06 07.8", " 9.0")}},
+        {"a line replaced", [&](LineList& list) { list.Replace(1, moved); }, {first, moved}},
+        {"a line deleted",
+         [](LineList& list) { list.Delete(0); },
+         {ObjectLine("SECOND", "01 02 03.04", "+05 06 07.8", " 9.0")}},
+        {"cleared and refilled",
+         [&](LineList& list) {
+             list.Clear();
+             list.Add(moved);
+             list.Add(first);
+         },
+         {moved, first}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.change);
+        state.cometList.Clear();
+        ProcessingRun run(state, box);
+        ASSERT_TRUE(run.ReadObjectList());
+        row.apply(state.objectList);
+        run.AppendPseudoComets();
+        Lines expected;
+        for (const std::string& line : row.lines) expected.push_back(BuildElementLine(line, state.dateText));
+        EXPECT_EQ(Strings(state.cometList), expected);
+    }
+
+    // An accepted line whose integer field holds a point: read when it is
+    // appended, and named then.
+    WriteBytes(state.objectPath, CrLf({first, integerWithPoint}));
+    state.cometList.Clear();
+    ProcessingRun run(state, box);
+    ASSERT_TRUE(run.ReadObjectList());
+    EXPECT_THAT([&] { run.AppendPseudoComets(); },
+                ::testing::ThrowsMessage<ConversionError>("'3.' is not a valid integer value"));
 }
 
 // ---- Whole runs -------------------------------------------------------------
