@@ -80,13 +80,14 @@ struct PerihelionTime {
     bool operator==(const PerihelionTime&) const = default;
 };
 
-// What varies between element lines; e is the pseudo-comet's own.
+// What varies between element lines; e is the pseudo-comet's own. The
+// texts are views, for the line written from them at once.
 struct ElementValues {
-    std::string designation;  // the object line's columns 1-8, unchanged
+    std::string_view designation;  // the object line's columns 1-8, unchanged
     PerihelionTime perihelion;
-    std::string perihelionDistance;  // q (AU) as written: "999.999999", or "99999.999" from column 31
+    std::string_view perihelionDistance;  // q (AU) as written: "999.999999", or "99999.999" from column 31
     OrbitOrientation orbit;
-    std::string absoluteMagnitude;  // four characters
+    std::string_view absoluteMagnitude;  // four characters
     double slope;
 };
 

@@ -70,8 +70,9 @@ bool RoundToEighteenDigits(long double magnitude, std::uint64_t& whole, int& ord
     const int biasedExponent = signAndExponent & 0x7FFF;
     if (biasedExponent == 0 || biasedExponent == 0x7FFF || (significand >> 63) == 0) return false;
     const int shift = 16383 + 63 - biasedExponent;  // magnitude = significand / 2^shift
-    // 0.1 <= magnitude < 2^62: shift from 2 to 67.
-    if (shift < 2 || shift > 67) return false;
+    // 0.01 <= magnitude < 2^62: shift from 2 to 70, and significand x 10^19
+    // below 2^128.
+    if (shift < 2 || shift > 70) return false;
 
     // A first guess of the decimal order from the binary one, corrected by
     // at most one.
@@ -79,7 +80,7 @@ bool RoundToEighteenDigits(long double magnitude, std::uint64_t& whole, int& ord
     order = (binaryOrder * 30103 - (binaryOrder < 0 ? 99999 : 0)) / 100000;
     for (int attempt = 0; attempt < 3; ++attempt) {
         const int scale = kSignificantDigits - 1 - order;  // digits after the point
-        if (scale < 0 || scale > 18) return false;
+        if (scale < 0 || scale > 19) return false;
         const UInt128 scaled = static_cast<UInt128>(significand) * kPowersOfTen[static_cast<std::size_t>(scale)];
         whole = static_cast<std::uint64_t>(scaled >> shift);
         if (whole >= kPowersOfTen[kSignificantDigits]) {
@@ -288,16 +289,6 @@ std::string WriteSection(std::string_view section, const SectionMeasures& m, con
     return out;
 }
 
-// "00" to "99".
-constexpr auto kDigitPairs = [] {
-    std::array<char, 200> pairs{};
-    for (std::size_t i = 0; i < 100; ++i) {
-        pairs[2 * i] = static_cast<char>('0' + i / 10);
-        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
-    }
-    return pairs;
-}();
-
 // A section of the most common shape, literals then zeros with or without
 // a point and more zeros ("0.0000", "-0.0"), is written straight from the
 // rounded integer.
@@ -363,35 +354,26 @@ bool WritePlain(const PlainSection& shape, long double magnitude, std::string& o
         scaled = quotient + (whole - quotient * unit >= 5 * (unit / 10) ? 1 : 0);
     }
     if (scaled == 0) return false;
-    // Digits from the right, the separator among them, then the prefix.
+    // Digits from the right: the decimals, the separator, then the integer
+    // part, at least as many digits as the section has zeros there.
     char text[64];
     char* first = text + sizeof text;
-    int count = 0;
-    const int least = std::max(shape.integerZeros + shape.decimals, 1);
-    const char separator = Conventions().decimalSeparator;
-    // The decimals, then the separator, then the integer part; two digits
-    // at a time while two are wanted.
-    const auto putDigits = [&](int upTo, bool whileAny) {
-        while (count + 2 <= upTo || (whileAny && scaled >= 100)) {
-            const std::size_t pair = static_cast<std::size_t>(scaled % 100) * 2;
-            scaled /= 100;
-            first -= 2;
-            first[0] = kDigitPairs[pair];
-            first[1] = kDigitPairs[pair + 1];
-            count += 2;
-        }
-        while (count < upTo || (whileAny && scaled > 0)) {
-            *--first = static_cast<char>('0' + scaled % 10);
-            scaled /= 10;
-            ++count;
-        }
-    };
-    putDigits(shape.decimals, false);
-    if (shape.decimals > 0) *--first = separator;
-    putDigits(least, true);
-    if (shape.prefix.size() > static_cast<std::size_t>(first - text)) return false;
-    first -= shape.prefix.size();
-    std::memcpy(first, shape.prefix.data(), shape.prefix.size());
+    for (int i = 0; i < shape.decimals; ++i) {
+        *--first = static_cast<char>('0' + scaled % 10);
+        scaled /= 10;
+    }
+    if (shape.decimals > 0) *--first = Conventions().decimalSeparator;
+    int integerDigits = 0;
+    do {
+        *--first = static_cast<char>('0' + scaled % 10);
+        scaled /= 10;
+        ++integerDigits;
+    } while (scaled > 0 || integerDigits < shape.integerZeros);
+    if (!shape.prefix.empty()) {
+        if (shape.prefix.size() > static_cast<std::size_t>(first - text)) return false;
+        first -= shape.prefix.size();
+        std::memcpy(first, shape.prefix.data(), shape.prefix.size());
+    }
     out.append(first, static_cast<std::size_t>(text + sizeof text - first));
     return true;
 }
