@@ -19,10 +19,26 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsDigitAt(std::string_view line, int column) { return IsDigit(line[static_cast<std::size_t>(column - 1)]); }
 
 // Lines that do not look like object lines at all are skipped silently.
+// The tested columns of the table, gathered once at compile time: every
+// line of the list is tested.
+constexpr std::size_t kTestedColumnCount = [] {
+    std::size_t count = 0;
+    for (const ObjectField& field : kObjectFields) count += field.digitColumn != 0 ? 1 : 0;
+    return count;
+}();
+constexpr auto kTestedColumns = [] {
+    std::array<int, kTestedColumnCount> columns{};
+    std::size_t next = 0;
+    for (const ObjectField& field : kObjectFields) {
+        if (field.digitColumn != 0) columns[next++] = field.digitColumn;
+    }
+    return columns;
+}();
+
 bool LooksLikeObjectLine(std::string_view line) {
     if (line.size() < kObjectLineLength) return false;
-    for (const ObjectField& field : kObjectFields) {
-        if (field.digitColumn != 0 && !IsDigitAt(line, field.digitColumn)) return false;
+    for (const int column : kTestedColumns) {
+        if (!IsDigitAt(line, column)) return false;
     }
     return true;
 }
@@ -72,8 +88,14 @@ constexpr std::size_t kWidestPlainNumber = 18;
     return true;
 }
 
+// A field of a line that reaches its last column (kObjectLineLength): its
+// columns as they stand, without FieldText's checks of the line's end.
+std::string_view FieldOfWholeLine(std::string_view line, const ObjectField& field) {
+    return {line.data() + field.firstColumn - 1, static_cast<std::size_t>(field.width)};
+}
+
 bool HasSign(std::string_view line) {
-    const std::string_view sign = FieldText(line, kDecSignField);
+    const std::string_view sign = FieldOfWholeLine(line, kDecSignField);
     return sign == "+" || sign == "-";
 }
 
@@ -150,7 +172,7 @@ ObjectLineKind ReadObjectLine(std::string_view line, ObjectPlace& place, bool& c
     bool fieldsOk = true;
     for (const ObjectField& field : kObjectFields) {
         if (field.kind != ObjectFieldKind::kInteger && field.kind != ObjectFieldKind::kDecimal) continue;
-        const std::string_view text = FieldText(line, field);
+        const std::string_view text = FieldOfWholeLine(line, field);
         PlainNumber plain;
         long double value = 0;
         if (!ReadPlainNumber(text, separator, plain)) {
