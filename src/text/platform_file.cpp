@@ -191,14 +191,22 @@ InOutError InOutErrorOf(int platformError, FileAccess access, const std::string&
     }
 }
 
-int ReadWholeFile(const std::string& path, FileBytes& bytes, FileAccess& failedAccess, FileIdentity* identity) {
-    InputFile file;
+namespace {
+
+// Opens a file to be read from its start, and takes its identity first when
+// asked: 0, or the platform error number with the access that failed.
+int OpenForWholeReading(const std::string& path, InputFile& file, FileAccess& failedAccess, FileIdentity* identity) {
     failedAccess = FileAccess::kOpenForReading;
     if (const int error = file.Open(path); error != 0) return error;
     failedAccess = FileAccess::kRead;
-    if (identity != nullptr) {
-        if (const int error = file.Identity(*identity); error != 0) return error;
-    }
+    return identity != nullptr ? file.Identity(*identity) : 0;
+}
+
+}  // namespace
+
+int ReadWholeFile(const std::string& path, FileBytes& bytes, FileAccess& failedAccess, FileIdentity* identity) {
+    InputFile file;
+    if (const int error = OpenForWholeReading(path, file, failedAccess, identity); error != 0) return error;
     // Room for the whole file at once and one byte more, so that a single
     // read and one that finds the end suffice; a file that tells no size
     // (or grows) gets twice the room whenever it fills what it has.
@@ -227,12 +235,7 @@ int CompareFileContent(const std::string& path, std::string_view expected, bool&
                        FileIdentity* identity) {
     same = false;
     InputFile file;
-    failedAccess = FileAccess::kOpenForReading;
-    if (const int error = file.Open(path); error != 0) return error;
-    failedAccess = FileAccess::kRead;
-    if (identity != nullptr) {
-        if (const int error = file.Identity(*identity); error != 0) return error;
-    }
+    if (const int error = OpenForWholeReading(path, file, failedAccess, identity); error != 0) return error;
     // One piece more than `expected` holds tells a longer file.
     const std::unique_ptr<char[]> piece(new char[kComparedPieceBytes]);
     std::size_t compared = 0;
