@@ -1,10 +1,17 @@
 #include "core/processing_run.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
+#include <cstring>
+#include <exception>
 #include <optional>
+#include <stdexcept>
+#include <stop_token>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "core/object_line.h"
@@ -28,46 +35,98 @@ constexpr int kCometDesignationWidth = 14;
 std::string_view CometKey(std::string_view cometLine) { return Trim(Substring(cometLine, 1, kCometDesignationWidth)); }
 
 // The objects' designation keys, asked once for every comet line: open
-// addressing over views into the object lines, at most half full. A set of
-// strings would allocate a node for every key.
+// addressing, at most half full, each key held in its slot. A designation
+// fits in a word, so that a slot is read without reaching into the object
+// lines; a longer key is no designation's.
 class KeySet {
 public:
-    explicit KeySet(std::size_t keyCount) : slots_(std::bit_ceil(std::max<std::size_t>(2 * keyCount, 16))) {}
+    static constexpr std::size_t kLongestKey = sizeof(std::uint64_t);
+    static_assert(kDesignationField.width <= static_cast<int>(kLongestKey));
 
-    void Insert(std::string_view key) {
-        if (key.empty()) {
+    // A key as the table takes it: its bytes, and where its search starts.
+    struct Probe {
+        std::uint64_t bytes = 0;  // the key's, then zeros
+        std::uint64_t size = 0;   // 0: the empty key
+        std::size_t first = 0;
+        bool fits = true;  // no longer than kLongestKey
+    };
+
+    explicit KeySet(std::size_t keyCount)
+        : slots_(std::bit_ceil(std::max<std::size_t>(2 * keyCount, 16))),
+          shift_(64 - std::countr_zero(slots_.size())) {}
+
+    Probe ProbeOf(std::string_view key) const {
+        Probe probe;
+        if (key.size() > kLongestKey) {
+            probe.fits = false;
+            return probe;
+        }
+        if (!key.empty()) std::memcpy(&probe.bytes, key.data(), key.size());
+        probe.size = key.size();
+        // The product's high bits depend on every byte of the key.
+        probe.first = static_cast<std::size_t>(((probe.bytes ^ (probe.size << 59)) * 0x9E3779B97F4A7C15ULL) >> shift_);
+        return probe;
+    }
+
+    // Asks for the memory of the key's first slot: the table is larger than
+    // the caches, and a loop that asks a few keys ahead waits for several
+    // slots at once instead of one after another.
+    void Prefetch(const Probe& key) const { __builtin_prefetch(&slots_[key.first]); }
+
+    void Insert(const Probe& key) {
+        if (!key.fits) throw std::length_error("designation key longer than a word");
+        if (key.size == 0) {
             hasEmpty_ = true;
             return;
         }
         Slot& slot = slots_[IndexFor(key)];
-        if (slot.data == nullptr) slot = {key.data(), key.size()};
+        if (slot.size == 0) slot = {key.bytes, key.size};
     }
 
-    bool Contains(std::string_view key) const {
-        if (key.empty()) return hasEmpty_;
-        return slots_[IndexFor(key)].data != nullptr;
+    bool Contains(const Probe& key) const {
+        if (!key.fits) return false;
+        if (key.size == 0) return hasEmpty_;
+        return slots_[IndexFor(key)].size != 0;
     }
 
 private:
     struct Slot {
-        const char* data = nullptr;  // none: an empty slot
-        std::size_t size = 0;
+        std::uint64_t bytes = 0;
+        std::uint64_t size = 0;  // 0: an empty slot
     };
 
     // The slot holding `key`, or the empty one where it would go.
-    std::size_t IndexFor(std::string_view key) const {
-        std::uint64_t hash = 14695981039346656037ULL;  // FNV-1a
-        for (const char c : key) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+    std::size_t IndexFor(const Probe& key) const {
         const std::size_t mask = slots_.size() - 1;
-        for (std::size_t at = static_cast<std::size_t>(hash) & mask;; at = (at + 1) & mask) {
+        for (std::size_t at = key.first;; at = (at + 1) & mask) {
             const Slot& slot = slots_[at];
-            if (slot.data == nullptr || std::string_view(slot.data, slot.size) == key) return at;
+            if (slot.size == 0 || (slot.bytes == key.bytes && slot.size == key.size)) return at;
         }
     }
 
     std::vector<Slot> slots_;
+    int shift_;  // keeps the hash's top bits, as many as index the slots
     bool hasEmpty_ = false;
 };
+
+// Calls use(i, probe) with the key of every line, in order, each key made
+// ready, and its slot fetched, a few lines before its turn.
+template <typename KeyOf, typename Use>
+void ForEachKey(const KeySet& keys, const std::vector<std::string_view>& lines, KeyOf keyOf, Use use) {
+    constexpr std::size_t kLinesAhead = 16;
+    std::array<KeySet::Probe, kLinesAhead> ahead;
+    const auto prepare = [&](std::size_t i) {
+        KeySet::Probe& probe = ahead[i % kLinesAhead];
+        probe = keys.ProbeOf(keyOf(lines[i]));
+        keys.Prefetch(probe);
+    };
+    for (std::size_t i = 0; i < std::min(lines.size(), kLinesAhead); ++i) prepare(i);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const KeySet::Probe probe = ahead[i % kLinesAhead];
+        if (i + kLinesAhead < lines.size()) prepare(i + kLinesAhead);
+        use(i, probe);
+    }
+}
 
 // Some Windows editors begin a UTF-8 file with these bytes.
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -75,6 +134,80 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 // A pipe or a device would never end, or never begin: refused by name.
 void RefuseUnlessPlainFile(const std::string& path) {
     if (!IsRegularFile(path)) throw Error(kNotAPlainFile + path);
+}
+
+// Below this many lines a second thread costs more than it saves.
+constexpr std::size_t kLinesWorthASecondThread = 4096;
+
+// Adds to `list` the lines makeLine(i, line) writes for every i from `first`
+// up to `last`, in order. Many lines, with a second core, are made on two
+// threads, the later half on the second one meanwhile; the lines added and
+// the error thrown are still those of making and adding them one after
+// another.
+template <typename MakeLine>
+void AddLinesInOrder(LineList& list, std::size_t first, std::size_t last, const MakeLine& makeLine) {
+    const auto addLines = [&](LineList& into, std::size_t from, std::size_t to, const std::stop_token& stop) {
+        std::string line;  // one room for every line
+        for (std::size_t i = from; i < to && !stop.stop_requested(); ++i) {
+            makeLine(i, line);
+            into.Add(line);
+        }
+    };
+    if (last - first < kLinesWorthASecondThread || std::thread::hardware_concurrency() < 2) {
+        addLines(list, first, last, {});
+        return;
+    }
+    const std::size_t middle = first + (last - first) / 2;
+    LineList later;
+    std::exception_ptr laterError;
+    std::optional<std::jthread> helper;  // stopped and joined however this ends
+    try {
+        helper.emplace([&](const std::stop_token& stop) {
+            try {
+                addLines(later, middle, last, stop);
+            } catch (...) {
+                laterError = std::current_exception();
+            }
+        });
+    } catch (const std::system_error&) {  // no thread to be had: one after another
+        addLines(list, first, last, {});
+        return;
+    }
+    addLines(list, first, middle, {});
+    helper->join();
+    list.Append(std::move(later));
+    if (laterError) std::rethrow_exception(laterError);
+}
+
+// Runs `first` on a second thread while `second` runs on this one. Throws as
+// running them one after the other would: `first`'s error, else `second`'s;
+// but the effects of `second` stay when `first` fails.
+template <typename First, typename Second>
+void RunAlongside(const First& first, const Second& second) {
+    std::exception_ptr firstError;
+    std::optional<std::jthread> helper;
+    try {
+        helper.emplace([&] {
+            try {
+                first();
+            } catch (...) {
+                firstError = std::current_exception();
+            }
+        });
+    } catch (const std::system_error&) {  // no thread to be had: one after the other
+        first();
+        second();
+        return;
+    }
+    std::exception_ptr secondError;
+    try {
+        second();
+    } catch (...) {
+        secondError = std::current_exception();
+    }
+    helper->join();
+    if (firstError) std::rethrow_exception(firstError);
+    if (secondError) std::rethrow_exception(secondError);
 }
 
 }  // namespace
@@ -88,9 +221,14 @@ bool ProcessingRun::Run() {
     if (success) success = LoadCometFile();
     if (success) success = ReadObjectList();
     if (success) {
-        BackUpCometFile();
-        PurgeCometList();
-        AppendPseudoComets();
+        // The backup is read, written and flushed while the list is purged
+        // and the new lines are made, which need nothing of it; a list left
+        // by a failed backup is never saved.
+        RunAlongside([&] { BackUpCometFile(); },
+                     [&] {
+                         PurgeCometList();
+                         AppendPseudoComets();
+                     });
         SaveCometList();
     }
     lock_.Release();  // before any box that may stay open for long
@@ -129,6 +267,7 @@ bool ProcessingRun::ReadObjectList() {
     bool anyMalformed = false;
     // The places are read on the way, once, for AppendPseudoComets.
     knownPlaces_.clear();
+    knownPlaces_.reserve(objects.Count());
     objects.RemoveIf([&](std::string_view line) {
         ObjectPlace place;
         bool converted = false;
@@ -191,39 +330,48 @@ void ProcessingRun::PurgeCometList() {
     // exactly the lines a walk per object would, in linear time.
     if (state_.objectList.Count() == 0) return;
     KeySet objectKeys(state_.objectList.Count());
-    for (const std::string_view line : state_.objectList.Lines()) objectKeys.Insert(ObjectKey(line));
-    state_.cometList.RemoveIf([&](std::string_view line) { return objectKeys.Contains(CometKey(line)); });
+    ForEachKey(objectKeys, state_.objectList.Lines(), ObjectKey,
+               [&](std::size_t, const KeySet::Probe& key) { objectKeys.Insert(key); });
+    std::vector<unsigned char> purged(state_.cometList.Count());
+    ForEachKey(objectKeys, state_.cometList.Lines(), CometKey,
+               [&](std::size_t i, const KeySet::Probe& key) { purged[i] = objectKeys.Contains(key); });
+    std::size_t asked = 0;
+    state_.cometList.RemoveIf([&](std::string_view) { return purged[asked++]; });
 }
 
 void ProcessingRun::AppendPseudoComets() {
-    // The date is converted, and the Sun computed, at the first object, after
-    // its fields: with no object the date is never read.
-    std::optional<DateGeometry> date;
-    std::optional<PreciseDate> preciseDate;
-    std::string line;  // one room for every line
     const LineList& objects = state_.objectList;
     const std::size_t count = objects.Count();
+    if (count == 0) return;  // with no object the date is never read
     const bool placesKnown = knownPlaces_.size() == count && knownPlacesVersion_ == objects.Version();
-    ObjectPlace object;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (placesKnown && knownPlaces_[i].converted) {
-            const KnownPlace& known = knownPlaces_[i];
-            object.designation.assign(FieldText(objects[i], kDesignationField));
-            object.raRad = known.raRad;
-            object.decRad = known.decRad;
-            object.magnitude = known.magnitude;
-        } else {
-            object = ReadObjectPlace(objects[i]);
-        }
-        if (state_.precise) {
-            if (!preciseDate) preciseDate = PreciseDateOf(state_.dateText);
-            state_.cometList.Add(PreciseElementLine(object, *preciseDate));
-        } else {
-            if (!date) date = GeometryOfDate(state_.dateText);
-            ElementLine(object, *date, line);
-            state_.cometList.Add(line);
-        }
+    const auto placeOf = [&](std::size_t i) {
+        if (!placesKnown || !knownPlaces_[i].converted) return ReadObjectPlace(objects[i]);
+        const KnownPlace& known = knownPlaces_[i];
+        return ObjectPlace{std::string(FieldText(objects[i], kDesignationField)), known.raRad, known.decRad,
+                           known.magnitude};
+    };
+
+    // The date is converted, and the Sun computed, after the first object's
+    // fields: their error comes first.
+    const ObjectPlace first = placeOf(0);
+    std::optional<DateGeometry> date;
+    std::optional<PreciseDate> preciseDate;
+    if (state_.precise) {
+        preciseDate = PreciseDateOf(state_.dateText);
+    } else {
+        date = GeometryOfDate(state_.dateText);
     }
+    const auto lineOf = [&](const ObjectPlace& object, std::string& line) {
+        if (preciseDate) {
+            line = PreciseElementLine(object, *preciseDate);
+        } else {
+            ElementLine(object, *date, line);
+        }
+    };
+    std::string line;
+    lineOf(first, line);
+    state_.cometList.Add(line);
+    AddLinesInOrder(state_.cometList, 1, count, [&](std::size_t i, std::string& into) { lineOf(placeOf(i), into); });
 }
 
 void ProcessingRun::SaveCometList() {

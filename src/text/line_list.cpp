@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <iterator>
 
 #include "text/atomic_file.h"
 #include "text/errors.h"
@@ -61,8 +62,17 @@ std::string JoinLines(const std::vector<std::string_view>& lines) {
 }
 
 void LineList::Changed() {
-    static std::atomic<std::uint64_t> lastVersion{0};
-    version_ = ++lastVersion;
+    // Each thread takes its numbers in runs from one counter: lists changed
+    // on two threads at once do not contend for it line by line.
+    constexpr std::uint64_t kNumbersPerRun = 1 << 16;
+    static std::atomic<std::uint64_t> runsTaken{0};
+    thread_local std::uint64_t next = 0;
+    thread_local std::uint64_t end = 0;
+    if (next == end) {
+        next = runsTaken.fetch_add(1) * kNumbersPerRun + 1;
+        end = next + kNumbersPerRun;
+    }
+    version_ = next++;
 }
 
 std::string_view LineList::Keep(std::string_view line) {
@@ -83,6 +93,23 @@ void LineList::Add(std::string_view line) {
     if (lines_.size() >= maxCount_) ThrowFull();
     lines_.push_back(Keep(line));
     Changed();
+}
+
+void LineList::Append(LineList&& other) {
+    if (&other == this) return;
+    const std::size_t offered = other.lines_.size();
+    const std::size_t taken = std::min(offered, maxCount_ - std::min(maxCount_, lines_.size()));
+    if (other.loaded_.Size() == 0) {
+        // Every line of `other` lies in its blocks: they change hands.
+        lines_.insert(lines_.end(), other.lines_.begin(), other.lines_.begin() + static_cast<std::ptrdiff_t>(taken));
+        blocks_.insert(blocks_.end(), std::make_move_iterator(other.blocks_.begin()),
+                       std::make_move_iterator(other.blocks_.end()));
+    } else {
+        for (std::size_t i = 0; i < taken; ++i) lines_.push_back(Keep(other.lines_[i]));
+    }
+    other.Clear();
+    if (taken > 0) Changed();
+    if (taken < offered) ThrowFull();
 }
 
 void LineList::Replace(std::size_t index, std::string_view line) {

@@ -50,6 +50,11 @@ public:
     // Adds a copy of the line at the end. Throws ListError "Unable to insert
     // a line" when the list is full.
     void Add(std::string_view line);
+    // Moves the lines of `other` to the end of this list, in order, each
+    // added as Add would add it but without copying the lines that `other`
+    // holds copies of; `other` is left empty. Throws ListError "Unable to
+    // insert a line", after the lines that fit, when the list is full.
+    void Append(LineList&& other);
     // Puts a copy of `line` in the place of the line at `index`.
     void Replace(std::size_t index, std::string_view line);
     void Delete(std::size_t index);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/precise_comet.h"
 #include "core/pseudo_comet.h"
 #include "support/run_support.h"
 #include "support/temp_dir.h"
@@ -127,6 +128,12 @@ TEST_F(RunTest, PurgeRemovesEveryLineWithAnObjectsKey) {
         {"    TWO WDS   ", false, ""},
         {"             XSTAR01", true, "the designation only after column 14"},
         {"    C/2004 Q2    2005 01 24.9968", true, "an ordinary comet"},
+        {"    EIGHT_CH  ", false, "a designation of the whole field"},
+        {"    EIGHT_CHX ", true, "longer than any designation, its start one"},
+        {"    EIGHT_C   ", true, "shorter"},
+        {"    TA\tB", false, "a control byte within the key"},
+        {"    TA\0B"s, true, "NUL differs from the tab"},
+        {"    TAB", true, "the shorter key"},
     };
     Lines comets, expected;
     for (const auto& row : rows) {
@@ -134,11 +141,13 @@ TEST_F(RunTest, PurgeRemovesEveryLineWithAnObjectsKey) {
         if (row.kept) expected.push_back(row.cometLine);
     }
     for (const auto& line : comets) state.cometList.Add(line);
-    for (const char* designation : {"STAR01", "TWO WDS", "STAR01"}) state.objectList.Add(ObjectLine(designation));
+    for (const char* designation : {"STAR01", "TWO WDS", "STAR01", "EIGHT_CH", "TA\tB"}) {
+        state.objectList.Add(ObjectLine(designation));
+    }
     state.objectList.Add("short");
     ProcessingRun(state, box).PurgeCometList();
     EXPECT_EQ(Strings(state.cometList), expected);
-    EXPECT_EQ(state.objectList.Count(), 3u) << "object lines under 9 characters are dropped";
+    EXPECT_EQ(state.objectList.Count(), 5u) << "object lines under 9 characters are dropped";
 }
 
 TEST_F(RunTest, PurgeOfABlankDesignationRemovesBlankKeys) {
@@ -193,6 +202,70 @@ TEST_F(RunTest, AppendsThePlacesOfTheObjectListAsItIsThen) {
     ASSERT_TRUE(run.ReadObjectList());
     EXPECT_THAT([&] { run.AppendPseudoComets(); },
                 ::testing::ThrowsMessage<ConversionError>("'3.' is not a valid integer value"));
+}
+
+// A long list is made on more than one thread: the lines come out in order,
+// and a failure is the first one met in order, after the lines before it.
+TEST_F(RunTest, AppendsALongListInOrderWithItsFirstFailure) {
+    constexpr std::size_t kCount = 20001;
+    Lines objectLines;
+    for (std::size_t i = 0; i < kCount; ++i) {
+        const std::string seconds = std::to_string(10 + i % 50) + "." + std::to_string(10 + i % 90);
+        objectLines.push_back(ObjectLine("S" + std::to_string(i), "0" + std::to_string(i % 10) + " 33 " + seconds,
+                                         (i % 2 ? "+" : "-") + std::to_string(10 + i % 80) + " 32 14.8"));
+    }
+    // Accepted by the check, refused when their places are read.
+    const auto withPoint = [&](std::size_t i, const char* minutes) {
+        return ObjectLine("P" + std::to_string(i), "07 " + std::string(minutes) + " 41.30");
+    };
+    const struct {
+        const char* what;
+        std::size_t maxCount;
+        std::vector<std::pair<std::size_t, const char*>> bad;  // object index, minutes field
+        std::size_t expectedLines;
+        const char* expectedError;  // none: every line appended
+    } rows[] = {
+        {"every line", LineList::kMaxCount, {}, kCount, nullptr},
+        {"a failure late in the list",
+         LineList::kMaxCount,
+         {{15000, "3."}, {19000, "4."}},
+         15000,
+         "'3.' is not a valid integer value"},
+        {"one early, one late",
+         LineList::kMaxCount,
+         {{19000, "4."}, {200, "3."}},
+         200,
+         "'3.' is not a valid integer value"},
+        {"the list full before a late failure", 16000, {{19000, "4."}}, 16000, "Unable to insert a line"},
+        {"the list full early", 100, {{19000, "4."}}, 100, "Unable to insert a line"},
+    };
+    for (const bool precise : {false, true}) {
+        for (const auto& row : rows) {
+            SCOPED_TRACE(std::string(row.what) + (precise ? ", precise" : ", classic"));
+            Lines lines = objectLines;
+            for (const auto& [index, minutes] : row.bad) lines[index] = withPoint(index, minutes);
+            WriteBytes(state.objectPath, CrLf(lines));
+            state.precise = precise;
+            state.cometList = LineList(row.maxCount);
+            ProcessingRun run(state, box);
+            ASSERT_TRUE(run.ReadObjectList());
+            std::string error;
+            try {
+                run.AppendPseudoComets();
+            } catch (const std::exception& e) {
+                error = e.what();
+            }
+            EXPECT_EQ(error, row.expectedError ? row.expectedError : "");
+            ASSERT_EQ(state.cometList.Count(), row.expectedLines);
+            // Every tenth line and the last against the line made alone.
+            for (std::size_t i = 0; i < row.expectedLines; i += (i + 1 == row.expectedLines ? 1 : 10)) {
+                const std::string expected =
+                    precise ? PreciseElementLine(ReadObjectPlace(lines[i]), PreciseDateOf(state.dateText))
+                            : BuildElementLine(lines[i], state.dateText);
+                ASSERT_EQ(state.cometList[i], expected) << "line " << i;
+            }
+        }
+    }
 }
 
 // ---- Whole runs -------------------------------------------------------------
@@ -290,6 +363,13 @@ TEST_F(RunTest, AFieldThatDoesNotConvertStopsTheRunAfterTheBackup) {
     EXPECT_THAT([&] { RunOnce(); }, ::testing::ThrowsMessage<ConversionError>("'3 ' is not a valid integer value"));
     EXPECT_TRUE(box.shown.empty());
     EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), original);
+    EXPECT_EQ(ReadBytes(state.cometPath), original);
+
+    // The backup is taken while the lines are made; when both fail, the
+    // backup's failure is the run's, as it comes first.
+    std::filesystem::remove(dir.File("CometDatBak.Txt"));
+    std::filesystem::create_directory(dir.File("CometDatBak.Txt"));
+    EXPECT_THAT([&] { RunOnce(); }, ::testing::ThrowsMessage<InOutError>("File access denied"));
     EXPECT_EQ(ReadBytes(state.cometPath), original);
 }
 

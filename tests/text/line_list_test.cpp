@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -116,6 +117,52 @@ TEST(LineList, KeepsAddedLinesThroughGrowthAndMoves) {
     EXPECT_EQ(moved[1], "short");
     for (std::size_t i = 2; i < moved.Count(); ++i) {
         ASSERT_EQ(moved[i], std::string(1000, static_cast<char>('a' + i % 26))) << i;
+    }
+}
+
+// Another list's lines move over in order and outlive it: copied when they
+// lie in the bytes it loaded, taken with its own copies otherwise; a full
+// list takes what fits and refuses the rest.
+TEST(LineList, TakesAnotherListsLinesInOrder) {
+    testing::TempDir dir;
+    const std::string path = dir.File("objetos.txt");
+    testing::WriteBytes(path, "read 1\nread 2\n");
+    const struct {
+        const char* what;
+        bool loaded;  // the other list read from a file, with a line added
+        std::size_t maxCount;
+        Lines expected;
+        bool full;
+    } rows[] = {
+        {"added lines", false, LineList::kMaxCount, {"mine", "added 1", "added 2", "added 3"}, false},
+        {"read lines", true, LineList::kMaxCount, {"mine", "read 1", "read 2", "added 3"}, false},
+        {"room for two", false, 3, {"mine", "added 1", "added 2"}, true},
+        {"room for none", true, 1, {"mine"}, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        LineList list(row.maxCount);
+        list.Add("mine");
+        const std::uint64_t before = list.Version();
+        std::string error;
+        {
+            LineList other;
+            if (row.loaded) {
+                other.ReadFromFile(path);
+            } else {
+                for (const char* line : {"added 1", "added 2"}) other.Add(line);
+            }
+            other.Add("added 3");
+            try {
+                list.Append(std::move(other));
+            } catch (const ListError& e) {
+                error = e.what();
+            }
+            EXPECT_EQ(other.Count(), 0u);
+        }
+        EXPECT_EQ(Strings(list.Lines()), row.expected);
+        EXPECT_EQ(error, row.full ? "Unable to insert a line" : "");
+        EXPECT_EQ(list.Version() != before, row.expected.size() > 1) << "a new version when lines came";
     }
 }
 
