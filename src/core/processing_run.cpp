@@ -217,9 +217,14 @@ std::string ClosingMessage(std::size_t objectCount) {
 }
 
 bool ProcessingRun::Run() {
-    bool success = true;
-    if (success) success = LoadCometFile();
-    if (success) success = ReadObjectList();
+    bool success = LockCometFile();
+    if (success) {
+        // The object list is read while the comet file loads: neither needs
+        // the other, and a failure of the load is still the first one.
+        bool objectFileFound = false;
+        RunAlongside([&] { LoadLockedCometFile(); }, [&] { objectFileFound = ReadObjectFile(); });
+        success = ReportObjectList(objectFileFound);
+    }
     if (success) {
         // The backup is read, written and flushed while the list is purged
         // and the new lines are made, which need nothing of it; a list left
@@ -237,6 +242,12 @@ bool ProcessingRun::Run() {
 }
 
 bool ProcessingRun::LoadCometFile() {
+    if (!LockCometFile()) return false;
+    LoadLockedCometFile();
+    return true;
+}
+
+bool ProcessingRun::LockCometFile() {
     if (!FileExists(state_.cometPath)) {
         messages_.Show(kCometFileNotFound);
         return false;
@@ -245,26 +256,26 @@ bool ProcessingRun::LoadCometFile() {
     if (lock_.Acquire(state_.cometPath, state_.lockWait) == FileLock::Outcome::kBusy) {
         throw Error(kCometFileInUse + state_.cometPath);
     }
-    state_.cometList.LoadFromFile(state_.cometPath);
-    loaded_ = true;
-    backedUp_.reset();
     return true;
 }
 
-bool ProcessingRun::ReadObjectList() {
-    if (!FileExists(state_.objectPath)) {
-        lock_.Release();
-        messages_.Show(kObjectFileNotFound);
-        return false;
-    }
+void ProcessingRun::LoadLockedCometFile() {
+    state_.cometList.LoadFromFile(state_.cometPath);
+    loaded_ = true;
+    backedUp_.reset();
+}
+
+bool ProcessingRun::ReadObjectList() { return ReportObjectList(ReadObjectFile()); }
+
+bool ProcessingRun::ReadObjectFile() {
+    firstMalformed_.reset();
+    if (!FileExists(state_.objectPath)) return false;
     RefuseUnlessPlainFile(state_.objectPath);
     LineList& objects = state_.objectList;
     objects.ReadFromFile(state_.objectPath);
     if (objects.Count() > 0 && objects[0].starts_with(kByteOrderMark)) {
         objects.Replace(0, objects[0].substr(kByteOrderMark.size()));
     }
-    std::string badDesignation;
-    bool anyMalformed = false;
     // The places are read on the way, once, for AppendPseudoComets.
     knownPlaces_.clear();
     knownPlaces_.reserve(objects.Count());
@@ -272,9 +283,8 @@ bool ProcessingRun::ReadObjectList() {
         ObjectPlace place;
         bool converted = false;
         const ObjectLineKind kind = ReadObjectLine(line, place, converted);
-        if (kind == ObjectLineKind::kMalformed && !anyMalformed) {
-            anyMalformed = true;
-            badDesignation = FieldText(line, kDesignationField);
+        if (kind == ObjectLineKind::kMalformed && !firstMalformed_) {
+            firstMalformed_ = FieldText(line, kDesignationField);
         }
         if (kind == ObjectLineKind::kAccepted) {
             knownPlaces_.push_back({place.raRad, place.decRad, place.magnitude, converted});
@@ -282,10 +292,13 @@ bool ProcessingRun::ReadObjectList() {
         return kind != ObjectLineKind::kAccepted;
     });
     knownPlacesVersion_ = objects.Version();
+    return true;
+}
 
-    if (!anyMalformed) return true;
+bool ProcessingRun::ReportObjectList(bool objectFileFound) {
+    if (objectFileFound && !firstMalformed_) return true;
     lock_.Release();
-    messages_.Show(kFormatErrorFor + badDesignation);
+    messages_.Show(objectFileFound ? kFormatErrorFor + *firstMalformed_ : std::string(kObjectFileNotFound));
     return false;
 }
 

@@ -73,6 +73,14 @@ public:
     void SaveCometList();
 
 private:
+    // LoadCometFile in two: the checks and the lock, then the load.
+    bool LockCometFile();
+    void LoadLockedCometFile();
+    // ReadObjectList in two: the reading, which shows nothing (false: no
+    // such file), then the report of what it found.
+    bool ReadObjectFile();
+    bool ReportObjectList(bool objectFileFound);
+
     RunState& state_;
     MessageBox& messages_;
     FileLock lock_;
@@ -89,6 +97,7 @@ private:
     };
     std::vector<KnownPlace> knownPlaces_;
     std::uint64_t knownPlacesVersion_ = 0;
+    std::optional<std::string> firstMalformed_;  // the designation of the first malformed object line
 };
 
 // "Proceso finalizado correctamente para N estrellas".
