@@ -174,6 +174,8 @@ void WriteElementLine(const ElementValues& values, std::string& line) {
     const std::string_view key = fields[std::size(fields) - 1].second;
     line.assign(static_cast<std::size_t>(kElementDesignationKey.firstColumn - 1) + key.size(), ' ');
     bool fits = true;
+    // Unrolled, every field's columns are constants.
+#pragma GCC unroll 16
     for (const auto& [field, text] : fields) {
         const auto width = static_cast<std::size_t>(field->width > 0 ? field->width : static_cast<int>(text.size()));
         if (text.size() > width) {
