@@ -10,7 +10,7 @@ time of the runs, the process's peak resident memory, its user-space
 instructions (valgrind's callgrind, where valgrind is installed and the size
 is at most --instructions-up-to), and the floor: reading both files, then
 writing the backup's bytes and the result's bytes each to a temporary file
-with dd conv=fsync and renaming it, as the run does.
+with dd conv=fsync and renaming it, as the run does, timed after each run.
 
   bench/whole_run.py [--batch PATH] [--sizes 50000,100000,200000,400000]
                      [--runs 5] [--instructions-up-to 200000]
