@@ -11,7 +11,6 @@
 #include <fstream>
 #include <random>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "core/precise_comet.h"
@@ -26,8 +25,6 @@ using namespace celestra;
 constexpr int kRandomTargets = 1200;
 constexpr int kFirstYear = 1901, kLastYear = 2099, kYearsPerPeriod = 20;
 constexpr double kOffsetsHours[] = {-12, -6, -3, 0, 3, 6, 12};
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kArcminuteRad = kPi / 180.0 / 60.0;
 
 struct Stats {
     double median, max;
@@ -85,23 +82,7 @@ void WritePlot(const char* path, const char* what, const char* xAxis, const std:
 int main(int argc, char** argv) {
     std::mt19937 random(2026);
     std::uniform_real_distribution<double> unit(0, 1);
-    std::vector<ObjectPlace> targets;
-    for (int i = 0; i < kRandomTargets; ++i) {
-        ObjectPlace object;
-        object.raRad = 2 * kPi * unit(random);
-        object.decRad = std::asin(2 * unit(random) - 1);
-        targets.push_back(object);
-    }
-    for (const bool celestial : {false, true}) {
-        for (const int hemisphere : {1, -1}) {
-            for (const double arcminutes : {0.0, 0.5, 5.0}) {
-                ObjectPlace object;
-                std::tie(object.raRad, object.decRad) =
-                    judge::NearPole(celestial, hemisphere, arcminutes * kArcminuteRad, 2 * kPi * unit(random));
-                targets.push_back(object);
-            }
-        }
-    }
+    const std::vector<ObjectPlace> targets = judge::SkyTargets(random, kRandomTargets, {0.0, 0.5, 5.0});
 
     constexpr std::size_t kPeriods = (kLastYear - kFirstYear + kYearsPerPeriod) / kYearsPerPeriod;
     constexpr std::size_t kOffsets = std::size(kOffsetsHours);

@@ -5,7 +5,9 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
 
+#include "astro/constants.h"
 #include "core/element_line.h"
 #include "text/dates.h"
 
@@ -62,6 +64,30 @@ std::pair<double, double> NearPole(bool celestial, int hemisphere, double offset
         y = yEquator;
     }
     return {std::atan2(y, x), std::asin(z)};
+}
+
+std::vector<ObjectPlace> SkyTargets(std::mt19937& random, int randomCount,
+                                    std::initializer_list<double> poleOffsetsArcmin) {
+    constexpr double kArcminuteRad = UMath::kDegreesToRadians / UMath::kMinutesPerUnit;
+    std::uniform_real_distribution<double> unit(0, 1);
+    std::vector<ObjectPlace> targets;
+    for (int i = 0; i < randomCount; ++i) {
+        ObjectPlace object;
+        object.raRad = UMath::kTwoPi * unit(random);
+        object.decRad = std::asin(2 * unit(random) - 1);
+        targets.push_back(object);
+    }
+    for (const bool celestial : {false, true}) {
+        for (const int hemisphere : {1, -1}) {
+            for (const double arcminutes : poleOffsetsArcmin) {
+                ObjectPlace object;
+                std::tie(object.raRad, object.decRad) =
+                    NearPole(celestial, hemisphere, arcminutes * kArcminuteRad, UMath::kTwoPi * unit(random));
+                targets.push_back(object);
+            }
+        }
+    }
+    return targets;
 }
 
 }  // namespace celestra::judge

@@ -3,8 +3,13 @@
 // routines), light time, the ICRS place. For tests and measurement only.
 #pragma once
 
+#include <initializer_list>
+#include <random>
 #include <string>
 #include <utility>
+#include <vector>
+
+#include "core/object_line.h"
 
 namespace celestra::judge {
 
@@ -25,5 +30,12 @@ Judgement JudgeLine(const std::string& line, double dayCount, double raRad, doub
 // when `celestial`, of the equator, towards `bearingRad`: the targets at
 // the poles for the measurements.
 std::pair<double, double> NearPole(bool celestial, int hemisphere, double offsetRad, double bearingRad);
+
+// The places a measurement judges: `randomCount` spread evenly over the sky,
+// then, at each pole of the ecliptic and of the equator, one for each offset
+// from the pole (arcminutes) towards a random bearing. Only the places are
+// set; the draws from `random` are made in that order.
+std::vector<ObjectPlace> SkyTargets(std::mt19937& random, int randomCount,
+                                    std::initializer_list<double> poleOffsetsArcmin);
 
 }  // namespace celestra::judge

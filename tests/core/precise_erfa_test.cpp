@@ -17,31 +17,13 @@
 namespace celestra {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kArcminuteRad = kPi / 180.0 / 60.0;
 // Hours from 0h of the date at which every line is judged.
 constexpr double kOffsetsHours[] = {-12, -6, -3, 0, 3, 6, 12};
 
 TEST(PreciseAgainstErfa, StaysWithinFiveHundredthsOfAnArcsecondThroughTheNight) {
     std::mt19937 random(11);
     std::uniform_real_distribution<double> unit(0, 1);
-    std::vector<ObjectPlace> targets;
-    for (int i = 0; i < 300; ++i) {
-        ObjectPlace object;
-        object.raRad = 2 * kPi * unit(random);
-        object.decRad = std::asin(2 * unit(random) - 1);
-        targets.push_back(object);
-    }
-    for (const bool celestial : {false, true}) {
-        for (const int hemisphere : {1, -1}) {
-            for (const double arcminutes : {0.0, 0.3, 5.0}) {
-                ObjectPlace object;
-                std::tie(object.raRad, object.decRad) =
-                    judge::NearPole(celestial, hemisphere, arcminutes * kArcminuteRad, 2 * kPi * unit(random));
-                targets.push_back(object);
-            }
-        }
-    }
+    const std::vector<ObjectPlace> targets = judge::SkyTargets(random, 300, {0.0, 0.3, 5.0});
     double worstPrecise = 0, worstMagnitude = 0, worstClassic2026 = 0;
     for (std::size_t i = 0; i < targets.size(); ++i) {
         ObjectPlace object = targets[i];
