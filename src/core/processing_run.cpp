@@ -19,6 +19,7 @@
 #include "core/pseudo_comet.h"
 #include "text/atomic_file.h"
 #include "text/errors.h"
+#include "text/interrupt_cleanup.h"
 #include "text/numbers.h"
 #include "text/platform_file.h"
 #include "text/strings.h"
@@ -163,6 +164,7 @@ void AddLinesInOrder(LineList& list, std::size_t first, std::size_t last, const 
     std::optional<std::jthread> helper;  // stopped and joined however this ends
     try {
         helper.emplace([&](const std::stop_token& stop) {
+            LeaveInterruptsToOtherThreads();
             try {
                 addLines(later, middle, last, stop);
             } catch (...) {
@@ -179,19 +181,21 @@ void AddLinesInOrder(LineList& list, std::size_t first, std::size_t last, const 
     if (laterError) std::rethrow_exception(laterError);
 }
 
-// Runs `first` on a second thread while `second` runs on this one. Throws as
-// running them one after the other would: `first`'s error, else `second`'s;
-// but the effects of `second` stay when `first` fails.
+// Runs `first` on this thread while `second` runs on a second one, which
+// writes no file and handles no interrupt. Throws as running them one after
+// the other would: `first`'s error, else `second`'s; but the effects of
+// `second` stay when `first` fails.
 template <typename First, typename Second>
 void RunAlongside(const First& first, const Second& second) {
-    std::exception_ptr firstError;
-    std::optional<std::jthread> helper;
+    std::exception_ptr secondError;
+    std::optional<std::jthread> helper;  // joined however this ends
     try {
         helper.emplace([&] {
+            LeaveInterruptsToOtherThreads();
             try {
-                first();
+                second();
             } catch (...) {
-                firstError = std::current_exception();
+                secondError = std::current_exception();
             }
         });
     } catch (const std::system_error&) {  // no thread to be had: one after the other
@@ -199,14 +203,8 @@ void RunAlongside(const First& first, const Second& second) {
         second();
         return;
     }
-    std::exception_ptr secondError;
-    try {
-        second();
-    } catch (...) {
-        secondError = std::current_exception();
-    }
+    first();
     helper->join();
-    if (firstError) std::rethrow_exception(firstError);
     if (secondError) std::rethrow_exception(secondError);
 }
 
@@ -228,7 +226,8 @@ bool ProcessingRun::Run() {
     if (success) {
         // The backup is read, written and flushed while the list is purged
         // and the new lines are made, which need nothing of it; a list left
-        // by a failed backup is never saved.
+        // by a failed backup is never saved. Files are written on this
+        // thread only, the one an interrupt stops.
         RunAlongside([&] { BackUpCometFile(); },
                      [&] {
                          PurgeCometList();

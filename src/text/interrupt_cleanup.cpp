@@ -7,6 +7,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <pthread.h>
 #include <unistd.h>
 #endif
 
@@ -47,7 +48,20 @@ void OnSignal(int signalNumber) {
 }
 #endif
 
+#ifndef _WIN32
+constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
+#endif
+
 }  // namespace
+
+void LeaveInterruptsToOtherThreads() {
+#ifndef _WIN32
+    sigset_t interrupts;
+    sigemptyset(&interrupts);
+    for (const int signalNumber : kInterrupts) sigaddset(&interrupts, signalNumber);
+    ::pthread_sigmask(SIG_BLOCK, &interrupts, nullptr);
+#endif
+}
 
 void RemoveTemporaryFileOnInterrupt() {
     static const bool installed = [] {
@@ -57,7 +71,7 @@ void RemoveTemporaryFileOnInterrupt() {
         struct sigaction action {};
         action.sa_handler = OnSignal;
         sigemptyset(&action.sa_mask);
-        for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+        for (const int signalNumber : kInterrupts) {
             struct sigaction previous {};
             // A signal the caller chose to ignore (nohup) stays ignored.
             if (::sigaction(signalNumber, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) continue;

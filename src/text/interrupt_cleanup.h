@@ -13,6 +13,12 @@ namespace celestra {
 // keeps the system's default handling.
 void RemoveTemporaryFileOnInterrupt();
 
+// For a thread that writes no file: the interrupt signals are never handled
+// on it. Their handler then always stops the thread that writes before it
+// removes the file, and no writing goes on beside it that could make the
+// file again.
+void LeaveInterruptsToOtherThreads();
+
 // Registers a file as the one to remove, for the lifetime of this object.
 // One at a time: a run writes one temporary file at a time.
 class PendingTemporaryFile {
