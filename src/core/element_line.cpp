@@ -132,31 +132,41 @@ OrbitOrientation OrientationOfPerihelion(double latitudeDeg, double longitudeDeg
     return {north ? kNorthernArgumentDeg : kSouthernArgumentDeg, nodeDeg, std::fabs(latitudeDeg)};
 }
 
+// The patterns and the texts a writer keeps from line to line.
+struct ElementLineWriter::Kept {
+    PerihelionTime lastPerihelion{-1, -1, -1, -1};
+    std::string perihelion;
+    FieldFormat eccentricity{"0.000000"};
+    FieldFormat argument{"0.0000"};
+    FieldFormat node{"000.0000"};
+    FieldFormat inclination{"00.0000"};
+    FieldFormat slope{"00.0;-0.0"};
+};
+
+ElementLineWriter::ElementLineWriter() : kept_(std::make_unique<Kept>()) {}
+ElementLineWriter::~ElementLineWriter() = default;
+ElementLineWriter::ElementLineWriter(ElementLineWriter&&) noexcept = default;
+ElementLineWriter& ElementLineWriter::operator=(ElementLineWriter&&) noexcept = default;
+
 std::string WriteElementLine(const ElementValues& values) {
     std::string line;
-    WriteElementLine(values, line);
+    ElementLineWriter().Write(values, line);
     return line;
 }
 
-void WriteElementLine(const ElementValues& values, std::string& line) {
+void ElementLineWriter::Write(const ElementValues& values, std::string& line) {
     const OrbitOrientation& orbit = values.orbit;
-    // A classic run writes one perihelion on every line: its text is kept.
-    thread_local PerihelionTime lastPerihelion{-1, -1, -1, -1};
-    thread_local std::string perihelion;
-    if (!(values.perihelion == lastPerihelion)) {
-        perihelion = PerihelionText(values.perihelion);
-        lastPerihelion = values.perihelion;
+    Kept& kept = *kept_;
+    if (!(values.perihelion == kept.lastPerihelion)) {
+        kept.perihelion = PerihelionText(values.perihelion);
+        kept.lastPerihelion = values.perihelion;
     }
-    thread_local FieldFormat eccentricityFormat("0.000000");
-    thread_local FieldFormat argumentFormat("0.0000");
-    thread_local FieldFormat nodeFormat("000.0000");
-    thread_local FieldFormat inclinationFormat("00.0000");
-    thread_local FieldFormat slopeFormat("00.0;-0.0");
-    const std::string_view eccentricity = eccentricityFormat.Text(kPseudoCometEccentricity);
-    const std::string_view argument = argumentFormat.Text(orbit.argumentOfPerihelionDeg);
-    const std::string_view node = nodeFormat.Text(orbit.nodeDeg);
-    const std::string_view inclination = inclinationFormat.Text(orbit.inclinationDeg);
-    const std::string_view slope = slopeFormat.Text(values.slope);
+    const std::string_view perihelion = kept.perihelion;
+    const std::string_view eccentricity = kept.eccentricity.Text(kPseudoCometEccentricity);
+    const std::string_view argument = kept.argument.Text(orbit.argumentOfPerihelionDeg);
+    const std::string_view node = kept.node.Text(orbit.nodeDeg);
+    const std::string_view inclination = kept.inclination.Text(orbit.inclinationDeg);
+    const std::string_view slope = kept.slope.Text(values.slope);
     const std::pair<const ElementField*, std::string_view> fields[] = {
         {&kElementDesignation, values.designation},
         {&kElementPerihelionDate, perihelion},

@@ -15,6 +15,7 @@
 //   103-     designation key                       the designation, trimmed
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -91,11 +92,32 @@ struct ElementValues {
     double slope;
 };
 
-// The line, field by field in column order: each text padded to its width
-// and followed by the blanks up to the next field's column. A text longer
-// than its field pushes the rest of the line along rather than being cut.
+// Writes element lines: each field's text padded to its width and followed
+// by the blanks up to the next field's column, in column order. A text
+// longer than its field pushes the rest of the line along rather than being
+// cut.
+//
+// A writer keeps its patterns prepared, and the texts of the values it wrote
+// last: successive lines repeat the eccentricity, the perihelion of their
+// date and, in the classic lines, one of two arguments of perihelion. A text
+// kept under one decimal separator never serves another. One writer serves
+// one thread at a time.
+class ElementLineWriter {
+public:
+    ElementLineWriter();
+    ~ElementLineWriter();
+    ElementLineWriter(ElementLineWriter&&) noexcept;
+    ElementLineWriter& operator=(ElementLineWriter&&) noexcept;
+
+    // The line into `line`, whose room is reused.
+    void Write(const ElementValues& values, std::string& line);
+
+private:
+    struct Kept;
+    std::unique_ptr<Kept> kept_;
+};
+
+// One line, by a writer of its own.
 std::string WriteElementLine(const ElementValues& values);
-// The same into `line`, whose room is reused: one string for many lines.
-void WriteElementLine(const ElementValues& values, std::string& line);
 
 }  // namespace celestra

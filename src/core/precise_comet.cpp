@@ -183,6 +183,14 @@ PreciseDate PreciseDateOf(std::string_view dateText) {
 }
 
 std::string PreciseElementLine(const ObjectPlace& object, const PreciseDate& date) {
+    ElementLineWriter writer;
+    std::string line;
+    PreciseElementLine(object, date, writer, line);
+    return line;
+}
+
+void PreciseElementLine(const ObjectPlace& object, const PreciseDate& date, ElementLineWriter& writer,
+                        std::string& line) {
     double u[3];
     CatalogueDirection(object.raRad, object.decRad, u);
 
@@ -235,9 +243,11 @@ std::string PreciseElementLine(const ObjectPlace& object, const PreciseDate& dat
     const OrbitOrientation orbit{static_cast<double>(argumentUnits) / kAngleUnitsPerDegree,
                                  static_cast<double>(plane.nodeUnits) / kAngleUnitsPerDegree,
                                  static_cast<double>(plane.inclinationUnits) / kAngleUnitsPerDegree};
-    return WriteElementLine({object.designation, PerihelionOfDayCount(perihelionDayCount),
-                             FormatFloat(kPreciseDistanceFormat, q), orbit, FormatFloat("00.0;-0.0", absoluteMagnitude),
-                             slope});
+    const std::string distanceText = FormatFloat(kPreciseDistanceFormat, q);
+    const std::string absoluteMagnitudeText = FormatFloat("00.0;-0.0", absoluteMagnitude);
+    writer.Write({object.designation, PerihelionOfDayCount(perihelionDayCount), distanceText, orbit,
+                  absoluteMagnitudeText, slope},
+                 line);
 }
 
 }  // namespace celestra

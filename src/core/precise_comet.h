@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/element_line.h"
 #include "core/object_line.h"
 
 namespace celestra {
@@ -30,5 +31,8 @@ void EarthJ2000(double dayCount, double earthAu[3]);
 
 // The precise element line of an object.
 std::string PreciseElementLine(const ObjectPlace& object, const PreciseDate& date);
+// The same by `writer` into `line`, whose room is reused: many lines.
+void PreciseElementLine(const ObjectPlace& object, const PreciseDate& date, ElementLineWriter& writer,
+                        std::string& line);
 
 }  // namespace celestra

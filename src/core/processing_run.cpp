@@ -140,14 +140,16 @@ void RefuseUnlessPlainFile(const std::string& path) {
 // Below this many lines a second thread costs more than it saves.
 constexpr std::size_t kLinesWorthASecondThread = 4096;
 
-// Adds to `list` the lines makeLine(i, line) writes for every i from `first`
-// up to `last`, in order. Many lines, with a second core, are made on two
-// threads, the later half on the second one meanwhile; the lines added and
-// the error thrown are still those of making and adding them one after
-// another.
-template <typename MakeLine>
-void AddLinesInOrder(LineList& list, std::size_t first, std::size_t last, const MakeLine& makeLine) {
+// Adds to `list` the lines written for every i from `first` up to `last`,
+// in order, each by line(i, text) where `line` = newLineMaker(), one maker
+// for each thread that writes lines. Many lines, with a second core, are
+// made on two threads, the later half on the second one meanwhile; the lines
+// added and the error thrown are still those of making and adding them one
+// after another.
+template <typename NewLineMaker>
+void AddLinesInOrder(LineList& list, std::size_t first, std::size_t last, const NewLineMaker& newLineMaker) {
     const auto addLines = [&](LineList& into, std::size_t from, std::size_t to, const std::stop_token& stop) {
+        auto makeLine = newLineMaker();
         std::string line;  // one room for every line
         for (std::size_t i = from; i < to && !stop.stop_requested(); ++i) {
             makeLine(i, line);
@@ -373,17 +375,21 @@ void ProcessingRun::AppendPseudoComets() {
     } else {
         date = GeometryOfDate(state_.dateText);
     }
-    const auto lineOf = [&](const ObjectPlace& object, std::string& line) {
-        if (preciseDate) {
-            line = PreciseElementLine(object, *preciseDate);
-        } else {
-            ElementLine(object, *date, line);
-        }
-    };
-    std::string line;
-    lineOf(first, line);
-    state_.cometList.Add(line);
-    AddLinesInOrder(state_.cometList, 1, count, [&](std::size_t i, std::string& into) { lineOf(placeOf(i), into); });
+    if (preciseDate) {
+        state_.cometList.Add(PreciseElementLine(first, *preciseDate));
+    } else {
+        state_.cometList.Add(ElementLine(first, *date));
+    }
+    // A writer for each thread: it keeps the texts of one line for the next.
+    AddLinesInOrder(state_.cometList, 1, count, [&] {
+        return [&, writer = ElementLineWriter()](std::size_t i, std::string& into) mutable {
+            if (preciseDate) {
+                PreciseElementLine(placeOf(i), *preciseDate, writer, into);
+            } else {
+                ElementLine(placeOf(i), *date, writer, into);
+            }
+        };
+    });
 }
 
 void ProcessingRun::SaveCometList() {

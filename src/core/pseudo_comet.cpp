@@ -68,19 +68,20 @@ DateGeometry GeometryOfDate(std::string_view dateText) {
 }
 
 std::string ElementLine(const ObjectPlace& object, const DateGeometry& date) {
+    ElementLineWriter writer;
     std::string line;
-    ElementLine(object, date, line);
+    ElementLine(object, date, writer, line);
     return line;
 }
 
-void ElementLine(const ObjectPlace& object, const DateGeometry& date, std::string& line) {
+void ElementLine(const ObjectPlace& object, const DateGeometry& date, ElementLineWriter& writer, std::string& line) {
     const auto [latitudeRad, longitudeRad] =
         EquatorialToEcliptic(date.sinObliquity, date.cosObliquity, object.raRad, object.decRad);
     const HeliocentricDirection direction = DirectionFromSun(latitudeRad, longitudeRad, date);
-    WriteElementLine({object.designation, date.perihelion, date.distanceText,
-                      OrientationOfPerihelion(direction.latitudeDeg, direction.longitudeDeg), kClassicAbsoluteMagnitude,
-                      (object.magnitude - kSlopeMagnitudeOffset) / kSlopeMagnitudeDivisor},
-                     line);
+    writer.Write({object.designation, date.perihelion, date.distanceText,
+                  OrientationOfPerihelion(direction.latitudeDeg, direction.longitudeDeg), kClassicAbsoluteMagnitude,
+                  (object.magnitude - kSlopeMagnitudeOffset) / kSlopeMagnitudeDivisor},
+                 line);
 }
 
 std::string BuildElementLine(std::string_view objectLine, std::string_view dateText) {

@@ -30,8 +30,8 @@ DateGeometry GeometryOfDate(std::string_view dateText);
 
 // The element line of an object for a date's geometry.
 std::string ElementLine(const ObjectPlace& object, const DateGeometry& date);
-// The same into `line`, whose room is reused.
-void ElementLine(const ObjectPlace& object, const DateGeometry& date, std::string& line);
+// The same by `writer` into `line`, whose room is reused: many lines.
+void ElementLine(const ObjectPlace& object, const DateGeometry& date, ElementLineWriter& writer, std::string& line);
 
 // The element line of one object line for one date text, errors in the
 // order fields first, then the date.

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -319,7 +320,6 @@ PlainSection ShapeOf(std::string_view section) {
 // use a handful of patterns, each for every line written. The sections are
 // views into the pattern's own copy.
 struct CompiledPattern {
-    const char* address = nullptr;  // where the pattern was last seen: a literal's stays put
     std::string text;
     Sections sections;
     std::array<SectionMeasures, 3> measures{};
@@ -381,7 +381,6 @@ bool WritePlain(const PlainSection& shape, long double magnitude, std::string& o
 // Splits and measures `pattern` into `compiled`, whose sections then view
 // its own copy of the text.
 void Compile(std::string_view pattern, CompiledPattern& compiled) {
-    compiled.address = pattern.data();
     compiled.text.assign(pattern);
     compiled.sections = SplitSections(compiled.text);
     for (std::size_t i = 0; i < compiled.sections.count; ++i) {
@@ -390,27 +389,24 @@ void Compile(std::string_view pattern, CompiledPattern& compiled) {
     }
 }
 
-const CompiledPattern& Compiled(std::string_view pattern) {
+// The patterns given as text, prepared once for the whole process and kept
+// to its end, unchanged, so that any thread reads them: null once as many
+// are kept as are worth searching. Not per thread: a thread's own objects
+// are destroyed at its end, and with MinGW-w64 their storage may already be
+// freed by then.
+const CompiledPattern* SharedCompiled(std::string_view pattern) {
     constexpr std::size_t kKept = 16;
-    thread_local std::vector<std::unique_ptr<CompiledPattern>> kept;
-    thread_local std::size_t nextReplaced = 0;
+    static std::mutex mutex;
+    static std::vector<std::unique_ptr<const CompiledPattern>> kept;
+    const std::lock_guard lock(mutex);
     for (const auto& compiled : kept) {
-        if (compiled->address == pattern.data() && compiled->text == pattern) return *compiled;
+        if (compiled->text == pattern) return compiled.get();
     }
-    for (const auto& compiled : kept) {
-        if (compiled->text == pattern) {
-            compiled->address = pattern.data();
-            return *compiled;
-        }
-    }
-    if (kept.size() < kKept) {
-        kept.push_back(std::make_unique<CompiledPattern>());
-    } else {
-        nextReplaced = (nextReplaced + 1) % kKept;
-        std::swap(kept[nextReplaced], kept.back());
-    }
-    Compile(pattern, *kept.back());
-    return *kept.back();
+    if (kept.size() == kKept) return nullptr;
+    auto compiled = std::make_unique<CompiledPattern>();
+    Compile(pattern, *compiled);
+    kept.push_back(std::move(compiled));
+    return kept.back().get();
 }
 
 void Format(const CompiledPattern& compiled, long double value, std::string& text) {
@@ -464,7 +460,13 @@ void Format(const CompiledPattern& compiled, long double value, std::string& tex
 
 std::string FormatFloat(std::string_view pattern, long double value) {
     std::string text;
-    Format(Compiled(pattern), value, text);
+    if (const CompiledPattern* shared = SharedCompiled(pattern)) {
+        Format(*shared, value, text);
+    } else {
+        CompiledPattern compiled;
+        Compile(pattern, compiled);
+        Format(compiled, value, text);
+    }
     return text;
 }
 

@@ -53,18 +53,22 @@ TEST(ElementLine, WritesEachFieldInItsColumns) {
     EXPECT_EQ(ElementFieldText(wide, kElementPerihelionDate), "1899 12 30.0005");
     EXPECT_EQ(wide.substr(96), "-133.9  STAR01");
 
-    // The same values again under other conventions: the writer keeps the
-    // last texts of repeated values, never those of another separator.
+    // The same values again, by one writer, under other conventions and back:
+    // the writer keeps the last texts of repeated values, never those of
+    // another separator.
+    ElementLineWriter writer;
+    std::string line;
+    writer.Write({"STAR01  ", {2006, 1, 15, 0}, "999.999999", {90.0, 12.4435, 45.06771}, "-9.9", 1.0}, line);
+    EXPECT_EQ(line, kReadmeLine);
     {
         TextConventions comma;
         comma.decimalSeparator = ',';
         testing::ScopedConventions scoped(comma);
-        const std::string line =
-            WriteElementLine({"STAR01  ", {2006, 1, 15, 0}, "999,999999", {90.0, 12.4435, 45.06771}, "-9,9", 1.0});
+        writer.Write({"STAR01  ", {2006, 1, 15, 0}, "999,999999", {90.0, 12.4435, 45.06771}, "-9,9", 1.0}, line);
         EXPECT_EQ(line.substr(41, 59), "0,000000   90,0000  012,4435   45,0677            -9,9 01,0");
     }
-    EXPECT_EQ(WriteElementLine({"STAR01  ", {2006, 1, 15, 0}, "999.999999", {90.0, 12.4435, 45.06771}, "-9.9", 1.0}),
-              kReadmeLine);
+    writer.Write({"STAR01  ", {2006, 1, 15, 0}, "999.999999", {90.0, 12.4435, 45.06771}, "-9.9", 1.0}, line);
+    EXPECT_EQ(line, kReadmeLine);
 }
 
 // The perihelion at a latitude and longitude gives omega, node and
