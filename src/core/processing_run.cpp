@@ -24,6 +24,7 @@
 #include "text/platform_file.h"
 #include "text/strings.h"
 #include "text/text_file.h"
+#include "text/write_journal.h"
 
 namespace celestra {
 namespace {
@@ -135,6 +136,23 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 // A pipe or a device would never end, or never begin: refused by name.
 void RefuseUnlessPlainFile(const std::string& path) {
     if (!IsRegularFile(path)) throw Error(kNotAPlainFile + path);
+}
+
+std::string BackupPathFor(const std::string& cometPath) { return DirectoryPart(cometPath) + kBackupFileName; }
+
+// True when the backup's name is the comet file's own: the user picked a
+// file called CometDatBak.Txt, or a link to the one in its folder. Another
+// name of the comet file's (a hard link) is not: it gets a copy of its own.
+bool IsTheCometFile(const std::string& backupPath, const std::string& cometPath) {
+    FileIdentity backupName, cometName, cometFile;
+    if (NameIdentityOf(backupPath, backupName) != 0) return false;
+    const bool sameEntryName = std::string_view(cometPath).substr(DirectoryPart(cometPath).size()) == kBackupFileName;
+    if (NameIdentityOf(cometPath, cometName) == 0 && backupName.SameFileAs(cometName) &&
+        (backupName.linkCount == 1 || sameEntryName)) {
+        return true;
+    }
+    return backupName.regular && backupName.linkCount == 1 && IdentityOf(cometPath, cometFile) == 0 &&
+           backupName.SameFileAs(cometFile);
 }
 
 // Below this many lines a second thread costs more than it saves.
@@ -257,7 +275,27 @@ bool ProcessingRun::LockCometFile() {
     if (lock_.Acquire(state_.cometPath, state_.lockWait) == FileLock::Outcome::kBusy) {
         throw Error(kCometFileInUse + state_.cometPath);
     }
+    RecoverStoppedWrites();
     return true;
+}
+
+void ProcessingRun::RecoverStoppedWrites() {
+    const std::string& cometPath = state_.cometPath;
+    const RecoveryOutcome comet = RecoverInterruptedWrite(cometPath);
+    if (comet.kind == RecoveryOutcome::Kind::kFailed) {
+        throw InOutErrorOf(comet.platformError, FileAccess::kWrite, cometPath);
+    }
+    // A backup stopped part way would otherwise stay mixed until this run
+    // replaces it; a link at its name is never followed.
+    const std::string backupPath = BackupPathFor(cometPath);
+    FileIdentity backupName;
+    if (NameIdentityOf(backupPath, backupName) == 0 && backupName.regular) {
+        const RecoveryOutcome backup = RecoverInterruptedWrite(backupPath);
+        if (backup.kind == RecoveryOutcome::Kind::kFailed) {
+            throw InOutErrorOf(backup.platformError, FileAccess::kWrite, backupPath);
+        }
+    }
+    if (comet.kind == RecoveryOutcome::Kind::kRestored) messages_.Show(kCometFileRestored + cometPath);
 }
 
 void ProcessingRun::LoadLockedCometFile() {
@@ -305,7 +343,7 @@ bool ProcessingRun::ReportObjectList(bool objectFileFound) {
 
 void ProcessingRun::BackUpCometFile() {
     const std::string& cometPath = state_.cometPath;
-    const std::string backupPath = DirectoryPart(cometPath) + kBackupFileName;
+    const std::string backupPath = BackupPathFor(cometPath);
 
     // The file as it is on disk now. When this run loaded it, what it loaded
     // is compared with it piece by piece and, being the same, is what the
@@ -328,11 +366,15 @@ void ProcessingRun::BackUpCometFile() {
         content = bytes.View();
     }
     backedUp_ = identity;
-    const ReplaceOutcome outcome = ReplaceFileContent(backupPath, content);
-    if (!outcome.ok()) {
-        const FileAccess access =
-            outcome.stage == ReplaceOutcome::Stage::kCreate ? FileAccess::kOpenForWriting : FileAccess::kWrite;
-        throw InOutErrorOf(outcome.platformError, access, backupPath);
+    if (IsTheCometFile(backupPath, cometPath)) return;  // a comet file named CometDatBak.Txt: nothing to copy
+    const ReplaceOutcome outcome = ReplaceNamedFile(backupPath, content);
+    switch (outcome.stage) {
+        case ReplaceOutcome::Stage::kDone: return;
+        case ReplaceOutcome::Stage::kBusy: throw Error(kCometFileInUse + cometPath);
+        case ReplaceOutcome::Stage::kLinkKept: throw Error(kBackupLinkKept + backupPath);
+        case ReplaceOutcome::Stage::kCreate:
+            throw InOutErrorOf(outcome.platformError, FileAccess::kOpenForWriting, backupPath);
+        default: throw InOutErrorOf(outcome.platformError, FileAccess::kWrite, backupPath);
     }
 }
 
@@ -393,8 +435,10 @@ void ProcessingRun::AppendPseudoComets() {
 }
 
 void ProcessingRun::SaveCometList() {
-    if (!state_.cometList.SaveToFile(state_.cometPath, backedUp_ ? &*backedUp_ : nullptr)) {
-        throw Error(kCometFileChanged + state_.cometPath);
+    switch (state_.cometList.SaveToFile(state_.cometPath, backedUp_ ? &*backedUp_ : nullptr)) {
+        case ReplaceOutcome::Stage::kChanged: throw Error(kCometFileChanged + state_.cometPath);
+        case ReplaceOutcome::Stage::kBusy: throw Error(kCometFileInUse + state_.cometPath);
+        default: break;
     }
     lock_.Release();
 }

@@ -38,6 +38,9 @@ inline constexpr const char* kBackupFileName = "CometDatBak.Txt";
 inline constexpr const char* kCometFileInUse = "Comet.dat en uso por otro proceso: ";
 inline constexpr const char* kCometFileChanged = "Comet.dat modificado por otro programa durante el proceso: ";
 inline constexpr const char* kNotAPlainFile = "No es un archivo normal: ";
+inline constexpr const char* kBackupLinkKept = "CometDatBak.Txt es un enlace que no se puede reemplazar: ";
+// Shown before the run goes on, when it had to put a comet file back.
+inline constexpr const char* kCometFileRestored = "Comet.dat restaurado tras una escritura interrumpida: ";
 
 // The steps and the run over one state. Steps that meet a condition they
 // know show its text and return false; anything else throws an Error that
@@ -47,6 +50,8 @@ inline constexpr const char* kNotAPlainFile = "No es un archivo normal: ";
 // runs that meet take turns, and it checks that the file on disk is still
 // the one it loaded when it takes the backup and again just before the
 // save: a change another program made meanwhile ends the run, and is kept.
+// Before anything else it puts back the comet file (and the backup) that an
+// in-place write stopped part way, from the write's journal.
 class ProcessingRun {
 public:
     ProcessingRun(RunState& state, MessageBox& messages) : state_(state), messages_(messages) {}
@@ -62,7 +67,9 @@ public:
     // first malformed line is named.
     bool ReadObjectList();
     // A byte-for-byte copy of the comet-elements file, as it is on disk now,
-    // to CometDatBak.Txt in its folder.
+    // to CometDatBak.Txt in its folder, written as a name: a link there is
+    // replaced, never written through. Nothing to copy when that name is
+    // the comet file itself.
     void BackUpCometFile();
     // Removes every comet line whose designation key is an object's.
     void PurgeCometList();
@@ -73,8 +80,10 @@ public:
     void SaveCometList();
 
 private:
-    // LoadCometFile in two: the checks and the lock, then the load.
+    // LoadCometFile in two: the checks, the lock and the recovery of a
+    // stopped write, then the load.
     bool LockCometFile();
+    void RecoverStoppedWrites();
     void LoadLockedCometFile();
     // ReadObjectList in two: the reading, which shows nothing (false: no
     // such file), then the report of what it found.

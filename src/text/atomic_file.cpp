@@ -16,10 +16,13 @@
 #include <windows.h>
 #else
 #include <sys/file.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #endif
 
 #include "text/interrupt_cleanup.h"
+#include "text/random_access_file.h"
+#include "text/write_journal.h"
 
 namespace celestra {
 namespace {
@@ -97,6 +100,85 @@ ReplaceOutcome WriteSpecialFile(const std::string& target, const FileContent& co
     return error != 0 ? Failed(Stage::kWrite, error) : ReplaceOutcome{};
 }
 
+// True when `bytes` are exactly the content.
+bool HoldsExactly(std::string_view bytes, const FileContent& content) {
+    if (bytes.size() != content.SizeBytes()) return false;
+    std::size_t at = 0;
+    const auto next = [&](std::string_view piece) {
+        const bool same = bytes.compare(at, piece.size(), piece) == 0;
+        at += piece.size();
+        return same;
+    };
+    for (const std::string_view piece : content.pieces) {
+        if (!next(piece) || !next(content.after)) return false;
+    }
+    return true;
+}
+
+// Rewrites the file where it stands, recoverably: its old content goes to
+// its journal first, and the journal goes only once the new content is on
+// disk and read back as written.
+ReplaceOutcome WriteInPlace(const std::string& target, const FileContent& content, const FileIdentity* expected) {
+    RandomAccessFile file;
+    if (const int error = file.OpenExisting(target); error != 0) return Failed(Stage::kCreate, error);
+    FileIdentity identity;
+    std::string oldBytes;
+    if (const int error = file.Identity(identity); error != 0) return Failed(Stage::kWrite, error);
+    if (!StillAsExpected(target, expected)) return Changed();
+    if (const int error = file.ReadAll(oldBytes); error != 0) return Failed(Stage::kWrite, error);
+    std::string journalPath;
+    if (const int error = WriteJournal(identity, oldBytes, journalPath); error != 0) {
+        return Failed(Stage::kWrite, error);
+    }
+
+    // From here a process that dies leaves the journal for the next run;
+    // an interrupt waits for the end.
+    const HeldInterrupts held;
+    // A failure puts the old content back at once; should that fail too,
+    // the journal stays for the next run.
+    const auto putBack = [&](int error) {
+        int restoreError = file.WriteAt(0, oldBytes);
+        if (restoreError == 0) restoreError = file.Truncate(oldBytes.size());
+        if (restoreError == 0) restoreError = file.Flush();
+        if (restoreError == 0) RemoveJournal(journalPath);
+        return Failed(Stage::kWrite, error);
+    };
+    if (!StillAsExpected(target, expected)) {
+        RemoveJournal(journalPath);
+        return Changed();
+    }
+    const std::uint64_t newSize = content.SizeBytes();
+    // A full disk or a size limit is met here, before any byte is overwritten.
+    if (const int error = file.Reserve(newSize); error != 0) return putBack(error);
+    std::uint64_t offset = 0;
+    if (const int error = WriteGathered(content,
+                                        [&](std::string_view bytes) {
+                                            const int writeError = file.WriteAt(offset, bytes);
+                                            offset += bytes.size();
+                                            return writeError;
+                                        });
+        error != 0) {
+        return putBack(error);
+    }
+    // Another program that appended to the file or cut it meanwhile has
+    // changed its size: its change is not cut off, and the journal stays.
+    FileIdentity written;
+    if (const int error = file.Identity(written); error != 0) return putBack(error);
+    if (written.sizeBytes != std::max<std::uint64_t>(newSize, oldBytes.size())) {
+        file.Flush();
+        return Changed();
+    }
+    int error = file.Truncate(newSize);
+    if (error == 0) error = file.Flush();
+    if (error != 0) return putBack(error);
+    std::string onDisk;
+    if (const int readError = file.ReadAll(onDisk); readError != 0) return putBack(readError);
+    if (!HoldsExactly(onDisk, content)) return Changed();
+    if (const int removeError = RemoveJournal(journalPath); removeError != 0) return Failed(Stage::kWrite, removeError);
+    if (const int closeError = file.Close(); closeError != 0) return Failed(Stage::kWrite, closeError);
+    return {};
+}
+
 #ifdef _WIN32
 
 constexpr int kReplaceAttempts = 5;
@@ -123,18 +205,11 @@ private:
     HANDLE handle_;
 };
 
-int ErrnoOf(DWORD why) {
-    switch (why) {
-        case ERROR_ACCESS_DENIED:
-        case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION:
-        case ERROR_WRITE_PROTECT: return EACCES;
-        case ERROR_DISK_FULL:
-        case ERROR_HANDLE_DISK_FULL: return ENOSPC;
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND: return ENOENT;
-        default: return EIO;
-    }
+int ErrnoOf(DWORD why) { return ErrnoOfWindowsError(why); }
+
+bool Busy(DWORD why) {
+    return why == ERROR_ACCESS_DENIED || why == ERROR_SHARING_VIOLATION || why == ERROR_LOCK_VIOLATION ||
+           why == ERROR_UNABLE_TO_REMOVE_REPLACED;
 }
 
 int WriteAll(HANDLE handle, std::string_view bytes) {
@@ -147,33 +222,48 @@ int WriteAll(HANDLE handle, std::string_view bytes) {
     return 0;
 }
 
-ReplaceOutcome WriteInPlace(ScopedHandle& file, const std::string& target, const FileContent& content,
-                            const FileIdentity* expected) {
-    if (!StillAsExpected(target, expected)) return Changed();
-    LARGE_INTEGER start{};
-    int error = SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN) ? 0 : ErrnoOf(GetLastError());
-    if (error == 0) error = WriteGathered(content, [&](std::string_view bytes) { return WriteAll(file.get(), bytes); });
-    if (error == 0 && !SetEndOfFile(file.get())) error = ErrnoOf(GetLastError());
-    if (error == 0 && !FlushFileBuffers(file.get())) error = ErrnoOf(GetLastError());
-    if (const int closeError = file.Close(); error == 0) error = closeError;
-    return error != 0 ? Failed(Stage::kWrite, error) : ReplaceOutcome{};
-}
-
-// Opens the temporary file for this process alone. One left by a killed run
-// is taken over and emptied; one that another process is writing (a run on
-// another comet file of the same folder writes the same backup) is waited
-// for, since it is open without write sharing.
+// Opens the temporary file for this process alone, hidden. One left by a
+// killed run is taken over and emptied; one that another process is
+// writing (a run on another comet file of the same folder writes the same
+// backup) is waited for, since it is open without write sharing.
 HANDLE OpenTemporary(const std::string& temp, DWORD& why) {
     const auto deadline = std::chrono::steady_clock::now() + kTemporaryWait;
     for (;;) {
         // FILE_SHARE_DELETE lets an interrupted run remove it while open.
         const HANDLE handle = CreateFileA(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+                                          CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
         if (handle != INVALID_HANDLE_VALUE) return handle;
         why = GetLastError();
-        if (why != ERROR_SHARING_VIOLATION || std::chrono::steady_clock::now() >= deadline) return handle;
+        if (why != ERROR_SHARING_VIOLATION) return handle;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            why = ERROR_BUSY;
+            return handle;
+        }
         std::this_thread::sleep_for(kTemporaryRetryInterval);
     }
+}
+
+// Puts the temporary file in the target's place. An existing target is
+// replaced by ReplaceFile, which gives the new file the old one's security
+// descriptor, streams and times; a new one is a plain rename. 0, or the
+// Windows error.
+DWORD PutInPlace(const std::string& temp, const std::string& target, bool targetExists) {
+    if (!targetExists) {
+        return MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+                   ? 0
+                   : GetLastError();
+    }
+    if (ReplaceFileA(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+        return 0;
+    }
+    const DWORD why = GetLastError();
+    // The old file is already gone and the new one keeps its temporary name.
+    if (why == ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
+        return MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+                   ? 0
+                   : GetLastError();
+    }
+    return why;
 }
 
 // `attributes`: the target's, which the replacement takes (hidden, archive
@@ -181,10 +271,13 @@ HANDLE OpenTemporary(const std::string& temp, DWORD& why) {
 Attempt ReplaceThroughTemporary(const std::string& target, const FileContent& content, DWORD attributes,
                                 const FileIdentity* expected) {
     const std::string temp = TemporaryPathFor(target);
-    PendingTemporaryFile pending(temp);
     DWORD why = 0;
     ScopedHandle file(OpenTemporary(temp, why));
-    if (!file.valid()) return {Failed(Stage::kCreate, ErrnoOf(why)), why == ERROR_ACCESS_DENIED};
+    if (!file.valid()) {
+        if (why == ERROR_BUSY) return {Failed(Stage::kBusy, EBUSY)};
+        return {Failed(Stage::kCreate, ErrnoOf(why)), why == ERROR_ACCESS_DENIED};
+    }
+    const PendingTemporaryFile pending(temp);  // ours now: an interrupt removes it
     int error = WriteGathered(content, [&](std::string_view bytes) { return WriteAll(file.get(), bytes); });
     if (error == 0 && !FlushFileBuffers(file.get())) error = ErrnoOf(GetLastError());
     // Windows renames no file that is open without write sharing. Between
@@ -198,53 +291,67 @@ Attempt ReplaceThroughTemporary(const std::string& target, const FileContent& co
     };
     if (error != 0) return abandon(Failed(Stage::kWrite, error));
     if (!StillAsExpected(target, expected)) return abandon(Changed());
-    if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(temp.c_str(), attributes);
+    const bool targetExists = attributes != INVALID_FILE_ATTRIBUTES;
+    SetFileAttributesA(temp.c_str(), targetExists ? attributes : FILE_ATTRIBUTE_NORMAL);
     // Another program (a virus scanner, a sync client) may hold the target
     // for a moment.
     for (int attempt = 1;; ++attempt) {
-        if (MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return {};
-        why = GetLastError();
-        const bool busy = why == ERROR_ACCESS_DENIED || why == ERROR_SHARING_VIOLATION || why == ERROR_LOCK_VIOLATION;
-        if (!busy || attempt == kReplaceAttempts) return abandon(Failed(Stage::kCreate, ErrnoOf(why)));
+        why = PutInPlace(temp, target, targetExists);
+        if (why == 0) return {};
+        if (!Busy(why) || attempt == kReplaceAttempts) return abandon(Failed(Stage::kCreate, ErrnoOf(why)));
         Sleep(kReplaceRetryMilliseconds);
     }
+}
+
+// A name that is a link (a reparse point) or one of several names of its
+// file.
+bool IsLinkName(const std::string& path, DWORD attributes) {
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return true;
+    FileIdentity identity;
+    return NameIdentityOf(path, identity) == 0 && identity.linkCount > 1;
+}
+
+ReplaceOutcome Replace(const std::string& target, const FileContent& content, const FileIdentity* expected,
+                       bool asName) {
+    const DWORD attributes = GetFileAttributesA(target.c_str());
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return Failed(Stage::kCreate, EISDIR);
+    if (!StillAsExpected(target, expected)) return Changed();
+    if (asName && exists && IsLinkName(target, attributes)) {
+        // Replaced as a name: the rename takes the link's place.
+        const Attempt attempt = ReplaceThroughTemporary(target, content, INVALID_FILE_ATTRIBUTES, expected);
+        if (attempt.outcome.stage == Stage::kCreate && attempt.outcome.platformError == EACCES) {
+            return {Stage::kLinkKept, EACCES};
+        }
+        return attempt.outcome;
+    }
+    FileIdentity identity;
+    if (exists && IdentityOf(target, identity) == 0 && !identity.regular) return WriteSpecialFile(target, content);
+    if (!exists) return ReplaceThroughTemporary(target, content, INVALID_FILE_ATTRIBUTES, expected).outcome;
+
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return Failed(Stage::kCreate, EACCES);
+    ScopedHandle writable(
+        CreateFileA(target.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // A program holding the file without sharing is waited for at the rename.
+    if (!writable.valid() && GetLastError() == ERROR_ACCESS_DENIED) return Failed(Stage::kCreate, EACCES);
+    const bool inPlacePossible = writable.valid();
+    writable.Close();  // our own handle would stop the rename
+    if (inPlacePossible && identity.linkCount > 1) return WriteInPlace(target, content, expected);
+    const Attempt attempt = ReplaceThroughTemporary(target, content, attributes, expected);
+    if (!attempt.folderRefused || !inPlacePossible) return attempt.outcome;
+    return WriteInPlace(target, content, expected);
 }
 
 }  // namespace
 
 ReplaceOutcome ReplaceFileContent(const std::string& path, const FileContent& content, const FileIdentity* expected) {
-    const std::string& target = path;
-    FileIdentity identity;
-    const bool exists = IdentityOf(target, identity) == 0;
-    const DWORD attributes = GetFileAttributesA(target.c_str());
-    if (exists && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return Failed(Stage::kCreate, EISDIR);
-    }
-    if (!StillAsExpected(target, expected)) return Changed();
-    if (exists && !identity.regular) return WriteSpecialFile(target, content);
-    if (!exists) return ReplaceThroughTemporary(target, content, INVALID_FILE_ATTRIBUTES, expected).outcome;
-
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        return Failed(Stage::kCreate, EACCES);
-    }
-    ScopedHandle writable(
-        CreateFileA(target.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    // A program holding the file without sharing is waited for at the rename.
-    if (!writable.valid() && GetLastError() == ERROR_ACCESS_DENIED) return Failed(Stage::kCreate, EACCES);
-    if (writable.valid() && identity.linkCount > 1) return WriteInPlace(writable, target, content, expected);
-    const bool inPlacePossible = writable.valid();
-    writable.Close();  // our own handle would stop the rename
-    Attempt attempt = ReplaceThroughTemporary(target, content, attributes, expected);
-    if (!attempt.folderRefused || !inPlacePossible) return attempt.outcome;
-    ScopedHandle again(
-        CreateFileA(target.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!again.valid()) return Failed(Stage::kCreate, ErrnoOf(GetLastError()));
-    return WriteInPlace(again, target, content, expected);
+    return Replace(path, content, expected, false);
 }
-
 #else
 
 constexpr int kMaxLinkDepth = 40;
+// The access control list, kept among the extended attributes.
+constexpr const char* kAccessAclAttribute = "system.posix_acl_access";
 
 class ScopedFd {
 public:
@@ -287,18 +394,18 @@ bool FolderRefuses(int error) {
     }
 }
 
-// Writes at the file's position, or at `*offset` (which then moves on) when
-// given: 0, or the error number.
-int WriteAll(int fd, std::string_view bytes, off_t* offset = nullptr) {
+// Refusals for lack of permission, as a sticky or read-only folder gives.
+bool PermissionRefuses(int error) { return error == EACCES || error == EPERM || error == EROFS || error == EEXIST; }
+
+// 0, or the error number.
+int WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
-        const ssize_t written = offset != nullptr ? ::pwrite(fd, bytes.data(), bytes.size(), *offset)
-                                                  : ::write(fd, bytes.data(), bytes.size());
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
         if (written < 0) {
             if (errno == EINTR) continue;
             return errno;
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
-        if (offset != nullptr) *offset += written;
     }
     return 0;
 }
@@ -324,28 +431,58 @@ mode_t NewFileMode() {
     return 0666 & ~mask;
 }
 
-void SyncFolder(const std::string& folder) {
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);  // best effort: the rename is already done
-    ::close(fd);
+// A list of extended attribute names, or the value of one: 0, or the error
+// number. `ask(buffer, size)` is the system call.
+template <typename Ask>
+int ReadAttributeBytes(std::string& bytes, Ask ask) {
+    for (;;) {
+        const ssize_t size = ask(nullptr, 0);
+        if (size < 0) return errno;
+        bytes.resize(static_cast<std::size_t>(size));
+        const ssize_t got = ask(bytes.data(), bytes.size());
+        if (got >= 0) {
+            bytes.resize(static_cast<std::size_t>(got));
+            return 0;
+        }
+        if (errno != ERANGE) return errno;  // grown meanwhile: ask again
+    }
 }
 
-ReplaceOutcome WriteInPlace(ScopedFd& file, const std::string& target, const FileContent& content,
-                            const FileIdentity* expected) {
-    if (!StillAsExpected(target, expected)) return Changed();
-    off_t offset = 0;
-    int error = WriteGathered(content, [&](std::string_view bytes) { return WriteAll(file.get(), bytes, &offset); });
-    if (error == 0 && ::ftruncate(file.get(), offset) != 0) error = errno;
-    if (error == 0 && ::fsync(file.get()) != 0) error = errno;
-    if (const int closeError = file.Close(); error == 0) error = closeError;
-    return error != 0 ? Failed(Stage::kWrite, error) : ReplaceOutcome{};
+// Gives the file `to` the extended attributes of `from`, its access control
+// list among them, and no access control list that `from` lacks (one the
+// folder's default gave the new file): 0, or the error number of the first
+// that could not be set.
+int CopyExtendedAttributes(int from, int to) {
+    std::string names;
+    if (const int error = ReadAttributeBytes(names, [&](char* list, std::size_t size) {
+            return ::flistxattr(from, list, size);
+        });
+        error != 0) {
+        return error == ENOTSUP ? 0 : error;
+    }
+    bool hasAccessAcl = false;
+    for (std::size_t at = 0; at < names.size(); at = names.find('\0', at) + 1) {
+        const std::string name = names.c_str() + at;
+        std::string value;
+        if (const int error = ReadAttributeBytes(value, [&](char* bytes, std::size_t size) {
+                return ::fgetxattr(from, name.c_str(), bytes, size);
+            });
+            error != 0) {
+            return error;
+        }
+        if (::fsetxattr(to, name.c_str(), value.data(), value.size(), 0) != 0) return errno;
+        hasAccessAcl = hasAccessAcl || name == kAccessAclAttribute;
+    }
+    if (!hasAccessAcl && ::fremovexattr(to, kAccessAclAttribute) != 0 && errno != ENODATA && errno != ENOTSUP) {
+        return errno;
+    }
+    return 0;
 }
 
 // Opens the temporary file for this process alone, locked (flock) while it
 // is written. One left by a killed run is taken over and emptied; one that
 // another process holds (a run on another comet file of the same folder
-// writes the same backup) is waited for. 0, or the error number.
+// writes the same backup) is waited for, then EBUSY. 0, or the error number.
 int OpenTemporary(const std::string& temp, ScopedFd& file) {
     const auto deadline = std::chrono::steady_clock::now() + kTemporaryWait;
     for (;;) {
@@ -372,28 +509,38 @@ int OpenTemporary(const std::string& temp, ScopedFd& file) {
     }
 }
 
+// `existing`: the old file's state and an open descriptor of it, whose
+// owner, mode and extended attributes the replacement takes; none for a
+// new file.
 Attempt ReplaceThroughTemporary(const std::string& target, const FileContent& content, const struct stat* existing,
-                                const FileIdentity* expected) {
+                                int existingFd, const FileIdentity* expected) {
     const std::string temp = TemporaryPathFor(target);
-    PendingTemporaryFile pending(temp);
     ScopedFd file;
     if (const int error = OpenTemporary(temp, file); error != 0) {
+        if (error == EBUSY) return {Failed(Stage::kBusy, error)};
         return {Failed(Stage::kCreate, error), FolderRefuses(error)};
     }
-    // From here on the file stays open and locked, so that no other process
-    // takes it over until it has its final name.
+    // Ours now, open and locked until it has its final name, so that no
+    // other process takes it over; an interrupt removes it.
+    const PendingTemporaryFile pending(temp);
     const auto abandon = [&](Stage stage, int error, bool folderRefused) {
         ::unlink(temp.c_str());
         return Attempt{stage == Stage::kChanged ? Changed() : Failed(stage, error), folderRefused};
     };
 
-    // The owner first: a change of owner clears the set-id bits.
+    // The owner first: a change of owner clears the set-id bits; then the
+    // mode, which an access control list set after it refines.
     if (existing != nullptr && (existing->st_uid != ::geteuid() || existing->st_gid != ::getegid()) &&
         ::fchown(file.get(), existing->st_uid, existing->st_gid) != 0) {
         return abandon(Stage::kCreate, errno, true);
     }
     const mode_t mode = existing != nullptr ? (existing->st_mode & 07777) : NewFileMode();
     if (::fchmod(file.get(), mode) != 0) return abandon(Stage::kWrite, errno, false);
+    if (existing != nullptr) {
+        if (const int error = CopyExtendedAttributes(existingFd, file.get()); error != 0) {
+            return abandon(Stage::kCreate, error, true);
+        }
+    }
     int error = WriteGathered(content, [&](std::string_view bytes) { return WriteAll(file.get(), bytes); });
     if (error == 0 && ::fsync(file.get()) != 0) error = errno;
     if (error != 0) return abandon(Stage::kWrite, error, false);
@@ -404,26 +551,43 @@ Attempt ReplaceThroughTemporary(const std::string& target, const FileContent& co
     return {};
 }
 
-}  // namespace
-
-ReplaceOutcome ReplaceFileContent(const std::string& path, const FileContent& content, const FileIdentity* expected) {
-    const std::string target = ResolveLinks(path);
+ReplaceOutcome Replace(const std::string& path, const FileContent& content, const FileIdentity* expected,
+                       bool asName) {
+    const std::string target = asName ? path : ResolveLinks(path);
     struct stat info {};
-    const bool exists = ::stat(target.c_str(), &info) == 0;
+    const bool exists = (asName ? ::lstat(target.c_str(), &info) : ::stat(target.c_str(), &info)) == 0;
     if (exists && S_ISDIR(info.st_mode)) return Failed(Stage::kCreate, EISDIR);
     if (!StillAsExpected(target, expected)) return Changed();
+    if (asName && exists && (!S_ISREG(info.st_mode) || info.st_nlink > 1)) {
+        // Replaced as a name: the rename takes the link's place.
+        const Attempt attempt = ReplaceThroughTemporary(target, content, nullptr, -1, expected);
+        if (attempt.folderRefused && PermissionRefuses(attempt.outcome.platformError)) {
+            return {Stage::kLinkKept, attempt.outcome.platformError};
+        }
+        return attempt.outcome;
+    }
     if (exists && !S_ISREG(info.st_mode)) return WriteSpecialFile(target, content);
-    if (!exists) return ReplaceThroughTemporary(target, content, nullptr, expected).outcome;
+    if (!exists) return ReplaceThroughTemporary(target, content, nullptr, -1, expected).outcome;
 
     // Whatever the folder allows, a file we may not write is not replaced.
     ScopedFd writable(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (!writable.valid()) return Failed(Stage::kCreate, errno);
-    if (info.st_nlink > 1) return WriteInPlace(writable, target, content, expected);
-    const Attempt attempt = ReplaceThroughTemporary(target, content, &info, expected);
+    if (info.st_nlink > 1) return WriteInPlace(target, content, expected);
+    const Attempt attempt = ReplaceThroughTemporary(target, content, &info, writable.get(), expected);
     if (!attempt.folderRefused) return attempt.outcome;
-    return WriteInPlace(writable, target, content, expected);
+    return WriteInPlace(target, content, expected);
+}
+
+}  // namespace
+
+ReplaceOutcome ReplaceFileContent(const std::string& path, const FileContent& content, const FileIdentity* expected) {
+    return Replace(path, content, expected, false);
 }
 
 #endif
+
+ReplaceOutcome ReplaceNamedFile(const std::string& path, std::string_view bytes) {
+    return Replace(path, FileContent{{&bytes, 1}, {}}, nullptr, true);
+}
 
 }  // namespace celestra

@@ -33,7 +33,18 @@ void RemovePending() {
 }
 
 #ifdef _WIN32
+// Writes under way that an event must wait for.
+std::atomic<int> heldCount{0};
+// The longest an event waits: the system ends a closed console's process
+// after five seconds whatever its handler does.
+constexpr int kLongestHoldMilliseconds = 4000;
+constexpr int kHoldPollMilliseconds = 5;
+
 BOOL WINAPI OnConsoleEvent(DWORD) {
+    // Runs on a thread of its own: the write goes on meanwhile.
+    for (int waited = 0; heldCount.load() > 0 && waited < kLongestHoldMilliseconds; waited += kHoldPollMilliseconds) {
+        Sleep(kHoldPollMilliseconds);
+    }
     RemovePending();
     return FALSE;  // the default handler ends the process
 }
@@ -50,15 +61,20 @@ void OnSignal(int signalNumber) {
 
 #ifndef _WIN32
 constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
+
+sigset_t InterruptSet() {
+    sigset_t interrupts;
+    sigemptyset(&interrupts);
+    for (const int signalNumber : kInterrupts) sigaddset(&interrupts, signalNumber);
+    return interrupts;
+}
 #endif
 
 }  // namespace
 
 void LeaveInterruptsToOtherThreads() {
 #ifndef _WIN32
-    sigset_t interrupts;
-    sigemptyset(&interrupts);
-    for (const int signalNumber : kInterrupts) sigaddset(&interrupts, signalNumber);
+    const sigset_t interrupts = InterruptSet();
     ::pthread_sigmask(SIG_BLOCK, &interrupts, nullptr);
 #endif
 }
@@ -82,6 +98,20 @@ void RemoveTemporaryFileOnInterrupt() {
     }();
     (void)installed;
 }
+
+#ifdef _WIN32
+HeldInterrupts::HeldInterrupts() { heldCount.fetch_add(1); }
+HeldInterrupts::~HeldInterrupts() { heldCount.fetch_sub(1); }
+#else
+HeldInterrupts::HeldInterrupts() {
+    const sigset_t interrupts = InterruptSet();
+    ::pthread_sigmask(SIG_BLOCK, &interrupts, &saved_);
+}
+HeldInterrupts::~HeldInterrupts() {
+    // A signal that came meanwhile is delivered here, and acts.
+    ::pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
+}
+#endif
 
 PendingTemporaryFile::PendingTemporaryFile(const std::string& path) {
     if (path.size() >= kPathRoom) return;

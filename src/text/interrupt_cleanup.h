@@ -7,6 +7,10 @@
 
 #include <string>
 
+#ifndef _WIN32
+#include <signal.h>
+#endif
+
 namespace celestra {
 
 // Installs the handlers, once per process. A program that never calls it
@@ -18,6 +22,23 @@ void RemoveTemporaryFileOnInterrupt();
 // removes the file, and no writing goes on beside it that could make the
 // file again.
 void LeaveInterruptsToOtherThreads();
+
+// Holds the interrupts off for its lifetime: a write that must not stop
+// half way (a file rewritten in place) runs whole, and an interrupt that
+// came meanwhile acts as soon as it ends. On Windows a console event waits
+// for it (up to a few seconds, as the system allows).
+class HeldInterrupts {
+public:
+    HeldInterrupts();
+    ~HeldInterrupts();
+    HeldInterrupts(const HeldInterrupts&) = delete;
+    HeldInterrupts& operator=(const HeldInterrupts&) = delete;
+
+private:
+#ifndef _WIN32
+    sigset_t saved_;  // the thread's signal mask before
+#endif
+};
 
 // Registers a file as the one to remove, for the lifetime of this object.
 // One at a time: a run writes one temporary file at a time.

@@ -174,11 +174,11 @@ void LineList::ReadFromFile(const std::string& path) {
     Changed();
 }
 
-bool LineList::SaveToFile(const std::string& path, const FileIdentity* expected) const {
+ReplaceOutcome::Stage LineList::SaveToFile(const std::string& path, const FileIdentity* expected) const {
     const ReplaceOutcome outcome = ReplaceFileContent(path, FileContent{lines_, "\r\n"}, expected);
     if (outcome.stage == ReplaceOutcome::Stage::kCreate) throw FileStreamError("Cannot create file " + path);
     if (outcome.stage == ReplaceOutcome::Stage::kWrite) throw FileStreamError("Stream write error");
-    return outcome.stage != ReplaceOutcome::Stage::kChanged;
+    return outcome.stage;
 }
 
 }  // namespace celestra

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "text/atomic_file.h"
 #include "text/platform_file.h"
 
 namespace celestra {
@@ -92,9 +93,11 @@ public:
     // ReplaceFileContent, so that a failure leaves the old file whole. Throws
     // FileStreamError "Cannot create file <path>" when it cannot be created
     // or may not be written, "Stream write error" when not every byte could
-    // be written. Returns false, having written nothing, when `expected` is
-    // given and the file is no longer in that state.
-    bool SaveToFile(const std::string& path, const FileIdentity* expected = nullptr) const;
+    // be written (the old content kept, or put back by the next run).
+    // Otherwise returns kDone; kChanged when `expected` is given and another
+    // program changed the file (ReplaceFileContent); kBusy when another
+    // process held the temporary file for the whole wait.
+    ReplaceOutcome::Stage SaveToFile(const std::string& path, const FileIdentity* expected = nullptr) const;
 
 private:
     void Changed();

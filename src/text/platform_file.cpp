@@ -78,6 +78,23 @@ int IdentityOf(const std::string& path, FileIdentity& identity) {
 #endif
 }
 
+int NameIdentityOf(const std::string& path, FileIdentity& identity) {
+#ifdef _WIN32
+    const HANDLE handle =
+        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_ACCESS_DENIED ? EACCES : ENOENT;
+    const int error = IdentityOfHandle(handle, identity);
+    CloseHandle(handle);
+    return error;
+#else
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) return LastError();
+    identity = IdentityOfStat(info);
+    return 0;
+#endif
+}
+
 bool IsRegularFile(const std::string& path) {
     FileIdentity identity;
     return !path.empty() && IdentityOf(path, identity) == 0 && identity.regular;

@@ -52,16 +52,23 @@ struct FileIdentity {
     std::uint64_t linkCount = 0;     // names the file has (hard links)
     bool regular = false;            // a plain file, not a device, pipe or folder
 
+    // The same file, under whichever name.
+    bool SameFileAs(const FileIdentity& other) const {
+        return volume == other.volume && fileNumber == other.fileNumber;
+    }
     // Same file, same size, same modification time.
     bool SameStateAs(const FileIdentity& other) const {
-        return volume == other.volume && fileNumber == other.fileNumber && sizeBytes == other.sizeBytes &&
-               modifiedTicks == other.modifiedTicks;
+        return SameFileAs(other) && sizeBytes == other.sizeBytes && modifiedTicks == other.modifiedTicks;
     }
 };
 
 // The identity of the file a path leads to (links followed): 0, or the
 // platform error number.
 int IdentityOf(const std::string& path, FileIdentity& identity);
+
+// The identity of the name itself, a symbolic link not followed: 0, or the
+// platform error number.
+int NameIdentityOf(const std::string& path, FileIdentity& identity);
 
 // True when the path leads to a plain file: one that can be read to its end
 // (not a pipe, a device or a folder).

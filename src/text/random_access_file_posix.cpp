@@ -1,0 +1,147 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <memory>
+
+#include "text/random_access_file.h"
+
+namespace celestra {
+namespace {
+
+int LastError() { return errno != 0 ? errno : EIO; }
+
+// The folder if it is a real folder of this user that no one else may
+// write (not a link planted in its place); `folder` ends with "/".
+bool PrivateToThisUser(const std::string& folder) {
+    struct stat info {};
+    if (::lstat(folder.c_str(), &info) != 0) return false;
+    return S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() && (info.st_mode & 022) == 0 &&
+           ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+// `base` + "celestra/" made (0700) when missing, if it is an absolute path.
+std::string StateFolderUnder(const char* base) {
+    if (base == nullptr || base[0] != '/') return {};
+    std::string folder = base;
+    if (folder.back() != '/') folder += '/';
+    folder += "celestra/";
+    if (MakeFolders(folder.substr(0, folder.size() - 1)) != 0) return {};
+    ::chmod(folder.c_str(), 0700);  // made with the umask's bits; never shared
+    return PrivateToThisUser(folder) ? folder : std::string();
+}
+
+}  // namespace
+
+RandomAccessFile::~RandomAccessFile() { Close(); }
+
+int RandomAccessFile::OpenExisting(const std::string& path) {
+    Close();
+    errno = 0;
+    fd_ = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    return fd_ >= 0 ? 0 : LastError();
+}
+
+int RandomAccessFile::CreatePrivate(const std::string& path) {
+    Close();
+    errno = 0;
+    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    return fd_ >= 0 ? 0 : LastError();
+}
+
+int RandomAccessFile::Identity(FileIdentity& identity) const {
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) return LastError();
+    identity.volume = static_cast<std::uint64_t>(info.st_dev);
+    identity.fileNumber = static_cast<std::uint64_t>(info.st_ino);
+    identity.sizeBytes = static_cast<std::uint64_t>(info.st_size);
+    identity.modifiedTicks = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    identity.linkCount = static_cast<std::uint64_t>(info.st_nlink);
+    identity.regular = S_ISREG(info.st_mode);
+    return 0;
+}
+
+int RandomAccessFile::ReadAll(std::string& bytes) const {
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) return LastError();
+    bytes.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t used = 0;
+    for (;;) {
+        if (used == bytes.size()) bytes.resize(bytes.size() + 4096);  // grown meanwhile: read on
+        const ssize_t count = ::pread(fd_, bytes.data() + used, bytes.size() - used, static_cast<off_t>(used));
+        if (count < 0) {
+            if (errno == EINTR) continue;
+            return LastError();
+        }
+        if (count == 0) break;
+        used += static_cast<std::size_t>(count);
+    }
+    bytes.resize(used);
+    return 0;
+}
+
+int RandomAccessFile::WriteAt(std::uint64_t offset, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::pwrite(fd_, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return LastError();
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+        offset += static_cast<std::uint64_t>(written);
+    }
+    return 0;
+}
+
+int RandomAccessFile::Truncate(std::uint64_t sizeBytes) {
+    return ::ftruncate(fd_, static_cast<off_t>(sizeBytes)) == 0 ? 0 : LastError();
+}
+
+int RandomAccessFile::Reserve(std::uint64_t sizeBytes) {
+    if (sizeBytes == 0) return 0;
+    const int error = ::posix_fallocate(fd_, 0, static_cast<off_t>(sizeBytes));
+    return error == EOPNOTSUPP || error == EINVAL ? 0 : error;  // a file system that reserves nothing
+}
+
+int RandomAccessFile::Flush() { return ::fsync(fd_) == 0 ? 0 : LastError(); }
+
+int RandomAccessFile::Close() {
+    if (fd_ < 0) return 0;
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result == 0 ? 0 : LastError();
+}
+
+bool RandomAccessFile::IsOpen() const { return fd_ >= 0; }
+
+int RenameReplacing(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : LastError();
+}
+
+int RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0 ? 0 : LastError(); }
+
+void SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+std::string PrivateStateFolder() {
+    if (std::string folder = StateFolderUnder(std::getenv("XDG_STATE_HOME")); !folder.empty()) return folder;
+    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
+        if (std::string folder = StateFolderUnder((std::string(home) + "/.local/state").c_str()); !folder.empty()) {
+            return folder;
+        }
+    }
+    // A user without a home of their own (a service account, "nobody"):
+    // a folder of theirs in the system's lasting temporary folder, refused
+    // when someone else made it first.
+    const std::string folder = "/var/tmp/celestra-" + std::to_string(::geteuid()) + "/";
+    ::mkdir(folder.c_str(), 0700);
+    return PrivateToThisUser(folder) ? folder : std::string();
+}
+
+}  // namespace celestra

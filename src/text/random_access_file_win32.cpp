@@ -1,0 +1,154 @@
+#include <windows.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "text/random_access_file.h"
+
+namespace celestra {
+namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr DWORD kLargestPiece = 1u << 30;
+
+HANDLE AsHandle(void* handle) { return static_cast<HANDLE>(handle); }
+
+int LastError() { return ErrnoOfWindowsError(GetLastError()); }
+
+// "<base>\Celestra\", made when missing; empty when it cannot be.
+std::string FolderUnder(const char* variable) {
+    char base[MAX_PATH + 1] = {};
+    const DWORD length = GetEnvironmentVariableA(variable, base, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return {};
+    std::string folder(base, length);
+    if (!IsFolderSeparator(folder.back())) folder += '\\';
+    folder += "Celestra";
+    if (MakeFolders(folder) != 0) return {};
+    return folder + "\\";
+}
+
+}  // namespace
+
+int ErrnoOfWindowsError(unsigned long windowsError) {
+    switch (windowsError) {
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_WRITE_PROTECT: return EACCES;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL: return ENOSPC;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND: return ENOENT;
+        case ERROR_FILE_TOO_LARGE: return EFBIG;
+        default: return EIO;
+    }
+}
+
+RandomAccessFile::~RandomAccessFile() { Close(); }
+
+int RandomAccessFile::OpenExisting(const std::string& path) {
+    Close();
+    handle_ = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    return IsOpen() ? 0 : LastError();
+}
+
+int RandomAccessFile::CreatePrivate(const std::string& path) {
+    Close();
+    handle_ = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                          CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
+    return IsOpen() ? 0 : LastError();
+}
+
+int RandomAccessFile::Identity(FileIdentity& identity) const {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(AsHandle(handle_), &info)) return LastError();
+    identity.volume = info.dwVolumeSerialNumber;
+    identity.fileNumber = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    identity.sizeBytes = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    identity.modifiedTicks = static_cast<std::int64_t>((std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
+                                                       info.ftLastWriteTime.dwLowDateTime);
+    identity.linkCount = info.nNumberOfLinks;
+    identity.regular = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    return 0;
+}
+
+int RandomAccessFile::ReadAll(std::string& bytes) const {
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(AsHandle(handle_), &size)) return LastError();
+    bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    std::size_t used = 0;
+    for (;;) {
+        if (used == bytes.size()) bytes.resize(bytes.size() + 4096);  // grown meanwhile: read on
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(used);
+        at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(used) >> 32);
+        const DWORD wanted = bytes.size() - used > kLargestPiece ? kLargestPiece : static_cast<DWORD>(bytes.size() - used);
+        DWORD count = 0;
+        if (!ReadFile(AsHandle(handle_), bytes.data() + used, wanted, &count, &at)) {
+            if (GetLastError() == ERROR_HANDLE_EOF) break;
+            return LastError();
+        }
+        if (count == 0) break;
+        used += count;
+    }
+    bytes.resize(used);
+    return 0;
+}
+
+int RandomAccessFile::WriteAt(std::uint64_t offset, std::string_view bytes) {
+    while (!bytes.empty()) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        const DWORD piece = bytes.size() > kLargestPiece ? kLargestPiece : static_cast<DWORD>(bytes.size());
+        DWORD written = 0;
+        if (!WriteFile(AsHandle(handle_), bytes.data(), piece, &written, &at)) return LastError();
+        bytes.remove_prefix(written);
+        offset += written;
+    }
+    return 0;
+}
+
+int RandomAccessFile::Truncate(std::uint64_t sizeBytes) {
+    FILE_END_OF_FILE_INFO end{};
+    end.EndOfFile.QuadPart = static_cast<LONGLONG>(sizeBytes);
+    return SetFileInformationByHandle(AsHandle(handle_), FileEndOfFileInfo, &end, sizeof end) ? 0 : LastError();
+}
+
+int RandomAccessFile::Reserve(std::uint64_t sizeBytes) {
+    FILE_ALLOCATION_INFO allocation{};
+    allocation.AllocationSize.QuadPart = static_cast<LONGLONG>(sizeBytes);
+    if (SetFileInformationByHandle(AsHandle(handle_), FileAllocationInfo, &allocation, sizeof allocation)) return 0;
+    const DWORD why = GetLastError();
+    return why == ERROR_DISK_FULL || why == ERROR_HANDLE_DISK_FULL || why == ERROR_FILE_TOO_LARGE
+               ? ErrnoOfWindowsError(why)
+               : 0;  // a file system that reserves nothing
+}
+
+int RandomAccessFile::Flush() { return FlushFileBuffers(AsHandle(handle_)) ? 0 : LastError(); }
+
+int RandomAccessFile::Close() {
+    if (!IsOpen()) return 0;
+    const bool closed = CloseHandle(AsHandle(handle_)) != 0;
+    handle_ = INVALID_HANDLE_VALUE;
+    return closed ? 0 : EIO;
+}
+
+bool RandomAccessFile::IsOpen() const { return AsHandle(handle_) != INVALID_HANDLE_VALUE; }
+
+int RenameReplacing(const std::string& from, const std::string& to) {
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0
+                                                                                                      : LastError();
+}
+
+int RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) ? 0 : LastError(); }
+
+void SyncFolder(const std::string&) {}  // MOVEFILE_WRITE_THROUGH has done it
+
+std::string PrivateStateFolder() {
+    if (std::string folder = FolderUnder("LOCALAPPDATA"); !folder.empty()) return folder;
+    return FolderUnder("TEMP");
+}
+
+}  // namespace celestra
