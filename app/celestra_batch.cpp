@@ -75,6 +75,7 @@ int main(int argc, char** argv) {
 
     using End = celestra::UnattendedResult::End;
     const celestra::UnattendedResult result = celestra::RunUnattended(request);
+    for (const std::string& notice : result.notices) std::cout << notice << "\n";
     (result.end == End::kDone ? std::cout : std::cerr) << result.text << "\n";
     return result.end == End::kDone ? kExitSuccess : result.end == End::kStepMessage ? kExitStepMessage : kExitError;
 }

@@ -1,6 +1,7 @@
 #include "core/unattended_run.h"
 
 #include <exception>
+#include <vector>
 
 #include "core/observation_date.h"
 #include "core/processing_run.h"
@@ -10,14 +11,21 @@
 namespace celestra {
 namespace {
 
-// Keeps what the run shows; the last text is the one that counts.
+// Keeps what the run shows, in order.
 class CollectingMessageBox final : public MessageBox {
 public:
-    void Show(const std::string& text) override { last_ = text; }
-    const std::string& last() const { return last_; }
+    void Show(const std::string& text) override { texts_.push_back(text); }
+    // What the run ended with: its last text, when that text ends it.
+    UnattendedResult Ending(UnattendedResult::End end, std::string text = {}) {
+        if (text.empty() && !texts_.empty()) {
+            text = texts_.back();
+            texts_.pop_back();
+        }
+        return {end, text, texts_};
+    }
 
 private:
-    std::string last_;
+    std::vector<std::string> texts_;
 };
 
 }  // namespace
@@ -33,11 +41,11 @@ UnattendedResult RunUnattended(const UnattendedRequest& request) {
         state.objectPath = request.objectPath;
         state.dateText = request.dateText ? *request.dateText : DefaultObservationDate();
         state.precise = request.precise;
-        if (!ProcessingRun(state, messages).Run()) return {End::kStepMessage, messages.last()};
+        if (!ProcessingRun(state, messages).Run()) return messages.Ending(End::kStepMessage);
     } catch (const std::exception& error) {  // the run's errors, and running out of memory
-        return {End::kError, ErrorBoxText(ErrorText(error))};
+        return messages.Ending(End::kError, ErrorBoxText(ErrorText(error)));
     }
-    return {End::kDone, messages.last()};
+    return messages.Ending(End::kDone);
 }
 
 }  // namespace celestra

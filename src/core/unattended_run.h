@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace celestra {
 
@@ -23,6 +24,9 @@ struct UnattendedResult {
     };
     End end;
     std::string text;
+    // What the run showed before that and went on after (a comet file put
+    // back from a stopped write), in order.
+    std::vector<std::string> notices;
 };
 
 // Runs once. Never throws for what the run meets, running out of memory

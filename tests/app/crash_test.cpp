@@ -5,11 +5,15 @@
 // temporary file, which the next run reuses and removes.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -29,12 +33,25 @@ using testing::WriteBytes;
 
 constexpr int kObjects = 20000;
 
+// A folder path with the File() of a TempDir.
+struct Folder {
+    std::string path;
+    std::string File(const std::string& name) const { return path + "/" + name; }
+};
+
+// A count from the environment (for a longer run by hand), or the default.
+int CountFromEnvironment(const char* name, int fallback) {
+    const char* text = std::getenv(name);
+    return text != nullptr && std::atoi(text) > 0 ? std::atoi(text) : fallback;
+}
+
 // An object list, and a comet file holding an earlier run's lines for it.
-void MakeFiles(const testing::TempDir& dir) {
+template <typename Dir>
+void MakeFiles(const Dir& dir, int objectCount = kObjects) {
     std::mt19937 engine(1);
     auto random = [&engine] { return static_cast<unsigned>(engine()); };
     std::string objects, comets = "    C/2004 Q2    2005 01 24.9968  1.205075  0.999760\r\n";
-    for (int i = 0; i < kObjects; ++i) {
+    for (int i = 0; i < objectCount; ++i) {
         char designation[16], ra[16], dec[16], magnitude[8];
         std::snprintf(designation, sizeof designation, "S%07d", i);
         std::snprintf(ra, sizeof ra, "%02u %02u %02u.%02u", random() % 24, random() % 60, random() % 60,
@@ -167,6 +184,188 @@ TEST(ChangedDuringARun, AnAppendedLineIsNeverLost) {
         EXPECT_NE(ReadBytes(dir.File("comet.dat")).find(line), std::string::npos) << "attempt " << attempt;
     }
     std::printf("[ appends  ] 8: %d runs stopped for the change\n", stopped);
+}
+
+// The in-place write: a comet file with a second name, stopped by each
+// signal at random moments, by root and by a plain user in a folder they may
+// not write (where the backup is written in place too). Whatever the stop
+// left, the next run makes the comet file what one clean run gives, and the
+// backup is always a whole earlier comet file, never a mixed one.
+struct InPlaceStop {
+    int signalNumber;
+    bool plainUser;
+};
+
+class StoppedInPlaceWrites : public ::testing::TestWithParam<InPlaceStop> {};
+
+INSTANTIATE_TEST_SUITE_P(Signals, StoppedInPlaceWrites,
+                         ::testing::Values(InPlaceStop{SIGKILL, false}, InPlaceStop{SIGTERM, false},
+                                           InPlaceStop{SIGINT, false}, InPlaceStop{SIGHUP, false},
+                                           InPlaceStop{SIGKILL, true}, InPlaceStop{SIGTERM, true}),
+                         [](const auto& test) {
+                             return std::string(sigabbrev_np(test.param.signalNumber)) +
+                                    (test.param.plainUser ? "_PlainUser" : "");
+                         });
+
+// True when a journal of an in-place write stands in the state folder.
+bool JournalThere(const std::string& stateHome) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(stateHome + "/celestra", error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with("journal-") && !name.ends_with(".tmp")) return true;
+    }
+    return false;
+}
+
+// Waits (up to a minute) until the run writes in place: true then; false
+// when it ended first, with its wait status.
+bool WaitForInPlaceWrite(int pid, const std::string& stateHome, int& status) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (::waitpid(pid, &status, WNOHANG) == pid) return false;
+        if (JournalThere(stateHome)) return true;
+    }
+    return true;
+}
+
+// Stops the run `delay` after its in-place write began; a run that ends
+// first is let be. The run's wait status.
+int StopWhileWritingInPlace(int pid, const std::string& stateHome, int signalNumber,
+                            std::chrono::microseconds delay) {
+    int status = 0;
+    if (!WaitForInPlaceWrite(pid, stateHome, status)) return status;
+    std::this_thread::sleep_for(delay);
+    ::kill(pid, signalNumber);
+    return Wait(pid);
+}
+
+TEST_P(StoppedInPlaceWrites, AreUndoneByTheNextRun) {
+    const InPlaceStop stop = GetParam();
+    if (stop.plainUser && ::geteuid() != 0) GTEST_SKIP() << "becoming a plain user needs root";
+    testing::TempDir dir;
+    const Folder data{dir.File("data")};
+    fs::create_directory(data.path);
+    MakeFiles(data, CountFromEnvironment("CELESTRA_STOP_OBJECTS", kObjects));
+    const std::string comet = data.File("comet.dat");
+    const std::string backup = data.File("CometDatBak.Txt");
+    fs::create_hard_link(comet, data.File("second-name.dat"));
+    WriteBytes(backup, "");
+    const testing::ChildLimits as{.asPlainUser = stop.plainUser, .stateHome = dir.File("state")};
+    fs::create_directory(as.stateHome);
+    if (stop.plainUser) {  // the plain user's files in root's folder
+        for (const std::string& path : {comet, backup, as.stateHome}) {
+            ASSERT_EQ(::chown(path.c_str(), testing::kNobody, testing::kNobody), 0);
+        }
+        ::chmod(dir.path().c_str(), 0755);
+    }
+    const std::string before = ReadBytes(comet);
+    const std::vector<std::string> args = {"comet.dat", "objetos.txt", "15/01/2006"};
+
+    // The clean result, and how long the in-place write of it lasts.
+    const int clean = testing::StartBatch(args, data.path, as);
+    int cleanStatus = 0;
+    ASSERT_TRUE(WaitForInPlaceWrite(clean, as.stateHome, cleanStatus)) << "not written in place";
+    const auto journalSeen = std::chrono::steady_clock::now();
+    while (JournalThere(as.stateHome) && std::chrono::steady_clock::now() - journalSeen < std::chrono::minutes(1)) {
+    }
+    const long long writeMicroseconds =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - journalSeen).count();
+    ASSERT_EQ(Wait(clean), 0);
+    const std::string result = ReadBytes(comet);
+
+    std::mt19937 random(4);
+    // Moments over the write and a little past it, every other one in its
+    // first eighth, where the bytes go out (the flush takes the rest).
+    const long long writeLasts = std::max(writeMicroseconds, 1000LL);
+    std::uniform_int_distribution<long long> anyMoment(0, writeLasts * 3 / 2), earlyMoment(0, writeLasts / 8);
+    const int tries = CountFromEnvironment("CELESTRA_STOP_TRIES", 8);
+    int mixed = 0, restored = 0;
+    for (int attempt = 0; attempt < tries; ++attempt) {
+        SCOPED_TRACE("attempt " + std::to_string(attempt));
+        WriteBytes(comet, before);  // the same file: both names keep it
+        WriteBytes(backup, "an older backup\r\n");
+        const int pid = testing::StartBatch(args, data.path, as);
+        const long long delay = attempt % 2 == 0 ? earlyMoment(random) : anyMoment(random);
+        StopWhileWritingInPlace(pid, as.stateHome, stop.signalNumber, std::chrono::microseconds(delay));
+        const std::string left = ReadBytes(comet);
+        mixed += left != before && left != result;
+
+        const testing::ChildResult next = testing::RunBatch(args, data.path, as);
+        ASSERT_EQ(next.exitStatus, 0) << next.err;
+        restored += next.out.starts_with("Comet.dat restaurado tras una escritura interrumpida: comet.dat\n");
+        ASSERT_TRUE(ReadBytes(comet) == result);
+        ASSERT_TRUE(ReadBytes(data.File("second-name.dat")) == result);
+        const std::string kept = ReadBytes(backup);
+        ASSERT_TRUE(kept == before || kept == result) << kept.size() << " bytes";
+    }
+    std::printf("[ in place ] %d: %d left mixed, %d put back by the next run (the write lasts %lld us)\n", tries, mixed,
+                restored, writeMicroseconds);
+    EXPECT_LE(mixed, restored) << "every mixed file was put back";
+    for (const auto& entry : fs::recursive_directory_iterator(as.stateHome)) {
+        EXPECT_FALSE(entry.path().filename().string().starts_with("journal-") &&
+                     !entry.path().string().ends_with(".tmp"))
+            << "a journal left after a whole run: " << entry.path();
+    }
+}
+
+// Another program changes the comet file while it is written in place: it
+// appends a line, or cuts the file to nothing. The run either ends with its
+// message and a non-zero exit, or the change is in the file.
+TEST(ChangedDuringAnInPlaceWrite, IsNeverLostByARunThatSucceeds) {
+    testing::TempDir dir;
+    MakeFiles(dir);
+    const std::string comet = dir.File("comet.dat");
+    fs::create_hard_link(comet, dir.File("second-name.dat"));
+    const std::string before = ReadBytes(comet);
+    const std::vector<std::string> args = {"comet.dat", "objetos.txt", "15/01/2006"};
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(WEXITSTATUS(Wait(testing::StartBatch(args, dir.path()))), 0);
+    const long long runMicroseconds =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
+
+    std::mt19937 random(5);
+    std::uniform_int_distribution<long long> moment(runMicroseconds / 3, runMicroseconds * 5 / 4);
+    int stopped = 0;
+    const int tries = CountFromEnvironment("CELESTRA_CHANGE_TRIES", 8);
+    for (int attempt = 0; attempt < 2 * tries; ++attempt) {
+        const bool cut = attempt % 2 == 1;
+        SCOPED_TRACE(std::string(cut ? "cut" : "appended") + ", attempt " + std::to_string(attempt));
+        WriteBytes(comet, before);
+        const std::string line = "    C/2026 X" + std::to_string(attempt) + "  appended by another program\r\n";
+        const int pid = testing::StartBatch(args, dir.path());
+        std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
+        std::FILE* other = std::fopen(comet.c_str(), cut ? "wb" : "ab");
+        ASSERT_NE(other, nullptr);
+        if (!cut) std::fputs(line.c_str(), other);
+        std::fclose(other);
+        const int status = WEXITSTATUS(Wait(pid));
+        ASSERT_TRUE(status == 0 || status == 2) << status;
+        stopped += status == 2;
+        if (status == 0) {
+            const std::string after = ReadBytes(comet);
+            // Cut: the first line of the old file, which no run writes, is gone.
+            EXPECT_TRUE(cut ? after.find("C/2004 Q2") == std::string::npos : after.find(line) != std::string::npos);
+        }
+    }
+    std::printf("[ changes  ] %d: %d runs stopped for the change\n", 2 * tries, stopped);
+}
+
+// A run stopped while it waits for the temporary file another run is
+// writing leaves that file alone: it was never this run's.
+TEST(StoppedWhileWaiting, LeavesAnotherRunsTemporaryFile) {
+    testing::TempDir dir;
+    MakeFiles(dir);
+    const std::string temporary = dir.File(".CometDatBak.Txt.celestra.tmp");
+    const int other = ::open(temporary.c_str(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(::flock(other, LOCK_EX), 0);
+    const int pid = testing::StartBatch({"comet.dat", "objetos.txt", "15/01/2006"}, dir.path());
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    ::kill(pid, SIGINT);
+    const int status = Wait(pid);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+    EXPECT_TRUE(fs::exists(temporary));
+    ::close(other);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "support/run_support.h"
 #include "support/temp_dir.h"
 #include "text/errors.h"
+#include "text/write_journal.h"
 
 namespace celestra {
 namespace {
@@ -432,6 +433,66 @@ TEST_F(RunTest, StopsWhenAnotherProgramChangedTheFileMeanwhile) {
         EXPECT_EQ(ReadBytes(state.cometPath), appended);
         EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), afterBackup ? original : "old backup");
     }
+}
+
+// The backup's name taken by the comet file itself, by a link to it, or by
+// a second name of it: every run completes with the result any other name
+// gives, and a link at the backup's name ends up a copy of its own.
+TEST_F(RunTest, CompletesWhenTheBackupNameIsTheCometFile) {
+    const std::string original = "    C/2004 Q2\r\n";
+    WriteBytes(state.objectPath, CrLf({ObjectLine("STAR01")}));
+    WriteBytes(state.cometPath, original);
+    ASSERT_TRUE(RunOnce());
+    const std::string result = ReadBytes(state.cometPath);
+    namespace fs = std::filesystem;
+    const struct {
+        const char* what;
+        const char* cometName;
+        void (*make)(const std::string& backup, const std::string& comet);
+        const char* backupAfter;  // "old": the content from before the run; "new": the run's own result
+    } rows[] = {
+        {"the comet file named CometDatBak.Txt", "CometDatBak.Txt", nullptr, "new"},
+        {"a link to the comet file", "comet.dat",
+         [](const std::string& backup, const std::string& comet) { fs::create_symlink(comet, backup); }, "old"},
+        {"a second name of the comet file", "comet.dat",
+         [](const std::string& backup, const std::string& comet) { fs::create_hard_link(comet, backup); }, "old"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        fs::remove(dir.File("CometDatBak.Txt"));
+        fs::remove(dir.File("comet.dat"));
+        state.cometPath = dir.File(row.cometName);
+        WriteBytes(state.cometPath, original);
+        if (row.make != nullptr) row.make(dir.File("CometDatBak.Txt"), state.cometPath);
+        ASSERT_TRUE(RunOnce());
+        EXPECT_EQ(box.shown, Lines{"Proceso finalizado correctamente para 1 estrellas"});
+        EXPECT_EQ(ReadBytes(state.cometPath), result);
+        EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), row.backupAfter == "new"s ? result : original);
+    }
+}
+
+// A run that finds the journal of a write that was stopped puts the comet
+// file back before it loads it, says so, and goes on from that content: the
+// backup is never the damaged file.
+TEST_F(RunTest, PutsBackAStoppedWriteBeforeAnythingElse) {
+    const std::string original = "    C/2004 Q2\r\n";
+    WriteBytes(state.objectPath, CrLf({ObjectLine("STAR01")}));
+    WriteBytes(state.cometPath, original);
+    ASSERT_TRUE(RunOnce());
+    const std::string result = ReadBytes(state.cometPath);
+
+    WriteBytes(state.cometPath, original);
+    FileIdentity identity;
+    ASSERT_EQ(IdentityOf(state.cometPath, identity), 0);
+    std::string journalPath;
+    ASSERT_EQ(WriteJournal(identity, original, journalPath), 0);
+    WriteBytes(state.cometPath, result.substr(0, 20) + original);  // stopped part way
+    ASSERT_TRUE(RunOnce());
+    EXPECT_EQ(box.shown, (Lines{"Comet.dat restaurado tras una escritura interrumpida: " + state.cometPath,
+                                "Proceso finalizado correctamente para 1 estrellas"}));
+    EXPECT_EQ(ReadBytes(state.cometPath), result);
+    EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), original);
+    EXPECT_FALSE(std::filesystem::exists(journalPath));
 }
 
 TEST(ErrorText, NamesRunningOutOfMemoryInSpanish) {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <stdexcept>
 
 namespace celestra::testing {
@@ -25,8 +26,10 @@ std::string ReadAll(int fd) {
 namespace {
 
 // In the child: into the folder, under the limits, then the program.
-[[noreturn]] void ExecBatch(const std::vector<std::string>& args, const std::string& folder, ChildLimits limits) {
+[[noreturn]] void ExecBatch(const std::vector<std::string>& args, const std::string& folder,
+                            const ChildLimits& limits) {
     if (::chdir(folder.c_str()) != 0) ::_exit(120);
+    if (!limits.stateHome.empty()) ::setenv("XDG_STATE_HOME", limits.stateHome.c_str(), 1);
     if (limits.fileSizeBytes > 0) {
         const rlimit limit{static_cast<rlim_t>(limits.fileSizeBytes), static_cast<rlim_t>(limits.fileSizeBytes)};
         ::setrlimit(RLIMIT_FSIZE, &limit);
@@ -52,14 +55,14 @@ namespace {
 
 }  // namespace
 
-int StartBatch(const std::vector<std::string>& args, const std::string& folder) {
+int StartBatch(const std::vector<std::string>& args, const std::string& folder, const ChildLimits& limits) {
     const pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork");
     if (pid == 0) {
         const int null = ::open("/dev/null", O_WRONLY);
         ::dup2(null, 1);
         ::dup2(null, 2);
-        ExecBatch(args, folder, {});
+        ExecBatch(args, folder, limits);
     }
     return pid;
 }

@@ -17,6 +17,7 @@ struct ChildLimits {
     long long fileSizeBytes = 0;      // RLIMIT_FSIZE
     long long addressSpaceBytes = 0;  // RLIMIT_AS
     bool asPlainUser = false;         // as nobody (65534) when the tests run as root
+    std::string stateHome = {};       // the child's XDG_STATE_HOME, where set
 };
 
 // The user and group a plain-user child runs as.
@@ -27,6 +28,6 @@ ChildResult RunBatch(const std::vector<std::string>& args, const std::string& fo
 
 // Starts celestra-batch in `folder` with its output discarded; the caller
 // waits for (or kills) the process.
-int StartBatch(const std::vector<std::string>& args, const std::string& folder);
+int StartBatch(const std::vector<std::string>& args, const std::string& folder, const ChildLimits& limits = {});
 
 }  // namespace celestra::testing

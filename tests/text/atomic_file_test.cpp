@@ -3,6 +3,8 @@
 #ifndef _WIN32
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #endif
 
@@ -240,6 +242,105 @@ TEST(FileLock, IsHeldByOneAtATimeAndLeavesNothing) {
 }
 
 #ifndef _WIN32
+// A backup is written as a name: whatever stands there (a link to a file
+// elsewhere, a second name of another file, a pipe) is replaced by a file of
+// its own, and the file it led to keeps its content.
+TEST(ReplaceNamedFile, ReplacesWhatStandsAtTheNameWithoutWritingThroughIt) {
+    const struct {
+        const char* what;
+        void (*plant)(const std::string& name, const std::string& precious);
+    } rows[] = {
+        {"a symbolic link", [](const std::string& name,
+                               const std::string& precious) { std::filesystem::create_symlink(precious, name); }},
+        {"a hard link", [](const std::string& name,
+                           const std::string& precious) { std::filesystem::create_hard_link(precious, name); }},
+        {"a pipe", [](const std::string& name, const std::string&) { ASSERT_EQ(::mkfifo(name.c_str(), 0600), 0); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        testing::TempDir elsewhere, folder;
+        const std::string precious = elsewhere.File("precious.conf");
+        testing::WriteBytes(precious, "secret=1\n");
+        const std::string name = folder.File("CometDatBak.Txt");
+        row.plant(name, precious);
+        ASSERT_TRUE(ReplaceNamedFile(name, "backup\r\n").ok());
+        EXPECT_EQ(testing::ReadBytes(precious), "secret=1\n");
+        EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(name)));
+        EXPECT_EQ(std::filesystem::hard_link_count(name), 1u);
+        EXPECT_EQ(testing::ReadBytes(name), "backup\r\n");
+        EXPECT_EQ(Names(folder), std::set<std::string>{"CometDatBak.Txt"});
+    }
+}
+
+TEST(ReplaceNamedFile, RefusesALinkItMayNotReplace) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root may replace any name";
+    testing::TempDir elsewhere, folder;
+    const std::string precious = elsewhere.File("precious.conf");
+    testing::WriteBytes(precious, "secret=1\n");
+    std::filesystem::create_symlink(precious, folder.File("CometDatBak.Txt"));
+    std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    const ReplaceOutcome outcome = ReplaceNamedFile(folder.File("CometDatBak.Txt"), "backup\r\n");
+    std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_all);
+    EXPECT_EQ(outcome.stage, ReplaceOutcome::Stage::kLinkKept);
+    EXPECT_EQ(testing::ReadBytes(precious), "secret=1\n");
+}
+
+// An access control list in the bytes the system keeps it in: the owner
+// read-write, user `uid` read-write, the group and others read only.
+std::string AccessControlList(unsigned uid) {
+    std::string bytes;
+    const auto put = [&bytes](std::uint32_t value, int size) {
+        for (int i = 0; i < size; ++i) bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    };
+    put(2, 4);  // version
+    const struct {
+        std::uint16_t tag, permissions;
+        std::uint32_t id;
+    } entries[] = {{0x01, 6, ~0u}, {0x02, 6, uid}, {0x04, 4, ~0u}, {0x10, 6, ~0u}, {0x20, 4, ~0u}};
+    for (const auto& entry : entries) {
+        put(entry.tag, 2);
+        put(entry.permissions, 2);
+        put(entry.id, 4);
+    }
+    return bytes;
+}
+
+std::string Attribute(const std::string& path, const char* name) {
+    char value[256];
+    const ssize_t size = ::getxattr(path.c_str(), name, value, sizeof value);
+    return size < 0 ? std::string("(none)") : std::string(value, static_cast<std::size_t>(size));
+}
+
+// The rename keeps the old file's extended attributes and access control
+// list, and gives the new file no list the old one lacked (one the folder's
+// default would have given it).
+TEST(ReplaceFileContent, KeepsExtendedAttributesAndAccessControl) {
+    testing::TempDir dir;
+    const std::string path = dir.File("comet.dat");
+    testing::WriteBytes(path, "old\r\n");
+    ::chmod(path.c_str(), 0640);
+    const std::string acl = AccessControlList(65534);
+    if (::setxattr(path.c_str(), "user.origin", "MPC", 3, 0) != 0 ||
+        ::setxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) != 0) {
+        GTEST_SKIP() << "no extended attributes or access control lists here";
+    }
+    struct stat before {};
+    ::stat(path.c_str(), &before);
+    ASSERT_TRUE(ReplaceFileContent(path, "new\r\n").ok());
+    struct stat after {};
+    ::stat(path.c_str(), &after);
+    EXPECT_NE(after.st_ino, before.st_ino) << "replaced by the rename";
+    EXPECT_EQ(Attribute(path, "user.origin"), "MPC");
+    EXPECT_EQ(Attribute(path, "system.posix_acl_access"), acl);
+    EXPECT_EQ(after.st_mode & 07777, before.st_mode & 07777) << "the group keeps the list's mask";
+
+    const std::string plain = dir.File("plain.dat");
+    testing::WriteBytes(plain, "old\r\n");
+    ASSERT_EQ(::setxattr(dir.path().c_str(), "system.posix_acl_default", acl.data(), acl.size(), 0), 0);
+    ASSERT_TRUE(ReplaceFileContent(plain, "new\r\n").ok());
+    EXPECT_EQ(Attribute(plain, "system.posix_acl_access"), "(none)");
+}
+
 // A comet file reached through a chain of links as long as the system itself
 // follows (40): the file at its end gets the content, every link stays.
 TEST(ReplaceFileContent, WritesThroughAChainOfFortyLinks) {
