@@ -171,13 +171,26 @@ TEST_F(BatchTest, ABackupThatCannotBeWrittenTouchesNothing) {
     ExpectNothingWritten();
 }
 
+// A size limit with room for the backup and the journal of an in-place
+// write, not for the longer result: through a new file, or in place for a
+// comet file with a second name, the file keeps its content and no journal
+// is left.
 TEST_F(BatchTest, ASaveThatFailsPartWayLeavesTheFileWhole) {
-    // Enough for the backup, not for the longer result.
-    const auto result =
-        Run({"comet.dat", "objetos.txt", kDate}, {.fileSizeBytes = static_cast<long long>(kComets.size()) + 10});
-    EXPECT_EQ(result.exitStatus, kExitError);
-    EXPECT_EQ(result.err, "Stream write error.\n");
-    ExpectOnlyTheBackupWritten();
+    testing::TempDir state;
+    for (const bool secondName : {false, true}) {
+        SCOPED_TRACE(secondName ? "written in place" : "through a new file");
+        if (secondName) fs::create_hard_link(dir.File("comet.dat"), dir.File("second-name.dat"));
+        const auto result =
+            Run({"comet.dat", "objetos.txt", kDate},
+                {.fileSizeBytes = static_cast<long long>(kComets.size()) + 60, .stateHome = state.path()});
+        EXPECT_EQ(result.exitStatus, kExitError);
+        EXPECT_EQ(result.err, "Stream write error.\n");
+        EXPECT_EQ(ReadBytes(dir.File("comet.dat")), kComets);
+        EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), kComets);
+        fs::remove(dir.File("second-name.dat"));
+        EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"comet.dat", "objetos.txt", "CometDatBak.Txt"}));
+        EXPECT_TRUE(!secondName || fs::is_empty(state.path() + "/celestra")) << "no journal left";
+    }
 }
 
 #ifdef __linux__

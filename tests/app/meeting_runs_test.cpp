@@ -3,8 +3,10 @@
 // work or says why and exits non-zero, and nothing is lost either way.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "support/child_process.h"
+#include "support/file_attributes.h"
 #include "support/run_support.h"
 #include "support/temp_dir.h"
 
@@ -142,6 +145,107 @@ TEST(MeetingRuns, KeepsOwnersAndRefusesFilesThePlainUserMayNotWrite) {
         if (linked) expected.insert("other-name.dat");
         EXPECT_EQ(names, expected) << "no temporary file left";
     }
+}
+
+// A comet file of root's shared with the plain user through an access
+// control list, with an extended attribute: both stay through root's run,
+// and the plain user's run that follows succeeds.
+TEST(MeetingRuns, KeepsAFileSharedThroughAnAccessList) {
+    if (::geteuid() != 0) GTEST_SKIP() << "sharing with another user needs root";
+    testing::TempDir dir;
+    const std::string comet = dir.File("comet.dat");
+    WriteBytes(comet, kComets);
+    WriteBytes(dir.File("objetos.txt"), ObjectLine("STAR01") + "\r\n");
+    WriteBytes(dir.File("CometDatBak.Txt"), "old backup\r\n");
+    ::chmod(dir.path().c_str(), 0755);
+    ::chmod(comet.c_str(), 0640);
+    ::chown(dir.File("CometDatBak.Txt").c_str(), kNobody, kNobody);
+    const std::string acl = testing::AccessControlList(kNobody);
+    if (::setxattr(comet.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) != 0 ||
+        ::setxattr(comet.c_str(), "user.origin", "MPC", 3, 0) != 0) {
+        GTEST_SKIP() << "no access control lists here";
+    }
+    for (const bool plainUser : {false, true}) {
+        SCOPED_TRACE(plainUser ? "the plain user's run" : "root's run");
+        const ChildResult result = RunBatch({"comet.dat", "objetos.txt", kDate}, dir.path(), {.asPlainUser = plainUser});
+        EXPECT_EQ(result.exitStatus, kExitSuccess) << result.err;
+        EXPECT_EQ(testing::Attribute(comet, "system.posix_acl_access"), acl);
+        EXPECT_EQ(testing::Attribute(comet, "user.origin"), "MPC");
+        struct stat after {};
+        ::stat(comet.c_str(), &after);
+        EXPECT_EQ(after.st_uid, 0u);
+        EXPECT_EQ(LinesFor(ReadBytes(comet), "STAR01"), 1);
+    }
+}
+
+// In a shared sticky folder another user plants CometDatBak.Txt as a link to
+// a private file of the user who runs there: the run refuses the link by
+// name and writes nothing through it. In one's own folder the link is
+// simply replaced.
+TEST(MeetingRuns, RefusesALinkPlantedAtTheBackupName) {
+    if (::geteuid() != 0) GTEST_SKIP() << "another user's link needs root";
+    testing::TempDir dir;
+    ::chmod(dir.path().c_str(), 0755);
+    const std::string shared = dir.File("shared"), own = dir.File("private");
+    fs::create_directory(shared);
+    fs::create_directory(own);
+    ::chmod(shared.c_str(), 01777);
+    ::chmod(own.c_str(), 0700);
+    const std::string precious = own + "/precious.conf";
+    WriteBytes(precious, "secret=1\n");
+    for (const std::string& path : {own, precious}) ::chown(path.c_str(), kNobody, kNobody);
+    ::chmod(precious.c_str(), 0600);
+    for (const std::string& folder : {shared, own}) {
+        SCOPED_TRACE(folder);
+        WriteBytes(folder + "/comet.dat", kComets);
+        WriteBytes(folder + "/objetos.txt", ObjectLine("STAR01") + "\r\n");
+        for (const char* name : {"/comet.dat", "/objetos.txt"}) ::chown((folder + name).c_str(), kNobody, kNobody);
+        fs::create_symlink(precious, folder + "/CometDatBak.Txt");  // root's link
+        if (folder == own) ::lchown((folder + "/CometDatBak.Txt").c_str(), kNobody, kNobody);
+
+        const ChildResult result = RunBatch({"comet.dat", "objetos.txt", kDate}, folder, {.asPlainUser = true});
+        EXPECT_EQ(ReadBytes(precious), "secret=1\n");
+        if (folder == shared) {
+            EXPECT_EQ(result.exitStatus, kExitError);
+            EXPECT_EQ(result.err, "CometDatBak.Txt es un enlace que no se puede reemplazar: CometDatBak.Txt.\n");
+            EXPECT_EQ(ReadBytes(folder + "/comet.dat"), kComets);
+        } else {
+            EXPECT_EQ(result.exitStatus, kExitSuccess) << result.err;
+            EXPECT_FALSE(fs::is_symlink(folder + "/CometDatBak.Txt"));
+            EXPECT_EQ(ReadBytes(folder + "/CometDatBak.Txt"), kComets);
+        }
+    }
+}
+
+// A full disk while the comet file is written: on a small file system of
+// its own, with room for the comet file and its backup but not for the
+// longer result, the run ends with "Stream write error" and the file keeps
+// its content, written in place (a second name) or through a new file.
+TEST(MeetingRuns, AFullDiskLeavesTheCometFileAsItWas) {
+    testing::TempDir dir;
+    const std::string disk = dir.File("disk");
+    fs::create_directory(disk);
+    std::string comets;
+    while (comets.size() < 100 * 1024) comets += kComets;
+    std::string objects;
+    for (int i = 0; i < 300; ++i) objects += ObjectLine("S" + std::to_string(1000 + i)) + "\r\n";
+    const std::string size = "size=" + std::to_string(2 * comets.size() / 1024 + 16) + "k";
+    if (std::system(("mount -t tmpfs -o " + size + " celestra-test " + disk + " 2>/dev/null").c_str()) != 0) {
+        GTEST_SKIP() << "no small file system can be mounted here";
+    }
+    for (const bool secondName : {true, false}) {
+        SCOPED_TRACE(secondName ? "written in place" : "through a new file");
+        for (const auto& entry : fs::directory_iterator(disk)) fs::remove(entry.path());
+        WriteBytes(disk + "/comet.dat", comets);
+        WriteBytes(dir.File("objetos.txt"), objects);
+        if (secondName) fs::create_hard_link(disk + "/comet.dat", disk + "/second-name.dat");
+        const ChildResult result = RunBatch({disk + "/comet.dat", dir.File("objetos.txt"), kDate}, dir.path());
+        EXPECT_EQ(result.exitStatus, kExitError);
+        EXPECT_EQ(result.err, "Stream write error.\n");
+        EXPECT_TRUE(ReadBytes(disk + "/comet.dat") == comets);
+        EXPECT_TRUE(ReadBytes(disk + "/CometDatBak.Txt") == comets);
+    }
+    EXPECT_EQ(std::system(("umount " + disk).c_str()), 0);
 }
 
 TEST(MeetingRuns, WritesInPlaceWhereATemporaryNameWouldBeTooLong) {

@@ -17,6 +17,9 @@
 #include <thread>
 #include <vector>
 
+#ifndef _WIN32
+#include "support/file_attributes.h"
+#endif
 #include "support/temp_dir.h"
 #include "text/file_lock.h"
 #include "text/line_list.h"
@@ -285,32 +288,6 @@ TEST(ReplaceNamedFile, RefusesALinkItMayNotReplace) {
     EXPECT_EQ(testing::ReadBytes(precious), "secret=1\n");
 }
 
-// An access control list in the bytes the system keeps it in: the owner
-// read-write, user `uid` read-write, the group and others read only.
-std::string AccessControlList(unsigned uid) {
-    std::string bytes;
-    const auto put = [&bytes](std::uint32_t value, int size) {
-        for (int i = 0; i < size; ++i) bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-    };
-    put(2, 4);  // version
-    const struct {
-        std::uint16_t tag, permissions;
-        std::uint32_t id;
-    } entries[] = {{0x01, 6, ~0u}, {0x02, 6, uid}, {0x04, 4, ~0u}, {0x10, 6, ~0u}, {0x20, 4, ~0u}};
-    for (const auto& entry : entries) {
-        put(entry.tag, 2);
-        put(entry.permissions, 2);
-        put(entry.id, 4);
-    }
-    return bytes;
-}
-
-std::string Attribute(const std::string& path, const char* name) {
-    char value[256];
-    const ssize_t size = ::getxattr(path.c_str(), name, value, sizeof value);
-    return size < 0 ? std::string("(none)") : std::string(value, static_cast<std::size_t>(size));
-}
-
 // The rename keeps the old file's extended attributes and access control
 // list, and gives the new file no list the old one lacked (one the folder's
 // default would have given it).
@@ -319,7 +296,7 @@ TEST(ReplaceFileContent, KeepsExtendedAttributesAndAccessControl) {
     const std::string path = dir.File("comet.dat");
     testing::WriteBytes(path, "old\r\n");
     ::chmod(path.c_str(), 0640);
-    const std::string acl = AccessControlList(65534);
+    const std::string acl = testing::AccessControlList(65534);
     if (::setxattr(path.c_str(), "user.origin", "MPC", 3, 0) != 0 ||
         ::setxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) != 0) {
         GTEST_SKIP() << "no extended attributes or access control lists here";
@@ -330,15 +307,15 @@ TEST(ReplaceFileContent, KeepsExtendedAttributesAndAccessControl) {
     struct stat after {};
     ::stat(path.c_str(), &after);
     EXPECT_NE(after.st_ino, before.st_ino) << "replaced by the rename";
-    EXPECT_EQ(Attribute(path, "user.origin"), "MPC");
-    EXPECT_EQ(Attribute(path, "system.posix_acl_access"), acl);
+    EXPECT_EQ(testing::Attribute(path, "user.origin"), "MPC");
+    EXPECT_EQ(testing::Attribute(path, "system.posix_acl_access"), acl);
     EXPECT_EQ(after.st_mode & 07777, before.st_mode & 07777) << "the group keeps the list's mask";
 
     const std::string plain = dir.File("plain.dat");
     testing::WriteBytes(plain, "old\r\n");
     ASSERT_EQ(::setxattr(dir.path().c_str(), "system.posix_acl_default", acl.data(), acl.size(), 0), 0);
     ASSERT_TRUE(ReplaceFileContent(plain, "new\r\n").ok());
-    EXPECT_EQ(Attribute(plain, "system.posix_acl_access"), "(none)");
+    EXPECT_EQ(testing::Attribute(plain, "system.posix_acl_access"), "(none)");
 }
 
 // A comet file reached through a chain of links as long as the system itself
