@@ -243,6 +243,18 @@ HANDLE OpenTemporary(const std::string& temp, DWORD& why) {
     }
 }
 
+// The path from the drive or share on; the path itself when the system
+// cannot tell.
+std::string FullPath(const std::string& path) {
+    const DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::string full(size, '\0');
+    const DWORD length = GetFullPathNameA(path.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) return path;
+    full.resize(length);
+    return full;
+}
+
 // Puts the temporary file in the target's place. An existing target is
 // replaced by ReplaceFile, which gives the new file the old one's security
 // descriptor, streams and times; a new one is a plain rename. 0, or the
@@ -253,7 +265,10 @@ DWORD PutInPlace(const std::string& temp, const std::string& target, bool target
                    ? 0
                    : GetLastError();
     }
-    if (ReplaceFileA(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+    // Given whole paths: Wine's ReplaceFile fails on a name without a folder.
+    const std::string fullTarget = FullPath(target), fullTemp = FullPath(temp);
+    if (ReplaceFileA(fullTarget.c_str(), fullTemp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                     nullptr)) {
         return 0;
     }
     const DWORD why = GetLastError();

@@ -61,35 +61,39 @@ FileIdentity IdentityOfStat(const struct stat& info) {
 
 }  // namespace
 
-int IdentityOf(const std::string& path, FileIdentity& identity) {
+namespace {
+
+// The identity of the file at `path`, or of a link there itself.
+int IdentityOfPath(const std::string& path, bool followLinks, FileIdentity& identity) {
 #ifdef _WIN32
     // Opened for no access at all: a file another program holds is still seen.
+    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
     const HANDLE handle = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+                                      OPEN_EXISTING, flags, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_ACCESS_DENIED ? EACCES : ENOENT;
     const int error = IdentityOfHandle(handle, identity);
     CloseHandle(handle);
     return error;
 #else
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return LastError();
+    if ((followLinks ? ::stat(path.c_str(), &info) : ::lstat(path.c_str(), &info)) != 0) return LastError();
     identity = IdentityOfStat(info);
     return 0;
 #endif
 }
 
-int NameIdentityOf(const std::string& path, FileIdentity& identity) {
+}  // namespace
+
+int IdentityOf(const std::string& path, FileIdentity& identity) { return IdentityOfPath(path, true, identity); }
+
+int NameIdentityOf(const std::string& path, FileIdentity& identity) { return IdentityOfPath(path, false, identity); }
+
+int IdentityOfOpenFile(std::intptr_t handle, FileIdentity& identity) {
 #ifdef _WIN32
-    const HANDLE handle =
-        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_ACCESS_DENIED ? EACCES : ENOENT;
-    const int error = IdentityOfHandle(handle, identity);
-    CloseHandle(handle);
-    return error;
+    return IdentityOfHandle(reinterpret_cast<HANDLE>(handle), identity);
 #else
     struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0) return LastError();
+    if (::fstat(static_cast<int>(handle), &info) != 0) return LastError();
     identity = IdentityOfStat(info);
     return 0;
 #endif
@@ -316,12 +320,9 @@ std::size_t InputFile::SizeHint() const {
 
 int InputFile::Identity(FileIdentity& identity) const {
 #ifdef _WIN32
-    return IdentityOfHandle(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file_))), identity);
+    return IdentityOfOpenFile(_get_osfhandle(_fileno(file_)), identity);
 #else
-    struct stat info {};
-    if (::fstat(::fileno(file_), &info) != 0) return LastError();
-    identity = IdentityOfStat(info);
-    return 0;
+    return IdentityOfOpenFile(::fileno(file_), identity);
 #endif
 }
 

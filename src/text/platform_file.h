@@ -70,6 +70,10 @@ int IdentityOf(const std::string& path, FileIdentity& identity);
 // platform error number.
 int NameIdentityOf(const std::string& path, FileIdentity& identity);
 
+// The identity of an open file, by its descriptor (POSIX) or HANDLE
+// (Windows): 0, or the platform error number.
+int IdentityOfOpenFile(std::intptr_t handle, FileIdentity& identity);
+
 // True when the path leads to a plain file: one that can be read to its end
 // (not a pipe, a device or a folder).
 bool IsRegularFile(const std::string& path);

@@ -51,17 +51,7 @@ int RandomAccessFile::CreatePrivate(const std::string& path) {
     return fd_ >= 0 ? 0 : LastError();
 }
 
-int RandomAccessFile::Identity(FileIdentity& identity) const {
-    struct stat info {};
-    if (::fstat(fd_, &info) != 0) return LastError();
-    identity.volume = static_cast<std::uint64_t>(info.st_dev);
-    identity.fileNumber = static_cast<std::uint64_t>(info.st_ino);
-    identity.sizeBytes = static_cast<std::uint64_t>(info.st_size);
-    identity.modifiedTicks = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-    identity.linkCount = static_cast<std::uint64_t>(info.st_nlink);
-    identity.regular = S_ISREG(info.st_mode);
-    return 0;
-}
+int RandomAccessFile::Identity(FileIdentity& identity) const { return IdentityOfOpenFile(fd_, identity); }
 
 int RandomAccessFile::ReadAll(std::string& bytes) const {
     struct stat info {};

@@ -61,16 +61,7 @@ int RandomAccessFile::CreatePrivate(const std::string& path) {
 }
 
 int RandomAccessFile::Identity(FileIdentity& identity) const {
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(AsHandle(handle_), &info)) return LastError();
-    identity.volume = info.dwVolumeSerialNumber;
-    identity.fileNumber = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-    identity.sizeBytes = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
-    identity.modifiedTicks = static_cast<std::int64_t>((std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
-                                                       info.ftLastWriteTime.dwLowDateTime);
-    identity.linkCount = info.nNumberOfLinks;
-    identity.regular = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-    return 0;
+    return IdentityOfOpenFile(reinterpret_cast<std::intptr_t>(handle_), identity);
 }
 
 int RandomAccessFile::ReadAll(std::string& bytes) const {

@@ -452,8 +452,10 @@ TEST_F(RunTest, CompletesWhenTheBackupNameIsTheCometFile) {
         const char* backupAfter;  // "old": the content from before the run; "new": the run's own result
     } rows[] = {
         {"the comet file named CometDatBak.Txt", "CometDatBak.Txt", nullptr, "new"},
+#ifndef _WIN32  // Wine makes no symbolic links
         {"a link to the comet file", "comet.dat",
          [](const std::string& backup, const std::string& comet) { fs::create_symlink(comet, backup); }, "old"},
+#endif
         {"a second name of the comet file", "comet.dat",
          [](const std::string& backup, const std::string& comet) { fs::create_hard_link(comet, backup); }, "old"},
     };

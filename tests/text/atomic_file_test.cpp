@@ -66,6 +66,22 @@ TEST(ReplaceFileContent, WaitsBrieflyForAFileAnotherProgramHolds) {
 }
 #endif
 
+#ifdef _WIN32
+// The temporary file is hidden while it is written; the file it becomes has
+// the old file's attributes, or plain ones when it is new.
+TEST(ReplaceFileContent, GivesTheReplacementTheOldFilesAttributes) {
+    testing::TempDir dir;
+    const std::string kept = dir.File("kept.dat"), fresh = dir.File("fresh.dat");
+    testing::WriteBytes(kept, "old\r\n");
+    ASSERT_TRUE(SetFileAttributesA(kept.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    ASSERT_TRUE(ReplaceFileContent(kept, "new\r\n").ok());
+    ASSERT_TRUE(ReplaceFileContent(fresh, "new\r\n").ok());
+    EXPECT_EQ(testing::ReadBytes(kept), "new\r\n");
+    EXPECT_NE(GetFileAttributesA(kept.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    EXPECT_EQ(GetFileAttributesA(fresh.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+}
+#endif
+
 TEST(ReplaceFileContent, CreatesAndReplacesWithoutLeavingATemporaryFile) {
     testing::TempDir dir;
     const std::string path = dir.File("CometDatBak.Txt");
