@@ -151,15 +151,12 @@ ReplaceOutcome WriteInPlace(const std::string& target, const FileContent& conten
     // A full disk or a size limit is met here, before any byte is overwritten.
     if (const int error = file.Reserve(newSize); error != 0) return putBack(error);
     std::uint64_t offset = 0;
-    if (const int error = WriteGathered(content,
-                                        [&](std::string_view bytes) {
-                                            const int writeError = file.WriteAt(offset, bytes);
-                                            offset += bytes.size();
-                                            return writeError;
-                                        });
-        error != 0) {
-        return putBack(error);
-    }
+    const auto writeNext = [&](std::string_view bytes) {
+        const int writeError = file.WriteAt(offset, bytes);
+        offset += bytes.size();
+        return writeError;
+    };
+    if (const int error = WriteGathered(content, writeNext); error != 0) return putBack(error);
     // Another program that appended to the file or cut it meanwhile has
     // changed its size: its change is not cut off, and the journal stays.
     FileIdentity written;
@@ -469,9 +466,8 @@ int ReadAttributeBytes(std::string& bytes, Ask ask) {
 // that could not be set.
 int CopyExtendedAttributes(int from, int to) {
     std::string names;
-    if (const int error = ReadAttributeBytes(names, [&](char* list, std::size_t size) {
-            return ::flistxattr(from, list, size);
-        });
+    if (const int error =
+            ReadAttributeBytes(names, [&](char* list, std::size_t size) { return ::flistxattr(from, list, size); });
         error != 0) {
         return error == ENOTSUP ? 0 : error;
     }
@@ -479,9 +475,8 @@ int CopyExtendedAttributes(int from, int to) {
     for (std::size_t at = 0; at < names.size(); at = names.find('\0', at) + 1) {
         const std::string name = names.c_str() + at;
         std::string value;
-        if (const int error = ReadAttributeBytes(value, [&](char* bytes, std::size_t size) {
-                return ::fgetxattr(from, name.c_str(), bytes, size);
-            });
+        if (const int error = ReadAttributeBytes(
+                value, [&](char* bytes, std::size_t size) { return ::fgetxattr(from, name.c_str(), bytes, size); });
             error != 0) {
             return error;
         }
@@ -566,8 +561,7 @@ Attempt ReplaceThroughTemporary(const std::string& target, const FileContent& co
     return {};
 }
 
-ReplaceOutcome Replace(const std::string& path, const FileContent& content, const FileIdentity* expected,
-                       bool asName) {
+ReplaceOutcome Replace(const std::string& path, const FileContent& content, const FileIdentity* expected, bool asName) {
     const std::string target = asName ? path : ResolveLinks(path);
     struct stat info {};
     const bool exists = (asName ? ::lstat(target.c_str(), &info) : ::stat(target.c_str(), &info)) == 0;

@@ -74,7 +74,8 @@ int RandomAccessFile::ReadAll(std::string& bytes) const {
         OVERLAPPED at{};
         at.Offset = static_cast<DWORD>(used);
         at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(used) >> 32);
-        const DWORD wanted = bytes.size() - used > kLargestPiece ? kLargestPiece : static_cast<DWORD>(bytes.size() - used);
+        const DWORD wanted =
+            bytes.size() - used > kLargestPiece ? kLargestPiece : static_cast<DWORD>(bytes.size() - used);
         DWORD count = 0;
         if (!ReadFile(AsHandle(handle_), bytes.data() + used, wanted, &count, &at)) {
             if (GetLastError() == ERROR_HANDLE_EOF) break;
@@ -129,8 +130,7 @@ int RandomAccessFile::Close() {
 bool RandomAccessFile::IsOpen() const { return AsHandle(handle_) != INVALID_HANDLE_VALUE; }
 
 int RenameReplacing(const std::string& from, const std::string& to) {
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0
-                                                                                                      : LastError();
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0 : LastError();
 }
 
 int RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) ? 0 : LastError(); }

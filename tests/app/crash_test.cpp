@@ -3,12 +3,12 @@
 // either the old one or complete. Stopped by SIGINT or SIGTERM the run ends
 // by that signal and leaves nothing else; killed (SIGKILL) it may leave its
 // temporary file, which the next run reuses and removes.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -230,8 +230,7 @@ bool WaitForInPlaceWrite(int pid, const std::string& stateHome, int& status) {
 
 // Stops the run `delay` after its in-place write began; a run that ends
 // first is let be. The run's wait status.
-int StopWhileWritingInPlace(int pid, const std::string& stateHome, int signalNumber,
-                            std::chrono::microseconds delay) {
+int StopWhileWritingInPlace(int pid, const std::string& stateHome, int signalNumber, std::chrono::microseconds delay) {
     int status = 0;
     if (!WaitForInPlaceWrite(pid, stateHome, status)) return status;
     std::this_thread::sleep_for(delay);

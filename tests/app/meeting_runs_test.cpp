@@ -167,7 +167,8 @@ TEST(MeetingRuns, KeepsAFileSharedThroughAnAccessList) {
     }
     for (const bool plainUser : {false, true}) {
         SCOPED_TRACE(plainUser ? "the plain user's run" : "root's run");
-        const ChildResult result = RunBatch({"comet.dat", "objetos.txt", kDate}, dir.path(), {.asPlainUser = plainUser});
+        const ChildResult result =
+            RunBatch({"comet.dat", "objetos.txt", kDate}, dir.path(), {.asPlainUser = plainUser});
         EXPECT_EQ(result.exitStatus, kExitSuccess) << result.err;
         EXPECT_EQ(testing::Attribute(comet, "system.posix_acl_access"), acl);
         EXPECT_EQ(testing::Attribute(comet, "user.origin"), "MPC");

@@ -269,8 +269,8 @@ TEST(ReplaceNamedFile, ReplacesWhatStandsAtTheNameWithoutWritingThroughIt) {
         const char* what;
         void (*plant)(const std::string& name, const std::string& precious);
     } rows[] = {
-        {"a symbolic link", [](const std::string& name,
-                               const std::string& precious) { std::filesystem::create_symlink(precious, name); }},
+        {"a symbolic link",
+         [](const std::string& name, const std::string& precious) { std::filesystem::create_symlink(precious, name); }},
         {"a hard link", [](const std::string& name,
                            const std::string& precious) { std::filesystem::create_hard_link(precious, name); }},
         {"a pipe", [](const std::string& name, const std::string&) { ASSERT_EQ(::mkfifo(name.c_str(), 0600), 0); }},
@@ -297,7 +297,8 @@ TEST(ReplaceNamedFile, RefusesALinkItMayNotReplace) {
     const std::string precious = elsewhere.File("precious.conf");
     testing::WriteBytes(precious, "secret=1\n");
     std::filesystem::create_symlink(precious, folder.File("CometDatBak.Txt"));
-    std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    std::filesystem::permissions(folder.path(),
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     const ReplaceOutcome outcome = ReplaceNamedFile(folder.File("CometDatBak.Txt"), "backup\r\n");
     std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_all);
     EXPECT_EQ(outcome.stage, ReplaceOutcome::Stage::kLinkKept);
