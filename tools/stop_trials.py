@@ -2,10 +2,10 @@
 """Trials of a batch command whose comet file is written in place.
 
 A comet file with a second name (a hard link) is always written in place.
-Each trial starts a run on it, then at a random moment of the run either
-sends a signal (--scenario stop) or lets another program append a line or
-cut the file (--scenario append, --scenario cut); then the next run goes
-through. Counted for every trial:
+Each trial starts a run on it, then at a random moment of the write (from
+the first change of the file on) either sends a signal (--scenario stop) or
+lets another program append a line or cut the file (--scenario append,
+--scenario cut); then the next run goes through. Counted for every trial:
 
   stop:   the file left mixed (neither the old content nor the result); after
           the next run, a comet file that is not what one clean run gives,
@@ -45,8 +45,8 @@ def main():
     parser.add_argument("--signal", default="KILL")
     parser.add_argument("--user", default="root")
     parser.add_argument("--scenario", choices=["stop", "append", "cut"], default="stop")
-    parser.add_argument("--window", type=float, nargs=2, default=[0.5, 1.1], metavar=("FROM", "TO"),
-                        help="moments as fractions of a clean run's time (the save comes last)")
+    parser.add_argument("--delay-ms", type=float, default=30.0,
+                        help="the moments fall from the first change of the comet file up to this much later")
     args = parser.parse_args()
     batch = os.path.abspath(args.batch)
     account = pwd.getpwnam(args.user)
@@ -104,8 +104,14 @@ def main():
     for attempt in range(args.tries):
         write_in_place(comet, before)
         write_in_place(backup, b"an older backup\r\n")
+        written = os.stat(comet).st_mtime_ns
         run = start(DATE)
-        time.sleep(rng.uniform(args.window[0] * run_seconds, args.window[1] * run_seconds))
+        # The moment the in-place write begins: the file changes (grows or is
+        # overwritten); a run that ends first is let be.
+        deadline = time.monotonic() + 60
+        while run.poll() is None and os.stat(comet).st_mtime_ns == written and time.monotonic() < deadline:
+            pass
+        time.sleep(rng.uniform(0, args.delay_ms / 1000))
         if args.scenario == "stop":
             run.send_signal(getattr(signal, "SIG" + args.signal))
             run.wait()
