@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "text/platform_file.h"
 
@@ -60,9 +61,12 @@ void SyncFolder(const std::string& folder);
 // restart of the machine: the state folder of the user's profile
 // ("$XDG_STATE_HOME/celestra/", "~/.local/state/celestra/" or
 // "%LOCALAPPDATA%\Celestra\"), else a private one of the system's
-// ("/var/tmp/celestra-<uid>/", "%TEMP%\Celestra\"). Made when missing;
-// empty when none can be had. Ends with its separator.
+// ("/var/tmp/celestra-<uid>/", "%TEMP%\Celestra\"). The first that can be
+// had, made when missing; empty when there is none. Ends with its separator.
 std::string PrivateStateFolder();
+// Every such folder there is now, in the same order, none made: a run
+// started with other settings (a scheduled job) may have used another.
+std::vector<std::string> PrivateStateFolders();
 
 #ifdef _WIN32
 // The errno that stands for a Windows error code.

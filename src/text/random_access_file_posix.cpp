@@ -22,14 +22,17 @@ bool PrivateToThisUser(const std::string& folder) {
            ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
-// `base` + "celestra/" made (0700) when missing, if it is an absolute path.
-std::string StateFolderUnder(const char* base) {
+// `base` + "celestra/", made (0700) when missing and `make`, if `base` is
+// an absolute path.
+std::string StateFolderUnder(const char* base, bool make) {
     if (base == nullptr || base[0] != '/') return {};
     std::string folder = base;
     if (folder.back() != '/') folder += '/';
     folder += "celestra/";
-    if (MakeFolders(folder.substr(0, folder.size() - 1)) != 0) return {};
-    ::chmod(folder.c_str(), 0700);  // made with the umask's bits; never shared
+    if (make && !FolderExists(folder)) {
+        if (MakeFolders(folder.substr(0, folder.size() - 1)) != 0) return {};
+        ::chmod(folder.c_str(), 0700);  // made with the umask's bits; never shared
+    }
     return PrivateToThisUser(folder) ? folder : std::string();
 }
 
@@ -119,19 +122,35 @@ void SyncFolder(const std::string& folder) {
     ::close(fd);
 }
 
-std::string PrivateStateFolder() {
-    if (std::string folder = StateFolderUnder(std::getenv("XDG_STATE_HOME")); !folder.empty()) return folder;
+namespace {
+
+// The candidates in order, each made when missing and `make`; the ones that
+// are this user's alone.
+std::vector<std::string> StateFolders(bool make, bool firstOnly) {
+    std::vector<std::string> folders;
+    const auto consider = [&](const std::string& folder) {
+        if (!folder.empty() && !(firstOnly && !folders.empty())) folders.push_back(folder);
+    };
+    consider(StateFolderUnder(std::getenv("XDG_STATE_HOME"), make && folders.empty()));
     if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
-        if (std::string folder = StateFolderUnder((std::string(home) + "/.local/state").c_str()); !folder.empty()) {
-            return folder;
-        }
+        consider(StateFolderUnder((std::string(home) + "/.local/state").c_str(), make && folders.empty()));
     }
     // A user without a home of their own (a service account, "nobody"):
     // a folder of theirs in the system's lasting temporary folder, refused
     // when someone else made it first.
-    const std::string folder = "/var/tmp/celestra-" + std::to_string(::geteuid()) + "/";
-    ::mkdir(folder.c_str(), 0700);
-    return PrivateToThisUser(folder) ? folder : std::string();
+    const std::string shared = "/var/tmp/celestra-" + std::to_string(::geteuid()) + "/";
+    if (make && folders.empty()) ::mkdir(shared.c_str(), 0700);
+    if (PrivateToThisUser(shared)) consider(shared);
+    return folders;
 }
+
+}  // namespace
+
+std::string PrivateStateFolder() {
+    const std::vector<std::string> folders = StateFolders(true, true);
+    return folders.empty() ? std::string() : folders.front();
+}
+
+std::vector<std::string> PrivateStateFolders() { return StateFolders(false, false); }
 
 }  // namespace celestra

@@ -15,15 +15,16 @@ HANDLE AsHandle(void* handle) { return static_cast<HANDLE>(handle); }
 
 int LastError() { return ErrnoOfWindowsError(GetLastError()); }
 
-// "<base>\Celestra\", made when missing; empty when it cannot be.
-std::string FolderUnder(const char* variable) {
+// "<base>\Celestra\", made when missing and `make`; empty when there is
+// none.
+std::string FolderUnder(const char* variable, bool make) {
     char base[MAX_PATH + 1] = {};
     const DWORD length = GetEnvironmentVariableA(variable, base, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return {};
     std::string folder(base, length);
     if (!IsFolderSeparator(folder.back())) folder += '\\';
     folder += "Celestra";
-    if (MakeFolders(folder) != 0) return {};
+    if (make ? MakeFolders(folder) != 0 : !FolderExists(folder)) return {};
     return folder + "\\";
 }
 
@@ -138,8 +139,16 @@ int RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) ? 0 :
 void SyncFolder(const std::string&) {}  // MOVEFILE_WRITE_THROUGH has done it
 
 std::string PrivateStateFolder() {
-    if (std::string folder = FolderUnder("LOCALAPPDATA"); !folder.empty()) return folder;
-    return FolderUnder("TEMP");
+    if (std::string folder = FolderUnder("LOCALAPPDATA", true); !folder.empty()) return folder;
+    return FolderUnder("TEMP", true);
+}
+
+std::vector<std::string> PrivateStateFolders() {
+    std::vector<std::string> folders;
+    for (const char* variable : {"LOCALAPPDATA", "TEMP"}) {
+        if (std::string folder = FolderUnder(variable, false); !folder.empty()) folders.push_back(folder);
+    }
+    return folders;
 }
 
 }  // namespace celestra

@@ -53,17 +53,44 @@ bool OldContentOf(std::string_view journal, const FileIdentity& file, std::strin
 
 RecoveryOutcome Failed(int error) { return {RecoveryOutcome::Kind::kFailed, error != 0 ? error : EIO}; }
 
+// Puts back the old content the journal at `journalPath` holds for the
+// file at `path`, then removes the journal.
+RecoveryOutcome RecoverFrom(const std::string& journalPath, const std::string& path, const FileIdentity& identity) {
+    FileBytes journal;
+    FileAccess failedAccess;
+    if (const int error = ReadWholeFile(journalPath, journal, failedAccess); error != 0) return Failed(error);
+    std::string_view oldBytes;
+    // A journal of another file that once had this number, or not one of
+    // ours: not this file's to act on.
+    if (!OldContentOf(journal.View(), identity, oldBytes)) return {};
+
+    RandomAccessFile file;
+    if (const int error = file.OpenExisting(path); error != 0) return Failed(error);
+    std::string current;
+    if (const int error = file.ReadAll(current); error != 0) return Failed(error);
+    const bool changed = current != oldBytes;
+    if (changed) {
+        const HeldInterrupts held;
+        int error = file.WriteAt(0, oldBytes);
+        if (error == 0) error = file.Truncate(oldBytes.size());
+        if (error == 0) error = file.Flush();
+        if (error != 0) return Failed(error);
+    }
+    // Gone only once the old content is back on disk.
+    if (const int error = RemoveJournal(journalPath); error != 0) return Failed(error);
+    return {changed ? RecoveryOutcome::Kind::kRestored : RecoveryOutcome::Kind::kNothing, 0};
+}
+
 }  // namespace
 
-std::string JournalPathFor(const FileIdentity& file) {
-    const std::string folder = PrivateStateFolder();
-    if (folder.empty()) return {};
-    return folder + kJournalPrefix + Hex(file.volume) + "-" + Hex(file.fileNumber);
+std::string JournalNameFor(const FileIdentity& file) {
+    return kJournalPrefix + Hex(file.volume) + "-" + Hex(file.fileNumber);
 }
 
 int WriteJournal(const FileIdentity& file, std::string_view oldBytes, std::string& journalPath) {
-    journalPath = JournalPathFor(file);
-    if (journalPath.empty()) return EACCES;
+    const std::string folder = PrivateStateFolder();
+    if (folder.empty()) return EACCES;
+    journalPath = folder + JournalNameFor(file);
     const std::string unfinished = journalPath + kUnfinishedSuffix;
     RandomAccessFile journal;
     int error = journal.CreatePrivate(unfinished);
@@ -92,31 +119,15 @@ int RemoveJournal(const std::string& journalPath) {
 RecoveryOutcome RecoverInterruptedWrite(const std::string& path) {
     FileIdentity identity;
     if (IdentityOf(path, identity) != 0 || !identity.regular) return {};
-    const std::string journalPath = JournalPathFor(identity);
-    if (journalPath.empty() || !FileExists(journalPath)) return {};
-    FileBytes journal;
-    FileAccess failedAccess;
-    if (const int error = ReadWholeFile(journalPath, journal, failedAccess); error != 0) return Failed(error);
-    std::string_view oldBytes;
-    // A journal of another file that once had this number, or not one of
-    // ours: not this file's to act on.
-    if (!OldContentOf(journal.View(), identity, oldBytes)) return {};
-
-    RandomAccessFile file;
-    if (const int error = file.OpenExisting(path); error != 0) return Failed(error);
-    std::string current;
-    if (const int error = file.ReadAll(current); error != 0) return Failed(error);
-    const bool changed = current != oldBytes;
-    if (changed) {
-        const HeldInterrupts held;
-        int error = file.WriteAt(0, oldBytes);
-        if (error == 0) error = file.Truncate(oldBytes.size());
-        if (error == 0) error = file.Flush();
-        if (error != 0) return Failed(error);
+    RecoveryOutcome outcome;
+    for (const std::string& folder : PrivateStateFolders()) {
+        const std::string journalPath = folder + JournalNameFor(identity);
+        if (!FileExists(journalPath)) continue;
+        const RecoveryOutcome found = RecoverFrom(journalPath, path, identity);
+        if (found.kind != RecoveryOutcome::Kind::kNothing) outcome = found;
+        if (found.kind == RecoveryOutcome::Kind::kFailed) break;
     }
-    // Gone only once the old content is back on disk.
-    if (const int error = RemoveJournal(journalPath); error != 0) return Failed(error);
-    return {changed ? RecoveryOutcome::Kind::kRestored : RecoveryOutcome::Kind::kNothing, 0};
+    return outcome;
 }
 
 }  // namespace celestra

@@ -14,9 +14,9 @@
 
 namespace celestra {
 
-// Where the journal of the file with this identity is kept; empty when this
-// user has no private folder to keep it in.
-std::string JournalPathFor(const FileIdentity& file);
+// The name of the journal of the file with this identity, in a private
+// state folder (random_access_file.h).
+std::string JournalNameFor(const FileIdentity& file);
 
 // Writes the journal of `file` holding `oldBytes`, durably, under its final
 // name: 0 with `journalPath` set, or the platform error number (and nothing

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "support/temp_dir.h"
 #include "text/atomic_file.h"
+#include "text/random_access_file.h"
 
 namespace celestra {
 namespace {
@@ -77,6 +79,44 @@ TEST(RecoverInterruptedWrite, LeavesOtherFilesAlone) {
     std::filesystem::remove(journalPath);
 }
 
+#ifndef _WIN32
+// Sets an environment variable for its lifetime.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) saved_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedVariable() { saved_.empty() ? ::unsetenv(name_) : ::setenv(name_, saved_.c_str(), 1); }
+
+private:
+    const char* name_;
+    std::string saved_;
+};
+
+// A journal written by a run with other settings (a scheduled job without
+// XDG_STATE_HOME, in the home's state folder) is found by a run that has
+// its own state folder.
+TEST(RecoverInterruptedWrite, FindsAJournalARunWithOtherSettingsWrote) {
+    testing::TempDir dir, home, state;
+    const std::string path = dir.File("comet.dat");
+    WriteBytes(path, kOld);
+    const ScopedVariable homeVariable("HOME", home.path());
+    std::string journalPath;
+    {
+        const ScopedVariable noState("XDG_STATE_HOME", "");
+        ASSERT_EQ(WriteJournal(IdentityOfFile(path), kOld, journalPath), 0);
+    }
+    EXPECT_EQ(journalPath, home.path() + "/.local/state/celestra/" + JournalNameFor(IdentityOfFile(path)));
+    WriteBytes(path, kNew);
+    const ScopedVariable ownState("XDG_STATE_HOME", state.path());
+    std::filesystem::create_directory(state.File("celestra"));
+    std::filesystem::permissions(state.File("celestra"), std::filesystem::perms::owner_all);
+    EXPECT_EQ(RecoverInterruptedWrite(path).kind, Kind::kRestored);
+    EXPECT_TRUE(ReadBytes(path) == kOld);
+}
+#endif
+
 // The in-place write (a file with a second name) leaves no journal once it
 // is done, and both names see the new content.
 TEST(RecoverInterruptedWrite, FindsNothingAfterACompletedInPlaceWrite) {
@@ -87,7 +127,9 @@ TEST(RecoverInterruptedWrite, FindsNothingAfterACompletedInPlaceWrite) {
     const FileIdentity before = IdentityOfFile(path);
     ASSERT_TRUE(ReplaceFileContent(path, kNew).ok());
     EXPECT_TRUE(IdentityOfFile(path).SameFileAs(before)) << "written in place";
-    EXPECT_FALSE(std::filesystem::exists(JournalPathFor(before)));
+    for (const std::string& folder : PrivateStateFolders()) {
+        EXPECT_FALSE(std::filesystem::exists(folder + JournalNameFor(before))) << folder;
+    }
     EXPECT_EQ(RecoverInterruptedWrite(path).kind, Kind::kNothing);
     EXPECT_TRUE(ReadBytes(dir.File("second name")) == kNew);
 }
