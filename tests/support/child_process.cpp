@@ -3,10 +3,12 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <filesystem>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -25,9 +27,28 @@ std::string ReadAll(int fd) {
 
 namespace {
 
+// A copy of the batch command in a folder of its own that every user may
+// enter: the build may lie where a plain user cannot reach it (a clone in
+// root's home). Made once, by the parent, and removed when it exits.
+const std::string& ProgramForPlainUser() {
+    static const std::string copy = [] {
+        static std::string folder = "/tmp/celestra-batch-XXXXXX";
+        if (::mkdtemp(folder.data()) == nullptr) throw std::runtime_error("mkdtemp");
+        ::chmod(folder.c_str(), 0755);
+        const std::string program = folder + "/celestra-batch";
+        std::filesystem::copy_file(CELESTRA_BATCH_PATH, program);
+        ::chmod(program.c_str(), 0755);
+        std::atexit([] { std::filesystem::remove_all(folder); });
+        return program;
+    }();
+    return copy;
+}
+
+bool BecomesPlainUser(const ChildLimits& limits) { return limits.asPlainUser && ::geteuid() == 0; }
+
 // In the child: into the folder, under the limits, then the program.
 [[noreturn]] void ExecBatch(const std::vector<std::string>& args, const std::string& folder,
-                            const ChildLimits& limits) {
+                            const ChildLimits& limits, std::string program) {
     if (::chdir(folder.c_str()) != 0) ::_exit(120);
     if (!limits.stateHome.empty()) ::setenv("XDG_STATE_HOME", limits.stateHome.c_str(), 1);
     if (limits.fileSizeBytes > 0) {
@@ -39,12 +60,11 @@ namespace {
                            static_cast<rlim_t>(limits.addressSpaceBytes)};
         ::setrlimit(RLIMIT_AS, &limit);
     }
-    if (limits.asPlainUser && ::geteuid() == 0) {
+    if (BecomesPlainUser(limits)) {
         const gid_t groups[] = {kNobody};
         if (::setgroups(1, groups) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(122);
     }
     std::vector<char*> argv;
-    std::string program = CELESTRA_BATCH_PATH;
     argv.push_back(program.data());
     std::vector<std::string> copies(args);
     for (auto& arg : copies) argv.push_back(arg.data());
@@ -56,18 +76,20 @@ namespace {
 }  // namespace
 
 int StartBatch(const std::vector<std::string>& args, const std::string& folder, const ChildLimits& limits) {
+    const std::string program = BecomesPlainUser(limits) ? ProgramForPlainUser() : CELESTRA_BATCH_PATH;
     const pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork");
     if (pid == 0) {
         const int null = ::open("/dev/null", O_WRONLY);
         ::dup2(null, 1);
         ::dup2(null, 2);
-        ExecBatch(args, folder, limits);
+        ExecBatch(args, folder, limits, program);
     }
     return pid;
 }
 
 ChildResult RunBatch(const std::vector<std::string>& args, const std::string& folder, ChildLimits limits) {
+    const std::string program = BecomesPlainUser(limits) ? ProgramForPlainUser() : CELESTRA_BATCH_PATH;
     int outPipe[2], errPipe[2];
     if (::pipe(outPipe) != 0 || ::pipe(errPipe) != 0) throw std::runtime_error("pipe");
     const pid_t pid = ::fork();
@@ -77,7 +99,7 @@ ChildResult RunBatch(const std::vector<std::string>& args, const std::string& fo
         ::dup2(errPipe[1], 2);
         ::close(outPipe[0]);
         ::close(errPipe[0]);
-        ExecBatch(args, folder, limits);
+        ExecBatch(args, folder, limits, program);
     }
     ::close(outPipe[1]);
     ::close(errPipe[1]);
