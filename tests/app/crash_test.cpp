@@ -311,19 +311,18 @@ TEST_P(StoppedInPlaceWrites, AreUndoneByTheNextRun) {
 // appends a line, or cuts the file to nothing. The run either ends with its
 // message and a non-zero exit, or the change is in the file.
 TEST(ChangedDuringAnInPlaceWrite, IsNeverLostByARunThatSucceeds) {
-    testing::TempDir dir;
+    testing::TempDir dir, state;
     MakeFiles(dir);
     const std::string comet = dir.File("comet.dat");
     fs::create_hard_link(comet, dir.File("second-name.dat"));
     const std::string before = ReadBytes(comet);
     const std::vector<std::string> args = {"comet.dat", "objetos.txt", "15/01/2006"};
-    const auto start = std::chrono::steady_clock::now();
-    ASSERT_EQ(WEXITSTATUS(Wait(testing::StartBatch(args, dir.path()))), 0);
-    const long long runMicroseconds =
-        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
+    const testing::ChildLimits limits{.stateHome = state.path()};
 
     std::mt19937 random(5);
-    std::uniform_int_distribution<long long> moment(runMicroseconds / 3, runMicroseconds * 5 / 4);
+    // From the journal's appearance on: the bytes go out in the first
+    // milliseconds of the write.
+    std::uniform_int_distribution<long long> delayMicroseconds(0, 3000);
     int stopped = 0;
     const int tries = CountFromEnvironment("CELESTRA_CHANGE_TRIES", 8);
     for (int attempt = 0; attempt < 2 * tries; ++attempt) {
@@ -331,19 +330,26 @@ TEST(ChangedDuringAnInPlaceWrite, IsNeverLostByARunThatSucceeds) {
         SCOPED_TRACE(std::string(cut ? "cut" : "appended") + ", attempt " + std::to_string(attempt));
         WriteBytes(comet, before);
         const std::string line = "    C/2026 X" + std::to_string(attempt) + "  appended by another program\r\n";
-        const int pid = testing::StartBatch(args, dir.path());
-        std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
+        const int pid = testing::StartBatch(args, dir.path(), limits);
+        int status = 0;
+        const bool writing = WaitForInPlaceWrite(pid, state.path(), status);
+        std::this_thread::sleep_for(std::chrono::microseconds(delayMicroseconds(random)));
         std::FILE* other = std::fopen(comet.c_str(), cut ? "wb" : "ab");
         ASSERT_NE(other, nullptr);
         if (!cut) std::fputs(line.c_str(), other);
         std::fclose(other);
-        const int status = WEXITSTATUS(Wait(pid));
-        ASSERT_TRUE(status == 0 || status == 2) << status;
-        stopped += status == 2;
-        if (status == 0) {
+        if (writing) status = Wait(pid);
+        ASSERT_TRUE(WIFEXITED(status) && (WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == 2)) << status;
+        stopped += WEXITSTATUS(status) == 2;
+        if (WEXITSTATUS(status) == 0) {
             const std::string after = ReadBytes(comet);
-            // Cut: the first line of the old file, which no run writes, is gone.
-            EXPECT_TRUE(cut ? after.find("C/2004 Q2") == std::string::npos : after.find(line) != std::string::npos);
+            // Cut: no line of the old file that no run writes, and no hole.
+            EXPECT_TRUE(cut ? after.find("C/2004 Q2") == std::string::npos && after.find('\0') == std::string::npos
+                            : after.find(line) != std::string::npos);
+        }
+        // A stopped run left its journal: the next run puts the old content back.
+        if (WEXITSTATUS(status) == 2) {
+            ASSERT_EQ(WEXITSTATUS(Wait(testing::StartBatch(args, dir.path(), limits))), 0);
         }
     }
     std::printf("[ changes  ] %d: %d runs stopped for the change\n", 2 * tries, stopped);
