@@ -1,14 +1,28 @@
 #include "ui/form_behaviour.h"
 
+#include "text/platform_file.h"
+
 #include <exception>
 
 #include "core/messages.h"
 #include "core/observation_date.h"
 #include "text/dates.h"
 #include "text/errors.h"
+#include "text/platform_file.h"
 #include "ui/app_identity.h"
 
 namespace celestra {
+namespace {
+
+// A dialog opens on the path in its field when that path's folder exists
+// (the file the user is working with, typed or kept from the last use), else
+// on the file it chose last.
+void StartAtField(OpenDialog& dialog, const std::string& fieldPath) {
+    const std::string folder = DirectoryPart(fieldPath);
+    if (!folder.empty() && FolderExists(folder)) dialog.fileName = fieldPath;
+}
+
+}  // namespace
 
 FormBehaviour::FormBehaviour(Desktop& desktop, FormControls& controls) : desktop_(desktop), controls_(controls) {}
 
@@ -41,12 +55,14 @@ void FormBehaviour::FormClose() {
 
 void FormBehaviour::Button2Click() {
     Guarded([this] {
+        StartAtField(OpenDialog1, controls_.CometPath());
         if (const auto path = desktop_.ChooseFile(OpenDialog1)) controls_.SetCometPath(*path);
     });
 }
 
 void FormBehaviour::Button3Click() {
     Guarded([this] {
+        StartAtField(OpenDialog2, controls_.ObjectPath());
         if (const auto path = desktop_.ChooseFile(OpenDialog2)) controls_.SetObjectPath(*path);
     });
 }

@@ -141,6 +141,28 @@ TEST(FormBehaviour, PicksFilesAndRunsOnTheFieldsAsTheyAre) {
     EXPECT_EQ(f.desktop.errors, Texts{"'31/02/2006' is not a valid date."});
 }
 
+// A dialog opens on the path in its field when that path's folder exists,
+// else on the file it chose last.
+TEST(FormBehaviour, OpensEachDialogInTheFolderOfItsField) {
+    Form f;
+    f.behaviour.FormCreate(f.dir.File("celestra"));
+    f.desktop.answers = {f.dir.File("chosen.dat"), std::nullopt, std::nullopt, std::nullopt};
+    f.behaviour.Button2Click();
+    const struct {
+        std::string field;
+        std::string openedOn;
+    } rows[] = {
+        {f.dir.File("elsewhere.dat"), f.dir.File("elsewhere.dat")},  // typed in an existing folder
+        {f.dir.File("no-such-folder/comet.dat"), f.dir.File("elsewhere.dat")},
+        {"comet.dat", f.dir.File("elsewhere.dat")},  // no folder named: the dialog's memory
+    };
+    for (const auto& row : rows) {
+        f.controls.cometPath = row.field;
+        f.behaviour.Button2Click();
+        EXPECT_EQ(f.desktop.openedOn.back(), row.openedOn) << row.field;
+    }
+}
+
 // "Preciso" starts unticked, reaches the run, and is kept in a second file
 // beside the settings, which keep their two lines.
 TEST(FormBehaviour, KeepsPrecisoBesideTheSettingsAndRunsWithIt) {

@@ -19,12 +19,9 @@
 namespace celestra {
 namespace {
 
-// "MS Sans Serif" where it exists; else fonts of about its width, so every
-// caption and the ten characters of the date fit their controls.
 QFont WindowFont(int pixelSize) {
     QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
+    font.setFamilies(WindowFontFamilies());
     font.setPixelSize(pixelSize);
     return font;
 }

@@ -45,6 +45,11 @@ int CheckBoxRoom(const QCheckBox& box) {
 
 }  // namespace
 
+QStringList WindowFontFamilies() {
+    return {QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans"),
+            QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")};
+}
+
 int TextRoom(const QWidget& control) {
     if (const auto* box = qobject_cast<const QCheckBox*>(&control)) return CheckBoxRoom(*box);
     if (const auto* edit = qobject_cast<const QLineEdit*>(&control)) return LineEditRoom(*edit);

@@ -9,6 +9,12 @@ class QWidget;
 
 namespace celestra {
 
+// The window's faces: "MS Sans Serif" where it exists; else faces of about
+// its width, so every caption and the ten characters of the date fit their
+// controls. The boxes and dialogs take them too, whatever face the system
+// would give "sans-serif" (on a bare system, a monospaced one).
+QStringList WindowFontFamilies();
+
 // The width in pixels a push button, line edit or label gives its one line
 // of text, after the style's frame and margins.
 int TextRoom(const QWidget& control);

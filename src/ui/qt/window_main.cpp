@@ -7,11 +7,16 @@
 #include "ui/app_identity.h"
 #include "ui/qt/Unit1.h"
 #include "ui/qt/qt_desktop.h"
+#include "ui/qt/qt_font_fit.h"
 
 namespace celestra {
 
 int RunWindow(int& argc, char** argv, const std::function<void(TForm1&)>& shown) {
     QApplication application(argc, argv);
+    // Boxes and dialogs in the window's faces, at the system's size.
+    QFont boxFont = QApplication::font();
+    boxFont.setFamilies(WindowFontFamilies());
+    QApplication::setFont(boxFont);
     RemoveTemporaryFileOnInterrupt();  // a logout or a kill during a run
     const std::string executablePath = ExecutablePath(argv[0]);
     QtDesktop desktop(ApplicationTitle(executablePath));

@@ -1,5 +1,6 @@
 // The real window program, as its main runs it: one file dialog is
-// cancelled, the other answered with a file, then the window is closed. The process must end with
+// cancelled, the other answered with a file, then the window is closed. The
+// dialogs are in the window's faces. The process must end with
 // status 0; a dialog deleted twice at shutdown ends it with a signal, which
 // CTest reports as a failure.
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include "text/platform_file.h"
 #include "ui/app_identity.h"
 #include "ui/qt/Unit1.h"
+#include "ui/qt/qt_font_fit.h"
 #include "ui/qt/window_main.h"
 #include "ui/settings_file.h"
 
@@ -23,6 +25,11 @@ namespace {
 void AnswerNextDialog(const QString& fileName, int triesLeft = 1000) {
     QTimer::singleShot(10, [fileName, triesLeft] {
         if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            // In the window's faces, not whatever "sans-serif" is on this system.
+            if (dialog->font().families() != celestra::WindowFontFamilies()) {
+                std::fputs("the dialog is not in the window's faces\n", stderr);
+                std::exit(5);
+            }
             if (fileName.isEmpty()) {
                 dialog->reject();
             } else {
