@@ -39,6 +39,14 @@ struct Folder {
     std::string File(const std::string& name) const { return path + "/" + name; }
 };
 
+// Tries of each random trial: fewer under the sanitizers, whose runs take
+// many times as long.
+#ifdef __SANITIZE_ADDRESS__
+constexpr int kTrialTries = 3;
+#else
+constexpr int kTrialTries = 8;
+#endif
+
 // A count from the environment (for a longer run by hand), or the default.
 int CountFromEnvironment(const char* name, int fallback) {
     const char* text = std::getenv(name);
@@ -277,7 +285,7 @@ TEST_P(StoppedInPlaceWrites, AreUndoneByTheNextRun) {
     // first eighth, where the bytes go out (the flush takes the rest).
     const long long writeLasts = std::max(writeMicroseconds, 1000LL);
     std::uniform_int_distribution<long long> anyMoment(0, writeLasts * 3 / 2), earlyMoment(0, writeLasts / 8);
-    const int tries = CountFromEnvironment("CELESTRA_STOP_TRIES", 8);
+    const int tries = CountFromEnvironment("CELESTRA_STOP_TRIES", kTrialTries);
     int mixed = 0, restored = 0;
     for (int attempt = 0; attempt < tries; ++attempt) {
         SCOPED_TRACE("attempt " + std::to_string(attempt));
@@ -324,7 +332,7 @@ TEST(ChangedDuringAnInPlaceWrite, IsNeverLostByARunThatSucceeds) {
     // milliseconds of the write.
     std::uniform_int_distribution<long long> delayMicroseconds(0, 3000);
     int stopped = 0;
-    const int tries = CountFromEnvironment("CELESTRA_CHANGE_TRIES", 8);
+    const int tries = CountFromEnvironment("CELESTRA_CHANGE_TRIES", kTrialTries);
     for (int attempt = 0; attempt < 2 * tries; ++attempt) {
         const bool cut = attempt % 2 == 1;
         SCOPED_TRACE(std::string(cut ? "cut" : "appended") + ", attempt " + std::to_string(attempt));
