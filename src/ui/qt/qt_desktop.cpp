@@ -3,14 +3,20 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QTreeView>
 
 #include "ui/qt/text_bytes.h"
 
 namespace celestra {
 namespace {
+
+// Room for the file list's size, type and date columns beside the names.
+constexpr int kFileDialogWidth = 760;
+constexpr int kFileDialogHeight = 460;
 
 // A message box centred on the screen, wherever its window stands: Qt
 // centres a dialog over its parent.
@@ -32,6 +38,21 @@ void ShowBox(QWidget* window, const std::string& title, const std::string& text,
     box.setEscapeButton(ok);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
+}
+
+// Qt's own dialog lists files in columns of a fixed width, which cut the
+// dates; sized to their texts, the dialog wide enough for them, they show
+// whole. A dialog of the platform's has no such list and is left as it is.
+void ShowWholeColumns(QFileDialog& dialog) {
+    auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (list == nullptr) return;
+    QHeaderView* header = list->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);  // the names take what is left
+    for (int column = 1; column < header->count(); ++column) {
+        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(kFileDialogWidth, kFileDialogHeight)));
 }
 
 }  // namespace
@@ -63,6 +84,7 @@ std::optional<std::string> QtDesktop::ChooseFile(OpenDialog& dialog) {
         fileDialog->setNameFilter(FromBytes(dialog.typeName + " (" + dialog.pattern + ")"));
         fileDialog->setDefaultSuffix(FromBytes(dialog.defaultExtension));
         fileDialog->setSizeGripEnabled(true);
+        ShowWholeColumns(*fileDialog);
     }
     if (!dialog.fileName.empty()) fileDialog->selectFile(FromBytes(dialog.fileName));
     if (fileDialog->exec() != QDialog::Accepted || fileDialog->selectedFiles().isEmpty()) return std::nullopt;
