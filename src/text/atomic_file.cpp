@@ -205,8 +205,7 @@ private:
 int ErrnoOf(DWORD why) { return ErrnoOfWindowsError(why); }
 
 bool Busy(DWORD why) {
-    return why == ERROR_ACCESS_DENIED || why == ERROR_SHARING_VIOLATION || why == ERROR_LOCK_VIOLATION ||
-           why == ERROR_UNABLE_TO_REMOVE_REPLACED;
+    return why == ERROR_ACCESS_DENIED || why == ERROR_SHARING_VIOLATION || why == ERROR_LOCK_VIOLATION;
 }
 
 int WriteAll(HANDLE handle, std::string_view bytes) {
@@ -240,42 +239,19 @@ HANDLE OpenTemporary(const std::string& temp, DWORD& why) {
     }
 }
 
-// The path from the drive or share on; the path itself when the system
-// cannot tell.
-std::string FullPath(const std::string& path) {
-    const DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-    if (size == 0) return path;
-    std::string full(size, '\0');
-    const DWORD length = GetFullPathNameA(path.c_str(), size, full.data(), nullptr);
-    if (length == 0 || length >= size) return path;
-    full.resize(length);
-    return full;
-}
-
-// Puts the temporary file in the target's place. An existing target is
-// replaced by ReplaceFile, which gives the new file the old one's security
-// descriptor, streams and times; a new one is a plain rename. 0, or the
-// Windows error.
-DWORD PutInPlace(const std::string& temp, const std::string& target, bool targetExists) {
-    if (!targetExists) {
-        return MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-                   ? 0
-                   : GetLastError();
+// Gives the temporary file the target's access control list (its DACL),
+// as the rename would otherwise give it the folder's: 0, or the Windows
+// error. The owner stays this user's, as for any file this user writes.
+DWORD CopyAccessControl(const std::string& target, const std::string& temp) {
+    DWORD size = 0;
+    GetFileSecurityA(target.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+    if (size == 0) return GetLastError();
+    std::unique_ptr<char[]> descriptor(new char[size]);
+    if (!GetFileSecurityA(target.c_str(), DACL_SECURITY_INFORMATION, descriptor.get(), size, &size) ||
+        !SetFileSecurityA(temp.c_str(), DACL_SECURITY_INFORMATION, descriptor.get())) {
+        return GetLastError();
     }
-    // Given whole paths: Wine's ReplaceFile fails on a name without a folder.
-    const std::string fullTarget = FullPath(target), fullTemp = FullPath(temp);
-    if (ReplaceFileA(fullTarget.c_str(), fullTemp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                     nullptr)) {
-        return 0;
-    }
-    const DWORD why = GetLastError();
-    // The old file is already gone and the new one keeps its temporary name.
-    if (why == ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
-        return MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-                   ? 0
-                   : GetLastError();
-    }
-    return why;
+    return 0;
 }
 
 // `attributes`: the target's, which the replacement takes (hidden, archive
@@ -304,12 +280,19 @@ Attempt ReplaceThroughTemporary(const std::string& target, const FileContent& co
     if (error != 0) return abandon(Failed(Stage::kWrite, error));
     if (!StillAsExpected(target, expected)) return abandon(Changed());
     const bool targetExists = attributes != INVALID_FILE_ATTRIBUTES;
+    // Access that cannot be kept sends the file to the in-place write.
+    if (targetExists && CopyAccessControl(target, temp) != 0) {
+        DeleteFileA(temp.c_str());
+        return {Failed(Stage::kCreate, EACCES), true};
+    }
     SetFileAttributesA(temp.c_str(), targetExists ? attributes : FILE_ATTRIBUTE_NORMAL);
     // Another program (a virus scanner, a sync client) may hold the target
-    // for a moment.
+    // for a moment. A rename, not ReplaceFile: that moves the old file out
+    // of the way first, so that for a moment (or after a crash) no file has
+    // the name.
     for (int attempt = 1;; ++attempt) {
-        why = PutInPlace(temp, target, targetExists);
-        if (why == 0) return {};
+        if (MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return {};
+        why = GetLastError();
         if (!Busy(why) || attempt == kReplaceAttempts) return abandon(Failed(Stage::kCreate, ErrnoOf(why)));
         Sleep(kReplaceRetryMilliseconds);
     }

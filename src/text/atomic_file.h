@@ -51,8 +51,8 @@ struct FileContent {
 // - The replacement keeps the file's permission bits, owner and group; a
 //   symbolic link stays a link and the file it leads to gets the content.
 // - The replacement takes the old file's extended attributes (its access
-//   control list among them) on POSIX, and its attributes and security on
-//   Windows.
+//   control list among them) on POSIX, and its attributes and access control
+//   list (DACL) on Windows.
 // - The temporary file is ".<name>.celestra.tmp" beside the file, hidden on
 //   Windows; one left by a process that was killed is taken over. One that
 //   another process is writing is waited for, then kBusy. An interrupt
