@@ -232,6 +232,7 @@ bool WaitForInPlaceWrite(int pid, const std::string& stateHome, int& status) {
     while (std::chrono::steady_clock::now() < deadline) {
         if (::waitpid(pid, &status, WNOHANG) == pid) return false;
         if (JournalThere(stateHome)) return true;
+        std::this_thread::sleep_for(std::chrono::microseconds(100));  // leaves the run a core
     }
     return true;
 }
@@ -274,6 +275,7 @@ TEST_P(StoppedInPlaceWrites, AreUndoneByTheNextRun) {
     ASSERT_TRUE(WaitForInPlaceWrite(clean, as.stateHome, cleanStatus)) << "not written in place";
     const auto journalSeen = std::chrono::steady_clock::now();
     while (JournalThere(as.stateHome) && std::chrono::steady_clock::now() - journalSeen < std::chrono::minutes(1)) {
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
     }
     const long long writeMicroseconds =
         std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - journalSeen).count();
