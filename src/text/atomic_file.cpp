@@ -148,15 +148,29 @@ ReplaceOutcome WriteInPlace(const std::string& target, const FileContent& conten
         return Changed();
     }
     const std::uint64_t newSize = content.SizeBytes();
-    // A full disk or a size limit is met here, before any byte is overwritten.
+    // A full disk is met here, before any byte is overwritten.
     if (const int error = file.Reserve(newSize); error != 0) return putBack(error);
     std::uint64_t offset = 0;
+    bool changedBeforeTheFirstByte = false;
     const auto writeNext = [&](std::string_view bytes) {
+        if (offset == 0) {
+            // The last look, just before the first byte (its piece already
+            // gathered): the reservation kept the size, so another
+            // program's change shows in it, and stays.
+            FileIdentity now;
+            if (const int error = file.Identity(now); error != 0) return error;
+            changedBeforeTheFirstByte = now.sizeBytes != oldBytes.size();
+            if (changedBeforeTheFirstByte) return ECANCELED;
+        }
         const int writeError = file.WriteAt(offset, bytes);
         offset += bytes.size();
         return writeError;
     };
-    if (const int error = WriteGathered(content, writeNext); error != 0) return putBack(error);
+    if (const int error = WriteGathered(content, writeNext); error != 0) {
+        if (!changedBeforeTheFirstByte) return putBack(error);
+        RemoveJournal(journalPath);
+        return Changed();
+    }
     // Another program that appended to the file or cut it meanwhile has
     // changed its size: its change is not cut off, and the journal stays.
     FileIdentity written;

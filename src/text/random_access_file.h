@@ -31,9 +31,9 @@ public:
     int ReadAll(std::string& bytes) const;
     int WriteAt(std::uint64_t offset, std::string_view bytes);
     int Truncate(std::uint64_t sizeBytes);
-    // Room on the disk for `sizeBytes` bytes, so that a full disk or a size
-    // limit is met now rather than part way through a write. The file may
-    // grow to that size. 0 also where the file system reserves nothing.
+    // Room on the disk for `sizeBytes` bytes, so that a full disk is met now
+    // rather than part way through a write. The file keeps its size. 0 also
+    // where the file system reserves nothing.
     int Reserve(std::uint64_t sizeBytes);
     // What was written reaches the disk.
     int Flush();

@@ -93,9 +93,14 @@ int RandomAccessFile::Truncate(std::uint64_t sizeBytes) {
 }
 
 int RandomAccessFile::Reserve(std::uint64_t sizeBytes) {
+#ifdef __linux__
     if (sizeBytes == 0) return 0;
-    const int error = ::posix_fallocate(fd_, 0, static_cast<off_t>(sizeBytes));
-    return error == EOPNOTSUPP || error == EINVAL ? 0 : error;  // a file system that reserves nothing
+    if (::fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(sizeBytes)) == 0) return 0;
+    return errno == EOPNOTSUPP || errno == EINVAL || errno == ENOSYS ? 0 : LastError();  // reserves nothing
+#else
+    (void)sizeBytes;  // no way to reserve without changing the size
+    return 0;
+#endif
 }
 
 int RandomAccessFile::Flush() { return ::fsync(fd_) == 0 ? 0 : LastError(); }
