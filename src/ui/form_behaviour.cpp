@@ -1,7 +1,5 @@
 #include "ui/form_behaviour.h"
 
-#include "text/platform_file.h"
-
 #include <exception>
 
 #include "core/messages.h"

@@ -8,8 +8,8 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <filesystem>
 #include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 
 namespace celestra::testing {
@@ -47,8 +47,8 @@ const std::string& ProgramForPlainUser() {
 bool BecomesPlainUser(const ChildLimits& limits) { return limits.asPlainUser && ::geteuid() == 0; }
 
 // In the child: into the folder, under the limits, then the program.
-[[noreturn]] void ExecBatch(const std::vector<std::string>& args, const std::string& folder,
-                            const ChildLimits& limits, std::string program) {
+[[noreturn]] void ExecBatch(const std::vector<std::string>& args, const std::string& folder, const ChildLimits& limits,
+                            std::string program) {
     if (::chdir(folder.c_str()) != 0) ::_exit(120);
     if (!limits.stateHome.empty()) ::setenv("XDG_STATE_HOME", limits.stateHome.c_str(), 1);
     if (limits.fileSizeBytes > 0) {
