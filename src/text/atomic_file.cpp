@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <utility>
 
@@ -137,10 +138,7 @@ ReplaceOutcome WriteInPlace(const std::string& target, const FileContent& conten
     // A failure puts the old content back at once; should that fail too,
     // the journal stays for the next run.
     const auto putBack = [&](int error) {
-        int restoreError = file.WriteAt(0, oldBytes);
-        if (restoreError == 0) restoreError = file.Truncate(oldBytes.size());
-        if (restoreError == 0) restoreError = file.Flush();
-        if (restoreError == 0) RemoveJournal(journalPath);
+        if (file.Rewrite(oldBytes) == 0) RemoveJournal(journalPath);
         return Failed(Stage::kWrite, error);
     };
     if (!StillAsExpected(target, expected)) {
@@ -216,8 +214,6 @@ private:
     HANDLE handle_;
 };
 
-int ErrnoOf(DWORD why) { return ErrnoOfWindowsError(why); }
-
 bool Busy(DWORD why) {
     return why == ERROR_ACCESS_DENIED || why == ERROR_SHARING_VIOLATION || why == ERROR_LOCK_VIOLATION;
 }
@@ -226,7 +222,7 @@ int WriteAll(HANDLE handle, std::string_view bytes) {
     while (!bytes.empty()) {
         const DWORD chunk = bytes.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(bytes.size());
         DWORD written = 0;
-        if (!WriteFile(handle, bytes.data(), chunk, &written, nullptr)) return ErrnoOf(GetLastError());
+        if (!WriteFile(handle, bytes.data(), chunk, &written, nullptr)) return ErrnoOfWindowsError(GetLastError());
         bytes.remove_prefix(written);
     }
     return 0;
@@ -236,18 +232,26 @@ int WriteAll(HANDLE handle, std::string_view bytes) {
 // killed run is taken over and emptied; one that another process is
 // writing (a run on another comet file of the same folder writes the same
 // backup) is waited for, since it is open without write sharing.
-HANDLE OpenTemporary(const std::string& temp, DWORD& why) {
+HANDLE OpenTemporary(const std::string& temp, DWORD& why, std::optional<PendingTemporaryFile>& pending) {
     const auto deadline = std::chrono::steady_clock::now() + kTemporaryWait;
     for (;;) {
-        // FILE_SHARE_DELETE lets an interrupted run remove it while open.
-        const HANDLE handle = CreateFileA(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                          CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
-        if (handle != INVALID_HANDLE_VALUE) return handle;
-        why = GetLastError();
-        if (why != ERROR_SHARING_VIOLATION) return handle;
+        {
+            // A file this attempt makes is registered before a console event
+            // may act: none is left behind, and none of another's removed.
+            const HeldInterrupts held;
+            // FILE_SHARE_DELETE lets an interrupted run remove it while open.
+            const HANDLE handle = CreateFileA(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                              CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
+            if (handle != INVALID_HANDLE_VALUE) {
+                pending.emplace(temp);
+                return handle;
+            }
+            why = GetLastError();
+            if (why != ERROR_SHARING_VIOLATION) return handle;
+        }
         if (std::chrono::steady_clock::now() >= deadline) {
             why = ERROR_BUSY;
-            return handle;
+            return INVALID_HANDLE_VALUE;
         }
         std::this_thread::sleep_for(kTemporaryRetryInterval);
     }
@@ -274,14 +278,14 @@ Attempt ReplaceThroughTemporary(const std::string& target, const FileContent& co
                                 const FileIdentity* expected) {
     const std::string temp = TemporaryPathFor(target);
     DWORD why = 0;
-    ScopedHandle file(OpenTemporary(temp, why));
+    std::optional<PendingTemporaryFile> pending;  // ours once made: an interrupt removes it
+    ScopedHandle file(OpenTemporary(temp, why, pending));
     if (!file.valid()) {
         if (why == ERROR_BUSY) return {Failed(Stage::kBusy, EBUSY)};
-        return {Failed(Stage::kCreate, ErrnoOf(why)), why == ERROR_ACCESS_DENIED};
+        return {Failed(Stage::kCreate, ErrnoOfWindowsError(why)), why == ERROR_ACCESS_DENIED};
     }
-    const PendingTemporaryFile pending(temp);  // ours now: an interrupt removes it
     int error = WriteGathered(content, [&](std::string_view bytes) { return WriteAll(file.get(), bytes); });
-    if (error == 0 && !FlushFileBuffers(file.get())) error = ErrnoOf(GetLastError());
+    if (error == 0 && !FlushFileBuffers(file.get())) error = ErrnoOfWindowsError(GetLastError());
     // Windows renames no file that is open without write sharing. Between
     // this close and the rename another process could take the file over;
     // only one writing the same backup from another comet file of the same
@@ -307,7 +311,7 @@ Attempt ReplaceThroughTemporary(const std::string& target, const FileContent& co
     for (int attempt = 1;; ++attempt) {
         if (MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return {};
         why = GetLastError();
-        if (!Busy(why) || attempt == kReplaceAttempts) return abandon(Failed(Stage::kCreate, ErrnoOf(why)));
+        if (!Busy(why) || attempt == kReplaceAttempts) return abandon(Failed(Stage::kCreate, ErrnoOfWindowsError(why)));
         Sleep(kReplaceRetryMilliseconds);
     }
 }
@@ -490,29 +494,35 @@ int CopyExtendedAttributes(int from, int to) {
 // is written. One left by a killed run is taken over and emptied; one that
 // another process holds (a run on another comet file of the same folder
 // writes the same backup) is waited for, then EBUSY. 0, or the error number.
-int OpenTemporary(const std::string& temp, ScopedFd& file) {
+int OpenTemporary(const std::string& temp, ScopedFd& file, std::optional<PendingTemporaryFile>& pending) {
     const auto deadline = std::chrono::steady_clock::now() + kTemporaryWait;
     for (;;) {
-        ScopedFd candidate(::open(temp.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
-        if (!candidate.valid()) return errno;
-        if (::flock(candidate.get(), LOCK_EX | LOCK_NB) != 0) {
+        {
+            // A file this attempt makes is registered before an interrupt
+            // may act: none is left behind, and none of another's removed.
+            const HeldInterrupts held;
+            ScopedFd candidate(::open(temp.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
+            if (!candidate.valid()) return errno;
+            if (::flock(candidate.get(), LOCK_EX | LOCK_NB) == 0) {
+                // Locked: still under that name (not renamed away by its
+                // writer meanwhile), and a plain file of one name that may
+                // be emptied.
+                struct stat opened {
+                }, named{};
+                if (::fstat(candidate.get(), &opened) != 0 || ::lstat(temp.c_str(), &named) != 0 ||
+                    opened.st_dev != named.st_dev || opened.st_ino != named.st_ino) {
+                    continue;
+                }
+                if (!S_ISREG(opened.st_mode) || opened.st_nlink != 1) return EEXIST;
+                if (::ftruncate(candidate.get(), 0) != 0) return errno;
+                pending.emplace(temp);
+                file.Reset(candidate.Release());
+                return 0;
+            }
             if (errno != EWOULDBLOCK) return errno;
-            if (std::chrono::steady_clock::now() >= deadline) return EBUSY;
-            std::this_thread::sleep_for(kTemporaryRetryInterval);
-            continue;
         }
-        // Locked: still under that name (not renamed away by its writer
-        // meanwhile), and a plain file of one name that may be emptied.
-        struct stat opened {
-        }, named{};
-        if (::fstat(candidate.get(), &opened) != 0 || ::lstat(temp.c_str(), &named) != 0 ||
-            opened.st_dev != named.st_dev || opened.st_ino != named.st_ino) {
-            continue;
-        }
-        if (!S_ISREG(opened.st_mode) || opened.st_nlink != 1) return EEXIST;
-        if (::ftruncate(candidate.get(), 0) != 0) return errno;
-        file.Reset(candidate.Release());
-        return 0;
+        if (std::chrono::steady_clock::now() >= deadline) return EBUSY;
+        std::this_thread::sleep_for(kTemporaryRetryInterval);
     }
 }
 
@@ -523,13 +533,13 @@ Attempt ReplaceThroughTemporary(const std::string& target, const FileContent& co
                                 int existingFd, const FileIdentity* expected) {
     const std::string temp = TemporaryPathFor(target);
     ScopedFd file;
-    if (const int error = OpenTemporary(temp, file); error != 0) {
+    std::optional<PendingTemporaryFile> pending;  // ours once made: an interrupt removes it
+    if (const int error = OpenTemporary(temp, file, pending); error != 0) {
         if (error == EBUSY) return {Failed(Stage::kBusy, error)};
         return {Failed(Stage::kCreate, error), FolderRefuses(error)};
     }
-    // Ours now, open and locked until it has its final name, so that no
-    // other process takes it over; an interrupt removes it.
-    const PendingTemporaryFile pending(temp);
+    // Open and locked until it has its final name, so that no other
+    // process takes it over.
     const auto abandon = [&](Stage stage, int error, bool folderRefused) {
         ::unlink(temp.c_str());
         return Attempt{stage == Stage::kChanged ? Changed() : Failed(stage, error), folderRefused};

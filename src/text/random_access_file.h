@@ -37,6 +37,14 @@ public:
     int Reserve(std::uint64_t sizeBytes);
     // What was written reaches the disk.
     int Flush();
+    // The file holds exactly `bytes` from now on, on disk: written from its
+    // first byte, cut after them, flushed.
+    int Rewrite(std::string_view bytes) {
+        int error = WriteAt(0, bytes);
+        if (error == 0) error = Truncate(bytes.size());
+        if (error == 0) error = Flush();
+        return error;
+    }
     int Close();
     bool IsOpen() const;
 

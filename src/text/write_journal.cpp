@@ -71,10 +71,7 @@ RecoveryOutcome RecoverFrom(const std::string& journalPath, const std::string& p
     const bool changed = current != oldBytes;
     if (changed) {
         const HeldInterrupts held;
-        int error = file.WriteAt(0, oldBytes);
-        if (error == 0) error = file.Truncate(oldBytes.size());
-        if (error == 0) error = file.Flush();
-        if (error != 0) return Failed(error);
+        if (const int error = file.Rewrite(oldBytes); error != 0) return Failed(error);
     }
     // Gone only once the old content is back on disk.
     if (const int error = RemoveJournal(journalPath); error != 0) return Failed(error);
