@@ -9,6 +9,7 @@
 #include "core/processing_run.h"
 #include "fuzz_support.h"
 #include "text/line_list.h"
+#include "platform/line_list_file.h"
 #include "text/strings.h"
 
 namespace {
@@ -38,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < loaded.size(); i += 3) {
         std::string objectLine = "          07 33 41.30  +67 32 14.8  12.5";
         PutField(objectLine, kDesignationField, Substring(loaded[i], 1, kDesignationField.width));
-        state.objectList.Add(objectLine);
+        state.objects.push_back(ListObject(objectLine));
         keys.insert(std::string(ObjectKey(objectLine)));
     }
     run.PurgeCometList();
@@ -52,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     run.SaveCometList();
     FUZZ_CHECK(fuzz::ReadFile(state.cometPath) == JoinLines(expected));
     LineList reloaded;
-    reloaded.LoadFromFile(state.cometPath);
+    LoadFromFile(reloaded, state.cometPath);
     FUZZ_CHECK(reloaded.Lines() == expected);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "core/pseudo_comet.h"
 #include "fuzz_support.h"
 #include "text/errors.h"
+#include "platform/line_list_file.h"
 #include "text/line_list.h"
 
 using namespace celestra;
@@ -22,17 +23,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(ok == (box.count == 0));
     FUZZ_CHECK(box.count <= 1);
     if (!ok) FUZZ_CHECK(box.last.size() == 30 && box.last.rfind("Error de formato para ", 0) == 0);
-    for (const std::string_view line : state.objectList.Lines()) {
-        FUZZ_CHECK(ClassifyObjectLine(line) == ObjectLineKind::kAccepted);
-        FUZZ_CHECK(line.find('\n') == std::string::npos && line.find('\r') == std::string::npos);
+    // Every object the reader kept is the reading of an accepted line.
+    LineList lines;
+    try {
+        ReadFromFile(lines, state.objectPath);
+    } catch (const Error&) {
+        return 0;
+    }
+    if (lines.Count() > 0 && lines[0].starts_with("\xEF\xBB\xBF")) return 0;  // read without its mark
+    std::size_t next = 0;
+    for (const std::string_view line : lines.Lines()) {
+        if (ClassifyObjectLine(line) != ObjectLineKind::kAccepted) continue;
+        FUZZ_CHECK(next < state.objects.size());
+        const ListedObject& object = state.objects[next++];
+        FUZZ_CHECK(object.place.designation == FieldText(line, kDesignationField));
         std::string element;
         try {
             element = BuildElementLine(line, "15/01/2006");
-        } catch (const ConversionError&) {
-            continue;  // a field the reader admits but text to integer does not
+        } catch (const ConversionError& error) {
+            FUZZ_CHECK(object.readError == error.what());  // a field the reader admits but text to integer does not
+            continue;
         }
+        FUZZ_CHECK(object.readError.empty());
         FUZZ_CHECK(element.size() >= 102);
         FUZZ_CHECK(element.compare(29, 10, "999.999999") == 0);
     }
+    FUZZ_CHECK(next == state.objects.size());
     return 0;
 }

@@ -74,17 +74,20 @@ struct ObjectPlace {
     double magnitude = 0;     // catalogue magnitude
 };
 
-// ClassifyObjectLine and ReadObjectPlace in one reading of the fields: the
-// verdict and, for an accepted line whose fields are all of the common
-// plain shape, its place (the designation left empty) with `converted`
-// true. For any other accepted line `converted` is false and ReadObjectPlace
-// converts it, or names the field that does not convert.
-ObjectLineKind ReadObjectLine(std::string_view line, ObjectPlace& place, bool& converted);
-
 // Reads the fields of an object line: integer fields as integers, decimal
 // fields as decimal numbers, the sign applied to the whole declination.
 // Throws ConversionError with the text of the first field that fails.
 ObjectPlace ReadObjectPlace(std::string_view objectLine);
+
+// An accepted line of the object list as the run keeps it, read once: its
+// place or, for a line the checks let through whose integer field holds a
+// point, the error reading it gave. The run raises that error when the
+// line's turn comes to be appended, as reading it then would.
+struct ListedObject {
+    ObjectPlace place;      // the designation always; the numbers when read
+    std::string readError;  // the ConversionError's text; empty when read
+};
+ListedObject ListObject(std::string_view acceptedLine);
 
 // The designation key of an object line: its designation, trimmed; a view
 // into the line.

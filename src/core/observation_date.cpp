@@ -1,5 +1,6 @@
 #include "core/observation_date.h"
 
+#include "platform/clock.h"
 #include "text/date_field.h"
 #include "text/dates.h"
 #include "text/numbers.h"
@@ -13,7 +14,7 @@ std::string DefaultObservationDate() {
 }
 
 double ReadObservationDate(std::string_view dateText) {
-    const double dayCount = TextToDate(dateText);
+    const double dayCount = TextToDate(dateText, CurrentYear());
     // Another text that reads as a date ("1/1/2006", "21/03/2005/") would put
     // wrong characters in the date columns.
     if (!HasDateFieldShape(dateText)) throw NotADateError(dateText);

@@ -3,14 +3,14 @@
 #pragma once
 
 #include <chrono>
-#include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "core/messages.h"
-#include "text/file_lock.h"
+#include "core/object_line.h"
+#include "platform/file_lock.h"
+#include "platform/platform_file.h"
 #include "text/line_list.h"
 
 namespace celestra {
@@ -21,7 +21,8 @@ struct RunState {
     std::string objectPath;  // the object list file
     std::string dateText;    // the observation date, "dd/mm/yyyy"
     LineList cometList;      // the comet-elements file's lines
-    LineList objectList;     // the accepted object lines
+    // The object list's accepted lines, each read once, in order.
+    std::vector<ListedObject> objects;
     // Precise placement (J2000.0 frame, light time, magnitude) instead of
     // the classic element lines.
     bool precise = false;
@@ -63,8 +64,8 @@ public:
     // The comet-elements file replaces the comet list; from here the run
     // holds the file's lock.
     bool LoadCometFile();
-    // The object list file's well-formed lines replace the object list; the
-    // first malformed line is named.
+    // The object list file's well-formed lines, read, replace the objects;
+    // the first malformed line is named.
     bool ReadObjectList();
     // A byte-for-byte copy of the comet-elements file, as it is on disk now,
     // to CometDatBak.Txt in its folder, written as a name: a link there is
@@ -73,40 +74,19 @@ public:
     void BackUpCometFile();
     // Removes every comet line whose designation key is an object's.
     void PurgeCometList();
-    // One element line per object line, in order, at the end of the comet
-    // list.
+    // One element line per object, in order, at the end of the comet list.
     void AppendPseudoComets();
     // The comet list over the comet-elements file; the lock is released.
     void SaveCometList();
 
 private:
-    // LoadCometFile in two: the checks, the lock and the recovery of a
-    // stopped write, then the load.
-    bool LockCometFile();
     void RecoverStoppedWrites();
-    void LoadLockedCometFile();
-    // ReadObjectList in two: the reading, which shows nothing (false: no
-    // such file), then the report of what it found.
-    bool ReadObjectFile();
-    bool ReportObjectList(bool objectFileFound);
 
     RunState& state_;
     MessageBox& messages_;
     FileLock lock_;
     bool loaded_ = false;                   // the comet list holds what this run loaded
     std::optional<FileIdentity> backedUp_;  // the file's state when the backup read it
-
-    // The places of the object lines, found while ReadObjectList checked
-    // them, for the object list at that version; one per line.
-    struct KnownPlace {
-        double raRad;
-        double decRad;
-        double magnitude;
-        bool converted;  // false: ReadObjectPlace converts the line itself
-    };
-    std::vector<KnownPlace> knownPlaces_;
-    std::uint64_t knownPlacesVersion_ = 0;
-    std::optional<std::string> firstMalformed_;  // the designation of the first malformed object line
 };
 
 // "Proceso finalizado correctamente para N estrellas".

@@ -5,8 +5,9 @@
 
 #include "core/observation_date.h"
 #include "core/processing_run.h"
+#include "platform/regional_settings.h"
 #include "text/conventions.h"
-#include "text/interrupt_cleanup.h"
+#include "platform/interrupt_cleanup.h"
 
 namespace celestra {
 namespace {
@@ -35,7 +36,7 @@ UnattendedResult RunUnattended(const UnattendedRequest& request) {
     RemoveTemporaryFileOnInterrupt();
     CollectingMessageBox messages;
     try {
-        SetTextConventions(ConventionsFromRegionalSettings());
+        AdoptRegionalConventions();
         RunState state;
         state.cometPath = request.cometPath;
         state.objectPath = request.objectPath;

@@ -2,13 +2,6 @@
 
 #include <string>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <langinfo.h>
-#include <locale.h>
-#endif
-
 namespace celestra {
 namespace {
 
@@ -16,8 +9,6 @@ TextConventions& ConventionsInForce() {
     static TextConventions conventions;
     return conventions;
 }
-
-constexpr char kDefaultDateSeparator = '/';
 
 }  // namespace
 
@@ -35,26 +26,6 @@ char DateSeparatorOfFormat(std::string_view format) {
     const auto second = format.find('%', between);
     if (second == std::string_view::npos || second != between + 1) return kDefaultDateSeparator;
     return format[between];
-}
-
-TextConventions ConventionsFromRegionalSettings() {
-    TextConventions conventions;
-#ifdef _WIN32
-    char separator[8] = {};
-    const int length = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDATE, separator, sizeof separator);
-    // The length counts the terminating NUL.
-    conventions.dateSeparator = length == 2 ? separator[0] : kDefaultDateSeparator;
-#else
-    // A private locale object: the process locale is never touched.
-    locale_t userTime = newlocale(LC_TIME_MASK, "", static_cast<locale_t>(nullptr));
-    if (userTime == static_cast<locale_t>(nullptr)) {
-        conventions.dateSeparator = kDefaultDateSeparator;
-    } else {
-        conventions.dateSeparator = DateSeparatorOfFormat(nl_langinfo_l(D_FMT, userTime));
-        freelocale(userTime);
-    }
-#endif
-    return conventions;
 }
 
 }  // namespace celestra

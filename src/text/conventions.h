@@ -7,13 +7,16 @@
 
 namespace celestra {
 
+// The date separator where the regional settings tell none.
+inline constexpr char kDefaultDateSeparator = '/';
+
 struct TextConventions {
     // Written between the integer and fraction digits, and the only one text
     // to float accepts. Fixed at start-up in place of the regional setting.
     char decimalSeparator = '.';
     // Stands between day, month and year of "dd/mm/yyyy"; the one character
     // of the user's regional settings, "/" when there is none.
-    char dateSeparator = '/';
+    char dateSeparator = kDefaultDateSeparator;
     // One- and two-digit years fall into the hundred years that start this
     // many years before the current one (years).
     int twoDigitYearWindow = 50;
@@ -24,10 +27,6 @@ const TextConventions& Conventions();
 
 // Start-up (and tests): replaces the conventions in force.
 void SetTextConventions(const TextConventions& conventions);
-
-// The defaults with the date separator of the user's regional settings:
-// LC_TIME's date format on POSIX, the user's locale on Windows.
-TextConventions ConventionsFromRegionalSettings();
 
 // The separator between the first two fields of a POSIX date format such as
 // "%d.%m.%Y"; "/" when it is not exactly one byte. ("%D" is "%m/%d/%y" and

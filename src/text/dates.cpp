@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "text/clock.h"
 #include "text/conventions.h"
 #include "text/errors.h"
 
@@ -142,7 +141,7 @@ CalendarDate DateOfDayNumber(long long dayNumber) {
     return date;
 }
 
-double TextToDate(std::string_view text) {
+double TextToDate(std::string_view text, int currentYear) {
     const TextConventions& conventions = Conventions();
     DateScanner scan(text, conventions.dateSeparator);
 
@@ -150,7 +149,6 @@ double TextToDate(std::string_view text) {
     DateNumber day, month, year;
     if (!scan.Number(day) || !scan.Separator() || !scan.Number(month)) ThrowNotDate(text);
     CalendarDate date{0, month.value, day.value};
-    const int currentYear = CurrentClock().Now().year;
     if (scan.Separator()) {
         if (!scan.Number(year)) ThrowNotDate(text);
         scan.Separator();  // "21/03/2005/" is accepted
@@ -181,10 +179,9 @@ std::string DateToText(double dayCount) {
     return text;
 }
 
-double CurrentDateTime() {
-    const LocalDateTime now = CurrentClock().Now();
-    const double timeOfDayMs = now.hour * 3600000.0 + now.minute * 60000.0 + now.second * 1000.0 + now.millisecond;
-    return DayNumber({now.year, now.month, now.day}) + timeOfDayMs / static_cast<double>(kMillisecondsPerDay);
+double DayCountOf(const CalendarDate& date, int hour, int minute, int second, int millisecond) {
+    const double timeOfDayMs = hour * 3600000.0 + minute * 60000.0 + second * 1000.0 + millisecond;
+    return DayNumber(date) + timeOfDayMs / static_cast<double>(kMillisecondsPerDay);
 }
 
 }  // namespace celestra

@@ -29,18 +29,20 @@ int DayNumber(const CalendarDate& date);
 // The calendar date of a whole day count.
 CalendarDate DateOfDayNumber(long long dayNumber);
 
-// "dd/mm/yyyy" (or "dd/mm" with the current year) to the day count of that
-// date, a whole number. Throws ConversionError "'<text>' is not a valid date".
-double TextToDate(std::string_view text);
+// "dd/mm/yyyy" (or "dd/mm" in `currentYear`) to the day count of that date,
+// a whole number; one- and two-digit years fall into the conventions' window
+// around `currentYear`. Throws ConversionError "'<text>' is not a valid
+// date".
+double TextToDate(std::string_view text, int currentYear);
+
+// The day count of a date and time of day (hours, minutes, seconds and
+// milliseconds as integers), to the millisecond.
+double DayCountOf(const CalendarDate& date, int hour, int minute, int second, int millisecond);
 
 // The day of a day count, to the nearest millisecond, as "dd/mm/yyyy".
 std::string DateToText(double dayCount);
 
 // The error of a text that is no date: "'<text>' is not a valid date".
 ConversionError NotADateError(std::string_view text);
-
-// The local date and time of CurrentClock(), as a day count to the
-// millisecond.
-double CurrentDateTime();
 
 }  // namespace celestra

@@ -8,6 +8,7 @@
 
 #include "text/conventions.h"
 #include "text/errors.h"
+#include "text/extended_precision.h"
 #include "text/number_scan.h"
 #include "text/numbers.h"
 
@@ -47,12 +48,7 @@ struct DecimalText {
 // that an extended value holds exactly, and so does 10^k for k <= 27 (5^27 <
 // 2^64); one correctly rounded multiplication or division then gives the
 // nearest extended value. It needs a 64-bit significand and arithmetic
-// carried out in it, which the x87 unit of x86-64 POSIX systems provides.
-#if defined(__x86_64__) && !defined(_WIN32) && LDBL_MANT_DIG == 64
-constexpr bool kExactExtendedArithmetic = true;
-#else
-constexpr bool kExactExtendedArithmetic = false;
-#endif
+// carried out in it (kExactExtendedArithmetic).
 constexpr std::size_t kFastPathDigits = 19;
 constexpr int kLargestExactPowerOfTen = 27;
 
@@ -117,8 +113,21 @@ constexpr auto kExactPowersOfTen = [] {
     return powers;
 }();
 
-// The fields of the object list are short plain decimals: blanks, a sign,
-// at most 19 digits around one separator, blanks. Read in one pass and
+// The value of the plain decimal whose digits, read as one integer, are
+// `digits` (below 10^19), `decimals` of them after the separator (at most
+// 19), by one correctly rounded division. False where the arithmetic is not
+// exact in extended precision.
+bool TryDigitsToFloat(std::uint64_t digits, int decimals, long double& value) {
+    if (!kExactExtendedArithmetic || digits >= kTenToTheNineteen || decimals < 0 ||
+        decimals > static_cast<int>(kFastPathDigits)) {
+        return false;
+    }
+    value = static_cast<long double>(digits) / kExactPowersOfTen[static_cast<std::size_t>(decimals)];
+    return true;
+}
+
+// Nearly every number the system reads is a short plain decimal: blanks, a
+// sign, at most 19 digits around one separator, blanks. Read in one pass and
 // converted by the same exact step as above; false for anything else, which
 // the general reading below takes.
 bool FastPlainDecimal(std::string_view text, char separator, long double& result) {
@@ -157,14 +166,6 @@ bool FastPlainDecimal(std::string_view text, char separator, long double& result
 
 }  // namespace
 
-bool TryDigitsToFloat(std::uint64_t digits, int decimals, long double& value) {
-    if (!kExactExtendedArithmetic || digits >= kTenToTheNineteen || decimals < 0 ||
-        decimals > static_cast<int>(kFastPathDigits)) {
-        return false;
-    }
-    value = static_cast<long double>(digits) / kExactPowersOfTen[static_cast<std::size_t>(decimals)];
-    return true;
-}
 
 bool TryTextToFloat(std::string_view text, long double& result) {
     const char separator = Conventions().decimalSeparator;

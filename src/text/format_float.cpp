@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "text/conventions.h"
+#include "text/extended_precision.h"
 #include "text/number_scan.h"
 #include "text/numbers.h"
 
@@ -54,7 +54,7 @@ constexpr std::array<std::uint64_t, 20> kPowersOfTen = [] {
 // 64-bit significand M, read from its bits, so no rounding mode or precision
 // setting of the floating-point unit takes part. False for other values,
 // and where long double is not the x87 extended format.
-#if defined(__SIZEOF_INT128__) && LDBL_MANT_DIG == 64 && (defined(__x86_64__) || defined(__i386__))
+#if CELESTRA_X87_EXTENDED && defined(__SIZEOF_INT128__)
 __extension__ typedef unsigned __int128 UInt128;  // GCC and Clang, on 64-bit targets
 
 // The 18 significant digits as one integer: `whole` in [10^17, 10^18] and
@@ -389,26 +389,6 @@ void Compile(std::string_view pattern, CompiledPattern& compiled) {
     }
 }
 
-// The patterns given as text, prepared once for the whole process and kept
-// to its end, unchanged, so that any thread reads them: null once as many
-// are kept as are worth searching. Not per thread: a thread's own objects
-// are destroyed at its end, and with MinGW-w64 their storage may already be
-// freed by then.
-const CompiledPattern* SharedCompiled(std::string_view pattern) {
-    constexpr std::size_t kKept = 16;
-    static std::mutex mutex;
-    static std::vector<std::unique_ptr<const CompiledPattern>> kept;
-    const std::lock_guard lock(mutex);
-    for (const auto& compiled : kept) {
-        if (compiled->text == pattern) return compiled.get();
-    }
-    if (kept.size() == kKept) return nullptr;
-    auto compiled = std::make_unique<CompiledPattern>();
-    Compile(pattern, *compiled);
-    kept.push_back(std::move(compiled));
-    return kept.back().get();
-}
-
 void Format(const CompiledPattern& compiled, long double value, std::string& text) {
     text.clear();
     if (std::isnan(value)) {
@@ -459,14 +439,10 @@ void Format(const CompiledPattern& compiled, long double value, std::string& tex
 }  // namespace
 
 std::string FormatFloat(std::string_view pattern, long double value) {
+    CompiledPattern compiled;
+    Compile(pattern, compiled);
     std::string text;
-    if (const CompiledPattern* shared = SharedCompiled(pattern)) {
-        Format(*shared, value, text);
-    } else {
-        CompiledPattern compiled;
-        Compile(pattern, compiled);
-        Format(compiled, value, text);
-    }
+    Format(compiled, value, text);
     return text;
 }
 

@@ -1,13 +1,10 @@
 #include "text/line_list.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <iterator>
 
-#include "text/atomic_file.h"
 #include "text/errors.h"
-#include "text/platform_file.h"
 
 namespace celestra {
 namespace {
@@ -61,20 +58,6 @@ std::string JoinLines(const std::vector<std::string_view>& lines) {
     return bytes;
 }
 
-void LineList::Changed() {
-    // Each thread takes its numbers in runs from one counter: lists changed
-    // on two threads at once do not contend for it line by line.
-    constexpr std::uint64_t kNumbersPerRun = 1 << 16;
-    static std::atomic<std::uint64_t> runsTaken{0};
-    thread_local std::uint64_t next = 0;
-    thread_local std::uint64_t end = 0;
-    if (next == end) {
-        next = runsTaken.fetch_add(1) * kNumbersPerRun + 1;
-        end = next + kNumbersPerRun;
-    }
-    version_ = next++;
-}
-
 std::string_view LineList::Keep(std::string_view line) {
     if (line.size() > blockRoom_) {
         const std::size_t size = std::max(kBlockBytes, line.size());
@@ -92,65 +75,35 @@ std::string_view LineList::Keep(std::string_view line) {
 void LineList::Add(std::string_view line) {
     if (lines_.size() >= maxCount_) ThrowFull();
     lines_.push_back(Keep(line));
-    Changed();
-}
-
-void LineList::Append(LineList&& other) {
-    if (&other == this) return;
-    const std::size_t offered = other.lines_.size();
-    const std::size_t taken = std::min(offered, maxCount_ - std::min(maxCount_, lines_.size()));
-    if (other.loaded_.Size() == 0) {
-        // Every line of `other` lies in its blocks: they change hands.
-        lines_.insert(lines_.end(), other.lines_.begin(), other.lines_.begin() + static_cast<std::ptrdiff_t>(taken));
-        blocks_.insert(blocks_.end(), std::make_move_iterator(other.blocks_.begin()),
-                       std::make_move_iterator(other.blocks_.end()));
-    } else {
-        for (std::size_t i = 0; i < taken; ++i) lines_.push_back(Keep(other.lines_[i]));
-    }
-    other.Clear();
-    if (taken > 0) Changed();
-    if (taken < offered) ThrowFull();
 }
 
 void LineList::Replace(std::size_t index, std::string_view line) {
     lines_.at(index) = Keep(line);
-    Changed();
 }
 
 void LineList::Delete(std::size_t index) {
     if (index >= lines_.size()) throw ListError("List index out of bounds (" + std::to_string(index) + ")");
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(index));
-    Changed();
 }
 
 void LineList::Clear() {
     lines_.clear();
-    loaded_ = FileBytes();
+    loaded_ = ByteBuffer();
     blocks_.clear();
     blockNext_ = nullptr;
     blockRoom_ = 0;
-    Changed();
 }
 
-void LineList::LoadFromFile(const std::string& path) {
-    FileBytes bytes;
-    FileAccess failedAccess;
-    if (ReadWholeFile(path, bytes, failedAccess) != 0) throw FileStreamError("Cannot open file " + path);
+void LineList::Load(ByteBuffer bytes) {
     std::vector<std::string_view> lines = SplitLines(bytes.View());
     if (lines.size() > maxCount_) ThrowFull();
     Clear();
     loaded_ = std::move(bytes);
     lines_ = std::move(lines);
-    Changed();
 }
 
-void LineList::ReadFromFile(const std::string& path) {
+void LineList::LoadAsRead(ByteBuffer bytes) {
     Clear();
-    FileBytes bytes;
-    FileAccess failedAccess;
-    if (const int error = ReadWholeFile(path, bytes, failedAccess); error != 0) {
-        throw InOutErrorOf(error, failedAccess, path);
-    }
     loaded_ = std::move(bytes);
     const std::string_view all = loaded_.View();
     std::size_t start = 0;
@@ -171,14 +124,6 @@ void LineList::ReadFromFile(const std::string& path) {
         lines_.push_back(line);
         start = stop + 1;
     }
-    Changed();
-}
-
-ReplaceOutcome::Stage LineList::SaveToFile(const std::string& path, const FileIdentity* expected) const {
-    const ReplaceOutcome outcome = ReplaceFileContent(path, FileContent{lines_, "\r\n"}, expected);
-    if (outcome.stage == ReplaceOutcome::Stage::kCreate) throw FileStreamError("Cannot create file " + path);
-    if (outcome.stage == ReplaceOutcome::Stage::kWrite) throw FileStreamError("Stream write error");
-    return outcome.stage;
 }
 
 }  // namespace celestra

@@ -1,5 +1,5 @@
-// An ordered, never sorted list of text lines, loaded from and saved to a
-// whole file.
+// An ordered, never sorted list of text lines, made from a whole file's
+// bytes (line_list_file.h loads and saves them).
 //
 // The lines are views: into the bytes of the file last loaded, which the
 // list keeps, or into the list's own copies of the lines added. A list of
@@ -8,14 +8,12 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "text/atomic_file.h"
-#include "text/platform_file.h"
+#include "text/byte_buffer.h"
 
 namespace celestra {
 
@@ -43,19 +41,10 @@ public:
     // A view valid until the list is cleared, reloaded or destroyed.
     std::string_view operator[](std::size_t index) const { return lines_[index]; }
     const std::vector<std::string_view>& Lines() const { return lines_; }
-    // A number that changes whenever the lines do, never the same for two
-    // states of any lists of the process: what was learnt of the lines at
-    // one version holds while the version stays.
-    std::uint64_t Version() const { return version_; }
 
     // Adds a copy of the line at the end. Throws ListError "Unable to insert
     // a line" when the list is full.
     void Add(std::string_view line);
-    // Moves the lines of `other` to the end of this list, in order, each
-    // added as Add would add it but without copying the lines that `other`
-    // holds copies of; `other` is left empty. Throws ListError "Unable to
-    // insert a line", after the lines that fit, when the list is full.
-    void Append(LineList&& other);
     // Puts a copy of `line` in the place of the line at `index`.
     void Replace(std::size_t index, std::string_view line);
     void Delete(std::size_t index);
@@ -71,46 +60,32 @@ public:
         }
         if (kept == lines_.size()) return;
         lines_.resize(kept);
-        Changed();
     }
 
-    // Refills the list with the lines of a file, split as SplitLines does.
-    // Throws FileStreamError "Cannot open file <path>" when it cannot be
-    // opened, leaving the list as it was.
-    void LoadFromFile(const std::string& path);
+    // Refills the list with the lines of a file's bytes, split as SplitLines
+    // does. Throws ListError "Unable to insert a line", leaving the list as
+    // it was, when they are more than the list holds.
+    void Load(ByteBuffer bytes);
 
-    // Refills the list with the lines of a file as the line reader reads
-    // them (text_file.h): LF ends a line, a CR is never part of one, a
-    // Ctrl-Z at the start of a line ends the file. Throws InOutError, the
-    // list then being empty.
-    void ReadFromFile(const std::string& path);
+    // Refills the list with the lines of a file's bytes as the line reader
+    // reads them (text_file.h): LF ends a line, a CR is never part of one, a
+    // Ctrl-Z at the start of a line ends the file. Throws ListError, the list
+    // then being empty.
+    void LoadAsRead(ByteBuffer bytes);
 
-    // The whole content of the file last loaded or read, as read; empty
-    // after Clear.
+    // The whole content of the bytes last loaded, as read; empty after Clear.
     std::string_view LoadedBytes() const { return loaded_.View(); }
 
-    // Creates or replaces the file with every line followed by CR LF, by
-    // ReplaceFileContent, so that a failure leaves the old file whole. Throws
-    // FileStreamError "Cannot create file <path>" when it cannot be created
-    // or may not be written, "Stream write error" when not every byte could
-    // be written (the old content kept, or put back by the next run).
-    // Otherwise returns kDone; kChanged when `expected` is given and another
-    // program changed the file (ReplaceFileContent); kBusy when another
-    // process held the temporary file for the whole wait.
-    ReplaceOutcome::Stage SaveToFile(const std::string& path, const FileIdentity* expected = nullptr) const;
-
 private:
-    void Changed();
     // A copy of `line` in the list's own storage.
     std::string_view Keep(std::string_view line);
 
     std::vector<std::string_view> lines_;
-    FileBytes loaded_;                             // the file's bytes; moves keep them in place
+    ByteBuffer loaded_;                             // the file's bytes; moves keep them in place
     std::vector<std::unique_ptr<char[]>> blocks_;  // copies of added lines
     char* blockNext_ = nullptr;
     std::size_t blockRoom_ = 0;
     std::size_t maxCount_;
-    std::uint64_t version_ = 0;
 };
 
 }  // namespace celestra

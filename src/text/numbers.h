@@ -24,13 +24,6 @@ long double TextToFloat(std::string_view text);
 // does not convert.
 bool TryTextToFloat(std::string_view text, long double& value);
 
-// The value of the plain decimal whose digits, read as one integer, are
-// `digits` (below 10^19), `decimals` of them after the separator (at most
-// 19): exactly what TextToFloat reads from such a text, sign aside. False
-// where only the text itself can be read exactly (systems whose extended
-// arithmetic does not round to 64 bits); TextToFloat then does.
-bool TryDigitsToFloat(std::uint64_t digits, int decimals, long double& value);
-
 // Formats a value by a pattern of "0" and "#" placeholders, one "." for the
 // decimal point, ";" between the sections for positive, negative and zero
 // values, and literals. The value is first rounded to 18 significant digits

@@ -1,6 +1,6 @@
 #include "ui/app_identity.h"
 
-#include "text/platform_file.h"
+#include "platform/platform_file.h"
 
 namespace celestra {
 namespace {

@@ -6,7 +6,8 @@
 #include "core/observation_date.h"
 #include "text/dates.h"
 #include "text/errors.h"
-#include "text/platform_file.h"
+#include "platform/clock.h"
+#include "platform/platform_file.h"
 #include "ui/app_identity.h"
 
 namespace celestra {
@@ -81,7 +82,7 @@ void FormBehaviour::Button5Click() {
 
 void FormBehaviour::UpDown1Click(bool up) {
     Guarded([this, up] {
-        const double dayCount = TextToDate(controls_.DateText());
+        const double dayCount = TextToDate(controls_.DateText(), CurrentYear());
         controls_.SetDateText(DateToText(dayCount + (up ? 1 : -1)));
     });
 }
@@ -99,7 +100,7 @@ void FormBehaviour::DateFieldEnter() {
 
 bool FormBehaviour::DateTextConverts() const {
     try {
-        TextToDate(controls_.DateText());
+        TextToDate(controls_.DateText(), CurrentYear());
         return true;
     } catch (const ConversionError&) {
         return false;

@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "text/platform_file.h"
-#include "text/text_file.h"
+#include "platform/platform_file.h"
+#include "platform/text_file.h"
 
 namespace celestra {
 namespace {

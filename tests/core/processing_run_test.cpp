@@ -15,7 +15,7 @@
 #include "support/run_support.h"
 #include "support/temp_dir.h"
 #include "text/errors.h"
-#include "text/write_journal.h"
+#include "platform/write_journal.h"
 
 namespace celestra {
 namespace {
@@ -28,6 +28,19 @@ using testing::WriteBytes;
 
 // The list's lines as strings, to compare with expected ones.
 Lines Strings(const LineList& list) { return Lines(list.Lines().begin(), list.Lines().end()); }
+
+// The designations of the objects the run kept, and of the object lines
+// expected to give them.
+Lines Designations(const std::vector<ListedObject>& objects) {
+    Lines designations;
+    for (const ListedObject& object : objects) designations.push_back(object.place.designation);
+    return designations;
+}
+Lines Designations(const Lines& objectLines) {
+    Lines designations;
+    for (const std::string& line : objectLines) designations.emplace_back(FieldText(line, kDesignationField));
+    return designations;
+}
 
 std::string CrLf(const Lines& lines) {
     std::string bytes;
@@ -86,7 +99,7 @@ TEST_F(RunTest, ReadObjectListKeepsWellFormedLinesAndNamesTheFirstBadOne) {
     WriteBytes(state.objectPath, bytes);
     EXPECT_TRUE(ProcessingRun(state, box).ReadObjectList());
     EXPECT_TRUE(box.shown.empty());
-    EXPECT_EQ(Strings(state.objectList), expected);
+    EXPECT_EQ(Designations(state.objects), Designations(expected));
 }
 
 TEST_F(RunTest, ReadObjectListReportsMalformedLines) {
@@ -107,7 +120,7 @@ TEST_F(RunTest, ReadObjectListReportsMalformedLines) {
         WriteBytes(state.objectPath, CrLf(row.lines) + ObjectLine("AFTER") + "\r\n");
         EXPECT_FALSE(ProcessingRun(state, box).ReadObjectList());
         EXPECT_EQ(box.shown, Lines{row.message});
-        EXPECT_EQ(Strings(state.objectList), Lines{ObjectLine("AFTER")}) << "good lines after bad ones are kept";
+        EXPECT_EQ(Designations(state.objects), Lines{"AFTER   "}) << "good lines after bad ones are kept";
     }
 }
 
@@ -143,44 +156,38 @@ TEST_F(RunTest, PurgeRemovesEveryLineWithAnObjectsKey) {
     }
     for (const auto& line : comets) state.cometList.Add(line);
     for (const char* designation : {"STAR01", "TWO WDS", "STAR01", "EIGHT_CH", "TA\tB"}) {
-        state.objectList.Add(ObjectLine(designation));
+        state.objects.push_back(ListObject(ObjectLine(designation)));
     }
-    state.objectList.Add("short");
     ProcessingRun(state, box).PurgeCometList();
     EXPECT_EQ(Strings(state.cometList), expected);
-    EXPECT_EQ(state.objectList.Count(), 5u) << "object lines under 9 characters are dropped";
 }
 
 TEST_F(RunTest, PurgeOfABlankDesignationRemovesBlankKeys) {
     for (const char* line : {"", "              STAR01", "\t\r  ", "    KEPT"}) state.cometList.Add(line);
-    state.objectList.Add(ObjectLine(""));
+    state.objects.push_back(ListObject(ObjectLine("")));
     ProcessingRun(state, box).PurgeCometList();
     EXPECT_EQ(Strings(state.cometList), Lines{"    KEPT"});
 }
 
-// The places read while the object list is checked serve the appending only
-// while the list is as it was then; a list changed in between is read anew.
-TEST_F(RunTest, AppendsThePlacesOfTheObjectListAsItIsThen) {
+// The appending writes the objects the state holds at that moment, in
+// their order.
+TEST_F(RunTest, AppendsTheObjectsAsTheStateHoldsThem) {
     const std::string first = ObjectLine("FIRST");
+    const std::string second = ObjectLine("SECOND", "01 02 03.04", "+05 06 07.8", " 9.0");
     const std::string moved = ObjectLine("MOVED", "19 03 12.05", "-45 10 59.1", " 3.2");
     const std::string integerWithPoint = ObjectLine("POINT", "07 3. 41.30");
-    WriteBytes(state.objectPath, CrLf({first, ObjectLine("SECOND", "01 02 03.04", "+05 06 07.8", " 9.0")}));
+    WriteBytes(state.objectPath, CrLf({first, second}));
+    using Objects = std::vector<ListedObject>;
     const struct {
         const char* change;
-        std::function<void(LineList&)> apply;
+        std::function<void(Objects&)> apply;
         Lines lines;  // the object lines whose element lines are expected
     } rows[] = {
-        {"none", [](LineList&) {}, {first, ObjectLine("SECOND", "01 02 03.04", "+05 06 07.8", " 9.0")}},
-        {"a line replaced", [&](LineList& list) { list.Replace(1, moved); }, {first, moved}},
-        {"a line deleted",
-         [](LineList& list) { list.Delete(0); },
-         {ObjectLine("SECOND", "01 02 03.04", "+05 06 07.8", " 9.0")}},
+        {"none", [](Objects&) {}, {first, second}},
+        {"one replaced", [&](Objects& objects) { objects[1] = ListObject(moved); }, {first, moved}},
+        {"one removed", [](Objects& objects) { objects.erase(objects.begin()); }, {second}},
         {"cleared and refilled",
-         [&](LineList& list) {
-             list.Clear();
-             list.Add(moved);
-             list.Add(first);
-         },
+         [&](Objects& objects) { objects = {ListObject(moved), ListObject(first)}; },
          {moved, first}},
     };
     for (const auto& row : rows) {
@@ -188,7 +195,7 @@ TEST_F(RunTest, AppendsThePlacesOfTheObjectListAsItIsThen) {
         state.cometList.Clear();
         ProcessingRun run(state, box);
         ASSERT_TRUE(run.ReadObjectList());
-        row.apply(state.objectList);
+        row.apply(state.objects);
         run.AppendPseudoComets();
         Lines expected;
         for (const std::string& line : row.lines) expected.push_back(BuildElementLine(line, state.dateText));
@@ -393,9 +400,8 @@ TEST_F(RunTest, SkipsAByteOrderMarkBeforeTheFirstObject) {
     WriteBytes(state.cometPath, "");
     WriteBytes(state.objectPath, "\xEF\xBB\xBF" + CrLf({ObjectLine("FIRST"), ObjectLine("\xEF\xBB\xBFSECOND")}));
     ASSERT_TRUE(RunOnce());
-    ASSERT_EQ(state.objectList.Count(), 2u);
-    EXPECT_EQ(state.objectList[0], ObjectLine("FIRST"));
-    EXPECT_EQ(state.objectList[1], ObjectLine("\xEF\xBB\xBFSECOND")) << "only at the start of the file";
+    EXPECT_EQ(Designations(state.objects), Designations({ObjectLine("FIRST"), ObjectLine("\xEF\xBB\xBFSECOND")}))
+        << "only at the start of the file";
 }
 
 TEST_F(RunTest, WaitsForTheLockAnotherRunHoldsThenGivesUp) {

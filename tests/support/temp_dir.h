@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "text/clock.h"
+#include "platform/clock.h"
 #include "text/conventions.h"
 
 namespace celestra::testing {

@@ -1,3 +1,4 @@
+#include "platform/regional_settings.h"
 #include "text/conventions.h"
 
 #include <gtest/gtest.h>

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include "platform/regional_settings.h"
 #include "text/conventions.h"
 #include "ui/form_layout.h"
 #include "ui/qt/mask_edit.h"
@@ -43,7 +44,7 @@ TForm1::TForm1(Desktop& desktop, const std::string& executablePath) : behaviour_
     // The decimal separator and the date format are fixed; the date
     // separator comes from the regional settings, and the date field shows
     // it from the start.
-    SetTextConventions(ConventionsFromRegionalSettings());
+    AdoptRegionalConventions();
     BuildControls();
     behaviour_.FormCreate(executablePath);
 }

@@ -2,8 +2,8 @@
 
 #include <QApplication>
 
-#include "text/interrupt_cleanup.h"
-#include "text/platform_file.h"
+#include "platform/interrupt_cleanup.h"
+#include "platform/platform_file.h"
 #include "ui/app_identity.h"
 #include "ui/qt/Unit1.h"
 #include "ui/qt/qt_desktop.h"

@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/regional_settings.h"
 #include "text/conventions.h"
-#include "text/platform_file.h"
+#include "platform/platform_file.h"
 #include "ui/app_identity.h"
 #include "ui/date_mask.h"
 #include "ui/day_spinner.h"
@@ -490,7 +491,7 @@ private:
 int RunWin32Window(HINSTANCE instance, int showCommand) {
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    SetTextConventions(ConventionsFromRegionalSettings());
+    AdoptRegionalConventions();
 
     const std::string executablePath = ExecutablePath(nullptr);
     Win32Desktop desktop(ApplicationTitle(executablePath));

@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "text/platform_file.h"
+#include "platform/platform_file.h"
 #include "ui/app_identity.h"
 #include "ui/qt/Unit1.h"
 #include "ui/qt/qt_font_fit.h"

@@ -417,7 +417,7 @@ private slots:
         QCOMPARE(testing::ReadBytes(comet),
                  std::string("    C/2004 Q2\r\n    STAR01    2006 01 15.0000999.999999  0.000000   90.0000  012.4435"
                              "   45.0677            -9.9 01.0  STAR01\r\n"));
-        QCOMPARE(f.form->State().objectList.Count(), std::size_t{1});
+        QCOMPARE(f.form->State().objects.size(), std::size_t{1});
 
         // A missing object list: the run's own message.
         f.form->Edit5->setText(QStringLiteral("missing.txt"));

@@ -17,12 +17,6 @@ namespace celestra {
 // keeps the system's default handling.
 void RemoveTemporaryFileOnInterrupt();
 
-// For a thread that writes no file: the interrupt signals are never handled
-// on it. Their handler then always stops the thread that writes before it
-// removes the file, and no writing goes on beside it that could make the
-// file again.
-void LeaveInterruptsToOtherThreads();
-
 // Holds the interrupts off for its lifetime: a write that must not stop
 // half way (a file rewritten in place) runs whole, and an interrupt that
 // came meanwhile acts as soon as it ends. On Windows a console event waits

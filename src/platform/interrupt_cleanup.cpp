@@ -1,4 +1,4 @@
-#include "text/interrupt_cleanup.h"
+#include "platform/interrupt_cleanup.h"
 
 #include <atomic>
 #include <csignal>
@@ -71,13 +71,6 @@ sigset_t InterruptSet() {
 #endif
 
 }  // namespace
-
-void LeaveInterruptsToOtherThreads() {
-#ifndef _WIN32
-    const sigset_t interrupts = InterruptSet();
-    ::pthread_sigmask(SIG_BLOCK, &interrupts, nullptr);
-#endif
-}
 
 void RemoveTemporaryFileOnInterrupt() {
     static const bool installed = [] {

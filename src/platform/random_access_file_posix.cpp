@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "text/random_access_file.h"
+#include "platform/random_access_file.h"
 
 namespace celestra {
 namespace {

@@ -1,4 +1,4 @@
-#include "text/text_file.h"
+#include "platform/text_file.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -9,7 +9,7 @@
 
 #include "support/temp_dir.h"
 #include "text/errors.h"
-#include "text/platform_file.h"
+#include "platform/platform_file.h"
 
 namespace celestra {
 namespace {

@@ -1,11 +1,11 @@
-#include "text/write_journal.h"
+#include "platform/write_journal.h"
 
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
 
-#include "text/interrupt_cleanup.h"
-#include "text/random_access_file.h"
+#include "platform/interrupt_cleanup.h"
+#include "platform/random_access_file.h"
 
 namespace celestra {
 namespace {
@@ -56,7 +56,7 @@ RecoveryOutcome Failed(int error) { return {RecoveryOutcome::Kind::kFailed, erro
 // Puts back the old content the journal at `journalPath` holds for the
 // file at `path`, then removes the journal.
 RecoveryOutcome RecoverFrom(const std::string& journalPath, const std::string& path, const FileIdentity& identity) {
-    FileBytes journal;
+    ByteBuffer journal;
     FileAccess failedAccess;
     if (const int error = ReadWholeFile(journalPath, journal, failedAccess); error != 0) return Failed(error);
     std::string_view oldBytes;

@@ -31,4 +31,11 @@ const Clock& CurrentClock();
 // must outlive its use.
 void SetClock(const Clock* clock);
 
+// The year of CurrentClock(), which a date written without one takes.
+int CurrentYear();
+
+// The local date and time of CurrentClock(), as a day count to the
+// millisecond.
+double CurrentDateTime();
+
 }  // namespace celestra

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "text/byte_buffer.h"
 #include "text/errors.h"
 
 namespace celestra {
@@ -84,24 +85,11 @@ enum class FileAccess { kOpenForReading, kOpenForWriting, kRead, kWrite };
 // The input/output error of a platform error number (errno).
 InOutError InOutErrorOf(int platformError, FileAccess access, const std::string& path);
 
-// A whole file's bytes: one buffer that the read fills, never zeroed
-// first. Moving it keeps the bytes where they are, so views stay valid.
-class FileBytes {
-public:
-    std::string_view View() const { return {data_.get(), size_}; }
-    std::size_t Size() const { return size_; }
-
-private:
-    friend int ReadWholeFile(const std::string&, FileBytes&, FileAccess&, struct FileIdentity*);
-    std::unique_ptr<char[]> data_;
-    std::size_t size_ = 0;
-};
-
 // Reads a whole file into `bytes`: 0, or the platform error number, with
 // `failedAccess` telling whether opening or reading failed. `identity`, when
 // given, receives the file's identity as it was when opened, before the
 // first byte was read.
-int ReadWholeFile(const std::string& path, FileBytes& bytes, FileAccess& failedAccess,
+int ReadWholeFile(const std::string& path, ByteBuffer& bytes, FileAccess& failedAccess,
                   FileIdentity* identity = nullptr);
 
 // Reads a file piece by piece, comparing it with `expected`: 0, with `same`

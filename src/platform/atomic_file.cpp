@@ -1,4 +1,4 @@
-#include "text/atomic_file.h"
+#include "platform/atomic_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -21,9 +21,9 @@
 #include <unistd.h>
 #endif
 
-#include "text/interrupt_cleanup.h"
-#include "text/random_access_file.h"
-#include "text/write_journal.h"
+#include "platform/interrupt_cleanup.h"
+#include "platform/random_access_file.h"
+#include "platform/write_journal.h"
 
 namespace celestra {
 namespace {

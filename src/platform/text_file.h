@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "text/platform_file.h"
+#include "platform/platform_file.h"
 
 namespace celestra {
 

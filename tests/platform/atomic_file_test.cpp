@@ -1,4 +1,4 @@
-#include "text/atomic_file.h"
+#include "platform/atomic_file.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -21,7 +21,7 @@
 #include "support/file_attributes.h"
 #endif
 #include "support/temp_dir.h"
-#include "text/file_lock.h"
+#include "platform/file_lock.h"
 #include "text/line_list.h"
 
 #ifdef _WIN32

@@ -1,4 +1,4 @@
-#include "text/text_file.h"
+#include "platform/text_file.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "text/file_lock.h"
+#include "platform/file_lock.h"
 
 #include <cerrno>
 #include <thread>

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "text/random_access_file.h"
+#include "platform/random_access_file.h"
 
 namespace celestra {
 namespace {

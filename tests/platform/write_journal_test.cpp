@@ -1,4 +1,4 @@
-#include "text/write_journal.h"
+#include "platform/write_journal.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <string>
 
 #include "support/temp_dir.h"
-#include "text/atomic_file.h"
-#include "text/random_access_file.h"
+#include "platform/atomic_file.h"
+#include "platform/random_access_file.h"
 
 namespace celestra {
 namespace {

@@ -1,4 +1,4 @@
-#include "text/platform_file.h"
+#include "platform/platform_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -225,7 +225,7 @@ int OpenForWholeReading(const std::string& path, InputFile& file, FileAccess& fa
 
 }  // namespace
 
-int ReadWholeFile(const std::string& path, FileBytes& bytes, FileAccess& failedAccess, FileIdentity* identity) {
+int ReadWholeFile(const std::string& path, ByteBuffer& bytes, FileAccess& failedAccess, FileIdentity* identity) {
     InputFile file;
     if (const int error = OpenForWholeReading(path, file, failedAccess, identity); error != 0) return error;
     // Room for the whole file at once and one byte more, so that a single
@@ -247,8 +247,7 @@ int ReadWholeFile(const std::string& path, FileBytes& bytes, FileAccess& failedA
         if (count == 0) break;
         used += count;
     }
-    bytes.data_ = std::move(content);
-    bytes.size_ = used;
+    bytes = ByteBuffer(std::move(content), used);
     return 0;
 }
 

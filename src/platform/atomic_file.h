@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "text/platform_file.h"
+#include "platform/platform_file.h"
 
 namespace celestra {
 

@@ -1,0 +1,33 @@
+#include "platform/line_list_file.h"
+
+#include <utility>
+
+#include "text/errors.h"
+
+namespace celestra {
+
+void LoadFromFile(LineList& list, const std::string& path) {
+    ByteBuffer bytes;
+    FileAccess failedAccess;
+    if (ReadWholeFile(path, bytes, failedAccess) != 0) throw FileStreamError("Cannot open file " + path);
+    list.Load(std::move(bytes));
+}
+
+void ReadFromFile(LineList& list, const std::string& path) {
+    list.Clear();
+    ByteBuffer bytes;
+    FileAccess failedAccess;
+    if (const int error = ReadWholeFile(path, bytes, failedAccess); error != 0) {
+        throw InOutErrorOf(error, failedAccess, path);
+    }
+    list.LoadAsRead(std::move(bytes));
+}
+
+ReplaceOutcome::Stage SaveToFile(const LineList& list, const std::string& path, const FileIdentity* expected) {
+    const ReplaceOutcome outcome = ReplaceFileContent(path, FileContent{list.Lines(), "\r\n"}, expected);
+    if (outcome.stage == ReplaceOutcome::Stage::kCreate) throw FileStreamError("Cannot create file " + path);
+    if (outcome.stage == ReplaceOutcome::Stage::kWrite) throw FileStreamError("Stream write error");
+    return outcome.stage;
+}
+
+}  // namespace celestra

@@ -1,0 +1,7 @@
+#include "platform/regional_settings.h"
+
+namespace celestra {
+
+void AdoptRegionalConventions() { SetTextConventions(ConventionsFromRegionalSettings()); }
+
+}  // namespace celestra
