@@ -7,8 +7,8 @@
 #include "core/processing_run.h"
 #include "core/pseudo_comet.h"
 #include "fuzz_support.h"
-#include "text/errors.h"
 #include "platform/line_list_file.h"
+#include "text/errors.h"
 #include "text/line_list.h"
 
 using namespace celestra;

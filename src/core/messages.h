@@ -1,3 +1,4 @@
+#include "text/catalogue.h"
 // How the processing run speaks to the user: fixed Spanish texts through a
 // message box that the window, the batch command and the tests each provide,
 // and errors shown by whoever drives the run, with the full-stop rule.
@@ -20,9 +21,6 @@ public:
 // when the last byte sorts above "." (a letter, digit or quote), not after
 // ".", "!", ",", "-" or a blank, nor to an empty text.
 std::string ErrorBoxText(std::string_view message);
-
-// Running out of memory, in place of the runtime's own text.
-inline constexpr const char* kOutOfMemory = "Memoria insuficiente";
 
 // The text of an error that ended a user action: its message, or
 // kOutOfMemory when memory ran out.

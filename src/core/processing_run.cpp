@@ -10,12 +10,13 @@
 #include "core/precise_comet.h"
 #include "core/pseudo_comet.h"
 #include "platform/atomic_file.h"
-#include "text/errors.h"
 #include "platform/line_list_file.h"
-#include "text/numbers.h"
 #include "platform/platform_file.h"
-#include "text/strings.h"
 #include "platform/write_journal.h"
+#include "text/catalogue.h"
+#include "text/errors.h"
+#include "text/numbers.h"
+#include "text/strings.h"
 
 namespace celestra {
 namespace {
@@ -53,7 +54,7 @@ bool IsTheCometFile(const std::string& backupPath, const std::string& cometPath)
 }  // namespace
 
 std::string ClosingMessage(std::size_t objectCount) {
-    return "Proceso finalizado correctamente para " + IntToText(static_cast<std::int64_t>(objectCount)) + " estrellas";
+    return kClosingMessageBefore + IntToText(static_cast<std::int64_t>(objectCount)) + kClosingMessageAfter;
 }
 
 bool ProcessingRun::Run() {

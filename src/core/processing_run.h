@@ -11,6 +11,7 @@
 #include "core/object_line.h"
 #include "platform/file_lock.h"
 #include "platform/platform_file.h"
+#include "text/catalogue.h"
 #include "text/line_list.h"
 
 namespace celestra {
@@ -29,19 +30,6 @@ struct RunState {
     // How long a run waits for another run that holds the comet file.
     std::chrono::milliseconds lockWait{30000};
 };
-
-// The fixed texts of the run.
-inline constexpr const char* kCometFileNotFound = "Comet.dat no encontrado";
-inline constexpr const char* kObjectFileNotFound = "Archivo de objetos no encontrado";
-inline constexpr const char* kFormatErrorFor = "Error de formato para ";
-inline constexpr const char* kBackupFileName = "CometDatBak.Txt";
-// The run's refusals, each followed by the path concerned.
-inline constexpr const char* kCometFileInUse = "Comet.dat en uso por otro proceso: ";
-inline constexpr const char* kCometFileChanged = "Comet.dat modificado por otro programa durante el proceso: ";
-inline constexpr const char* kNotAPlainFile = "No es un archivo normal: ";
-inline constexpr const char* kBackupLinkKept = "CometDatBak.Txt es un enlace que no se puede reemplazar: ";
-// Shown before the run goes on, when it had to put a comet file back.
-inline constexpr const char* kCometFileRestored = "Comet.dat restaurado tras una escritura interrumpida: ";
 
 // The steps and the run over one state. Steps that meet a condition they
 // know show its text and return false; anything else throws an Error that

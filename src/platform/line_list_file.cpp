@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "text/catalogue.h"
 #include "text/errors.h"
 
 namespace celestra {
@@ -9,7 +10,7 @@ namespace celestra {
 void LoadFromFile(LineList& list, const std::string& path) {
     ByteBuffer bytes;
     FileAccess failedAccess;
-    if (ReadWholeFile(path, bytes, failedAccess) != 0) throw FileStreamError("Cannot open file " + path);
+    if (ReadWholeFile(path, bytes, failedAccess) != 0) throw FileStreamError(kCannotOpenFileBefore + path);
     list.Load(std::move(bytes));
 }
 
@@ -25,8 +26,8 @@ void ReadFromFile(LineList& list, const std::string& path) {
 
 ReplaceOutcome::Stage SaveToFile(const LineList& list, const std::string& path, const FileIdentity* expected) {
     const ReplaceOutcome outcome = ReplaceFileContent(path, FileContent{list.Lines(), "\r\n"}, expected);
-    if (outcome.stage == ReplaceOutcome::Stage::kCreate) throw FileStreamError("Cannot create file " + path);
-    if (outcome.stage == ReplaceOutcome::Stage::kWrite) throw FileStreamError("Stream write error");
+    if (outcome.stage == ReplaceOutcome::Stage::kCreate) throw FileStreamError(kCannotCreateFileBefore + path);
+    if (outcome.stage == ReplaceOutcome::Stage::kWrite) throw FileStreamError(kStreamWriteError);
     return outcome.stage;
 }
 

@@ -26,7 +26,6 @@ void ReadFromFile(LineList& list, const std::string& path);
 // returns kDone; kChanged when `expected` is given and another program
 // changed the file (ReplaceFileContent); kBusy when another process held the
 // temporary file for the whole wait.
-ReplaceOutcome::Stage SaveToFile(const LineList& list, const std::string& path,
-                                 const FileIdentity* expected = nullptr);
+ReplaceOutcome::Stage SaveToFile(const LineList& list, const std::string& path, const FileIdentity* expected = nullptr);
 
 }  // namespace celestra

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "text/catalogue.h"
 #include "text/conventions.h"
 #include "text/errors.h"
 
@@ -95,7 +96,7 @@ void AppendTwoDigits(std::string& out, int value) {
 }  // namespace
 
 ConversionError NotADateError(std::string_view text) {
-    return ConversionError("'" + std::string(text) + "' is not a valid date");
+    return ConversionError("'" + std::string(text) + kNotADateAfter);
 }
 
 bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }

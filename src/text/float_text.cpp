@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "text/catalogue.h"
 #include "text/conventions.h"
 #include "text/errors.h"
 #include "text/extended_precision.h"
@@ -19,7 +20,7 @@ using number_text::IsDigit;
 using number_text::SkipBlanks;
 
 [[noreturn]] void ThrowNotFloat(std::string_view text) {
-    throw ConversionError("'" + std::string(text) + "' is not a valid floating point value");
+    throw ConversionError("'" + std::string(text) + kNotAFloatAfter);
 }
 
 // Exponent digits are taken only while the exponent read so far is below
@@ -165,7 +166,6 @@ bool FastPlainDecimal(std::string_view text, char separator, long double& result
 [[gnu::noinline]] bool TryGeneralTextToFloat(std::string_view text, char separator, long double& result);
 
 }  // namespace
-
 
 bool TryTextToFloat(std::string_view text, long double& result) {
     const char separator = Conventions().decimalSeparator;

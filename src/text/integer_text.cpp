@@ -1,6 +1,7 @@
 // Text to integer and back.
 #include <string>
 
+#include "text/catalogue.h"
 #include "text/errors.h"
 #include "text/number_scan.h"
 #include "text/numbers.h"
@@ -19,7 +20,7 @@ int HexDigitValue(char c) {
 }
 
 [[noreturn]] void ThrowNotInteger(std::string_view text) {
-    throw ConversionError("'" + std::string(text) + "' is not a valid integer value");
+    throw ConversionError("'" + std::string(text) + kNotAnIntegerAfter);
 }
 
 }  // namespace

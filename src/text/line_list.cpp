@@ -4,12 +4,13 @@
 #include <cstring>
 #include <iterator>
 
+#include "text/catalogue.h"
 #include "text/errors.h"
 
 namespace celestra {
 namespace {
 
-[[noreturn]] void ThrowFull() { throw ListError("Unable to insert a line"); }
+[[noreturn]] void ThrowFull() { throw ListError(kListFull); }
 
 // Added lines are copied into blocks of this size; a longer line gets one of
 // its own.
@@ -77,12 +78,10 @@ void LineList::Add(std::string_view line) {
     lines_.push_back(Keep(line));
 }
 
-void LineList::Replace(std::size_t index, std::string_view line) {
-    lines_.at(index) = Keep(line);
-}
+void LineList::Replace(std::size_t index, std::string_view line) { lines_.at(index) = Keep(line); }
 
 void LineList::Delete(std::size_t index) {
-    if (index >= lines_.size()) throw ListError("List index out of bounds (" + std::to_string(index) + ")");
+    if (index >= lines_.size()) throw ListError(kListIndexBefore + std::to_string(index) + ")");
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(index));
 }
 

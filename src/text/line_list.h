@@ -81,7 +81,7 @@ private:
     std::string_view Keep(std::string_view line);
 
     std::vector<std::string_view> lines_;
-    ByteBuffer loaded_;                             // the file's bytes; moves keep them in place
+    ByteBuffer loaded_;                            // the file's bytes; moves keep them in place
     std::vector<std::unique_ptr<char[]>> blocks_;  // copies of added lines
     char* blockNext_ = nullptr;
     std::size_t blockRoom_ = 0;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/processing_run.h"
+#include "text/catalogue.h"
 #include "ui/desktop.h"
 #include "ui/settings_file.h"
 
@@ -37,8 +38,6 @@ public:
     virtual void SetPrecise(bool ticked) = 0;
 };
 
-inline constexpr const char* kMaskErrorText = "Invalid input value.  Use escape key to abandon changes";
-inline constexpr const char* kBadDateText = "Fecha incorrecta";
 
 class FormBehaviour {
 public:
@@ -69,8 +68,8 @@ public:
     // front end refuses a click elsewhere then.
     bool DateFieldRefusesToLeave() const;
 
-    OpenDialog OpenDialog1{"Cometas Astrometrica", "comet.dat", "dat", ""};
-    OpenDialog OpenDialog2{"Objetos", "objetos.txt", "txt", ""};
+    OpenDialog OpenDialog1{kCometDialogTitle, kDefaultCometFileName, "dat", ""};
+    OpenDialog OpenDialog2{kObjectDialogTitle, kDefaultObjectFileName, "txt", ""};
 
     const std::string& ProgramFolderPath() const { return programFolder_; }
     const SettingsLocation& Settings() const { return settings_; }

@@ -1,3 +1,4 @@
+#include "text/catalogue.h"
 // The main window's layout, the one table both front ends build from:
 // caption, client size, and each control's place, size, text and character
 // height, in pixels at 96 dots per inch from the client area's top left.
@@ -9,7 +10,6 @@
 
 namespace celestra {
 
-inline constexpr const char* kFormCaption = "Orbitario (21/03/2005)";
 inline constexpr int kFormClientWidth = 504;
 inline constexpr int kFormClientHeight = 162;
 
@@ -29,27 +29,27 @@ struct ControlLayout {
     bool tabStop;
 };
 
-inline constexpr ControlLayout kButton2Layout{"Button2", ControlKind::kButton, "Comet.dat", 11, 15, 75,
-                                              25,        kFormPixelSize,       true};
-inline constexpr ControlLayout kButton3Layout{"Button3", ControlKind::kButton, "Objetos", 11, 47, 75,
-                                              25,        kFormPixelSize,       true};
+inline constexpr ControlLayout kButton2Layout{
+    "Button2", ControlKind::kButton, kCometFileCaption, 11, 15, 75, 25, kFormPixelSize, true};
+inline constexpr ControlLayout kButton3Layout{
+    "Button3", ControlKind::kButton, kObjectFileCaption, 11, 47, 75, 25, kFormPixelSize, true};
 inline constexpr ControlLayout kEdit4Layout{"Edit4", ControlKind::kPathField, "",  99, 17, 393,
                                             21,      kFormPixelSize,          true};
 inline constexpr ControlLayout kEdit5Layout{"Edit5", ControlKind::kPathField, "",  99, 49, 393,
                                             21,      kFormPixelSize,          true};
-inline constexpr ControlLayout kButton4Layout{"Button4", ControlKind::kButton, "Proceso", 11, 123, 75,
-                                              25,        kFormPixelSize,       true};
+inline constexpr ControlLayout kButton4Layout{
+    "Button4", ControlKind::kButton, kProcessCaption, 11, 123, 75, 25, kFormPixelSize, true};
 inline constexpr ControlLayout kMaskEdit1Layout{"MaskEdit1", ControlKind::kDateField, "",  101, 80, 105,
                                                 32,          kDatePixelSize,          true};
-inline constexpr ControlLayout kButton5Layout{"Button5", ControlKind::kButton, "Hoy", 233, 87, 41,
+inline constexpr ControlLayout kButton5Layout{"Button5", ControlKind::kButton, kTodayCaption, 233, 87, 41,
                                               25,        kFormPixelSize,       true};
 // Ticked, "Proceso" writes the precise lines; wide enough for its box and
 // caption.
-inline constexpr ControlLayout kCheckBox1Layout{"CheckBox1", ControlKind::kCheckBox, "Preciso", 290, 91, 65,
-                                                17,          kFormPixelSize,         true};
+inline constexpr ControlLayout kCheckBox1Layout{
+    "CheckBox1", ControlKind::kCheckBox, kPreciseCaption, 290, 91, 65, 17, kFormPixelSize, true};
 inline constexpr ControlLayout kUpDown1Layout{"UpDown1", ControlKind::kSpinner, "",   208, 80, 16,
                                               33,        kFormPixelSize,        false};
-inline constexpr ControlLayout kLabel7Layout{"Label7", ControlKind::kLabel, "Fecha:", 27, 84, 59,
+inline constexpr ControlLayout kLabel7Layout{"Label7", ControlKind::kLabel, kDateLabel, 27, 84, 59,
                                              24,       kDatePixelSize,      false};
 
 inline constexpr ControlLayout kFormControls[] = {

@@ -1,3 +1,4 @@
+#include "text/catalogue.h"
 // The two path fields kept between uses of the program: "Celestra.ini", the
 // comet-elements path then the object list path, each as bytes followed by
 // CR LF. The window's options go to a second file beside it, "Celestra.opt",
@@ -14,8 +15,6 @@
 
 namespace celestra {
 
-inline constexpr const char* kSettingsFileName = "Celestra.ini";
-inline constexpr const char* kOptionsFileName = "Celestra.opt";
 
 // Where the settings are read and written.
 struct SettingsLocation {

@@ -12,10 +12,10 @@
 
 #include "core/precise_comet.h"
 #include "core/pseudo_comet.h"
+#include "platform/write_journal.h"
 #include "support/run_support.h"
 #include "support/temp_dir.h"
 #include "text/errors.h"
-#include "platform/write_journal.h"
 
 namespace celestra {
 namespace {
@@ -187,7 +187,9 @@ TEST_F(RunTest, AppendsTheObjectsAsTheStateHoldsThem) {
         {"one replaced", [&](Objects& objects) { objects[1] = ListObject(moved); }, {first, moved}},
         {"one removed", [](Objects& objects) { objects.erase(objects.begin()); }, {second}},
         {"cleared and refilled",
-         [&](Objects& objects) { objects = {ListObject(moved), ListObject(first)}; },
+         [&](Objects& objects) {
+             objects = {ListObject(moved), ListObject(first)};
+         },
          {moved, first}},
     };
     for (const auto& row : rows) {

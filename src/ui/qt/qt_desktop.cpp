@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QTreeView>
 
+#include "text/catalogue.h"
 #include "ui/qt/text_bytes.h"
 
 namespace celestra {
@@ -33,7 +34,7 @@ protected:
 
 void ShowBox(QWidget* window, const std::string& title, const std::string& text, QMessageBox::Icon icon) {
     ScreenCentredBox box(icon, DisplayText(title), DisplayText(text), QMessageBox::NoButton, window);
-    QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    QPushButton* ok = box.addButton(QString::fromLatin1(kOkCaption), QMessageBox::AcceptRole);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);
     box.setWindowModality(Qt::ApplicationModal);
