@@ -1,7 +1,11 @@
-// The whole processing run on generated files: N objects into a comet file
-// that holds the N lines of an earlier run plus N/50 ordinary comet lines.
-// Doubling N should roughly double the time; the counters give the
-// process's peak resident memory and the two files' sizes.
+// The whole processing run on generated files.
+// - Users' sizes: 30, 1,000 and 5,000 targets into a comet file of 3,000
+//   ordinary comet lines plus the targets' lines of an earlier run, classic
+//   and precise: what a run costs the people who run it.
+// - Large sizes: N objects into a comet file that holds the N lines of an
+//   earlier run plus N/50 ordinary comet lines. Doubling N should roughly
+//   double the time; the counters give the process's peak resident memory
+//   and the two files' sizes.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
@@ -36,9 +40,11 @@ std::string Designation(long i) {
     return text;
 }
 
-Files MakeFiles(long objectCount) {
+Files MakeFiles(long objectCount, long ordinaryCount) {
     Files files;
-    files.folder = (fs::temp_directory_path() / ("celestra-bench-" + std::to_string(objectCount))).string();
+    files.folder = (fs::temp_directory_path() /
+                    ("celestra-bench-" + std::to_string(objectCount) + "-" + std::to_string(ordinaryCount)))
+                       .string();
     fs::remove_all(files.folder);
     fs::create_directories(files.folder);
     files.cometPath = files.folder + "/comet.dat";
@@ -48,7 +54,7 @@ Files MakeFiles(long objectCount) {
     std::uniform_int_distribution<int> hours(0, 23), sixty(0, 59), degrees(0, 89);
     std::ofstream objects(files.objectPath, std::ios::binary);
     std::ofstream comets(files.cometPath, std::ios::binary);
-    for (long i = 0; i < objectCount / 50; ++i) {
+    for (long i = 0; i < ordinaryCount; ++i) {
         comets << "    C/" << 1990 + i % 30 << " A" << i << "    2005 01 24.9968  1.205075  0.999760  151.1066\r\n";
     }
     for (long i = 0; i < objectCount; ++i) {
@@ -72,7 +78,7 @@ Files MakeFiles(long objectCount) {
         put(celestra::kMagnitudeField, "%4.1f", 5.0 + static_cast<double>(i % 100) / 10.0);
         objects << line << "\r\n";
         // The line an earlier run wrote for this object, on another date.
-        comets << celestra::BuildElementLine(line, "14/01/2006") << "\r\n";
+        comets << celestra::ClassicElementLineFromTexts(line, "14/01/2006") << "\r\n";
     }
     objects.close();
     comets.close();
@@ -87,25 +93,39 @@ double PeakResidentMiB() {
     return static_cast<double>(usage.ru_maxrss) / 1024.0;  // ru_maxrss is in KiB on Linux
 }
 
-void BM_ProcessingRun(benchmark::State& state) {
-    const long objectCount = state.range(0);
-    const Files files = MakeFiles(objectCount);
+// Runs the whole processing run over the files until the benchmark has its
+// figures; every run leaves the file as it found it in size and shape: the
+// earlier lines are purged and written anew.
+void RunOver(benchmark::State& state, const Files& files, bool precise) {
     SilentMessageBox box;
     for (auto _ : state) {
         celestra::RunState run;
         run.cometPath = files.cometPath;
         run.objectPath = files.objectPath;
         run.dateText = "15/01/2006";
-        // Every run leaves the file as it found it in size and shape: the
-        // earlier lines are purged and written anew.
+        run.precise = precise;
         if (!celestra::ProcessingRun(run, box).Run()) state.SkipWithError("run failed");
     }
-    state.SetComplexityN(objectCount);
     state.counters["peak_rss_MiB"] = PeakResidentMiB();
     state.counters["comet_MiB"] = static_cast<double>(files.cometBytes) / (1 << 20);
     state.counters["objects_MiB"] = static_cast<double>(files.objectBytes) / (1 << 20);
     fs::remove_all(files.folder);
 }
+
+constexpr long kUsersOrdinaryLines = 3000;
+
+// Arguments: targets, and 1 for the precise lines.
+void BM_UsersRun(benchmark::State& state) {
+    RunOver(state, MakeFiles(state.range(0), kUsersOrdinaryLines), state.range(1) != 0);
+}
+
+void BM_ProcessingRun(benchmark::State& state) {
+    const long objectCount = state.range(0);
+    RunOver(state, MakeFiles(objectCount, objectCount / 50), false);
+    state.SetComplexityN(objectCount);
+}
+
+BENCHMARK(BM_UsersRun)->ArgsProduct({{30, 1000, 5000}, {0, 1}})->Unit(benchmark::kMillisecond);
 
 // Ascending sizes, so the peak memory of each size is its own.
 BENCHMARK(BM_ProcessingRun)

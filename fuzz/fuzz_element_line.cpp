@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::string element;
     try {
-        element = BuildElementLine(line, date);
+        element = ClassicElementLineFromTexts(line, date);
     } catch (const ConversionError&) {
         return 0;  // hours, minutes, degrees or arc minutes that are no integer
     }

@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(object.place.designation == FieldText(line, kDesignationField));
         std::string element;
         try {
-            element = BuildElementLine(line, "15/01/2006");
+            element = ClassicElementLineFromTexts(line, "15/01/2006");
         } catch (const ConversionError& error) {
             FUZZ_CHECK(object.readError == error.what());  // a field the reader admits but text to integer does not
             continue;

@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
         const int year = kFirstYear + static_cast<int>(i % (kLastYear - kFirstYear + 1));
         const double dayCount = DayNumber({year, 1, 1}) + std::floor(365 * unit(random));
         const std::string dateText = DateToText(dayCount);
-        const std::string classicLine = ElementLine(object, GeometryOfDate(dateText));
+        const std::string classicLine = ClassicElementLine(object, GeometryOfDate(dateText));
         const std::string preciseLine = PreciseElementLine(object, PreciseDateOf(dateText));
         const auto period = static_cast<std::size_t>((year - kFirstYear) / kYearsPerPeriod);
         for (std::size_t o = 0; o < kOffsets; ++o) {

@@ -148,7 +148,7 @@ ElementLineWriter::~ElementLineWriter() = default;
 ElementLineWriter::ElementLineWriter(ElementLineWriter&&) noexcept = default;
 ElementLineWriter& ElementLineWriter::operator=(ElementLineWriter&&) noexcept = default;
 
-std::string WriteElementLine(const ElementValues& values) {
+std::string LayOutElementLine(const ElementValues& values) {
     std::string line;
     ElementLineWriter().Write(values, line);
     return line;

@@ -118,6 +118,6 @@ private:
 };
 
 // One line, by a writer of its own.
-std::string WriteElementLine(const ElementValues& values);
+std::string LayOutElementLine(const ElementValues& values);
 
 }  // namespace celestra

@@ -201,7 +201,7 @@ void ProcessingRun::AppendPseudoComets() {
         if (preciseDate) {
             PreciseElementLine(placeOf(i), *preciseDate, writer, line);
         } else {
-            ElementLine(placeOf(i), *date, writer, line);
+            ClassicElementLine(placeOf(i), *date, writer, line);
         }
         state_.cometList.Add(line);
     }

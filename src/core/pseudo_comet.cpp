@@ -67,14 +67,14 @@ DateGeometry GeometryOfDate(std::string_view dateText) {
             FormatFloat("0.000000", kPseudoCometDistanceAu)};
 }
 
-std::string ElementLine(const ObjectPlace& object, const DateGeometry& date) {
+std::string ClassicElementLine(const ObjectPlace& object, const DateGeometry& date) {
     ElementLineWriter writer;
     std::string line;
-    ElementLine(object, date, writer, line);
+    ClassicElementLine(object, date, writer, line);
     return line;
 }
 
-void ElementLine(const ObjectPlace& object, const DateGeometry& date, ElementLineWriter& writer, std::string& line) {
+void ClassicElementLine(const ObjectPlace& object, const DateGeometry& date, ElementLineWriter& writer, std::string& line) {
     const auto [latitudeRad, longitudeRad] =
         EquatorialToEcliptic(date.sinObliquity, date.cosObliquity, object.raRad, object.decRad);
     const HeliocentricDirection direction = DirectionFromSun(latitudeRad, longitudeRad, date);
@@ -84,9 +84,9 @@ void ElementLine(const ObjectPlace& object, const DateGeometry& date, ElementLin
                  line);
 }
 
-std::string BuildElementLine(std::string_view objectLine, std::string_view dateText) {
+std::string ClassicElementLineFromTexts(std::string_view objectLine, std::string_view dateText) {
     const ObjectPlace object = ReadObjectPlace(objectLine);
-    return ElementLine(object, GeometryOfDate(dateText));
+    return ClassicElementLine(object, GeometryOfDate(dateText));
 }
 
 }  // namespace celestra

@@ -28,13 +28,14 @@ struct DateGeometry {
 // ConversionError "'<text>' is not a valid date".
 DateGeometry GeometryOfDate(std::string_view dateText);
 
-// The element line of an object for a date's geometry.
-std::string ElementLine(const ObjectPlace& object, const DateGeometry& date);
+// The classic element line of an object for a date's geometry.
+std::string ClassicElementLine(const ObjectPlace& object, const DateGeometry& date);
 // The same by `writer` into `line`, whose room is reused: many lines.
-void ElementLine(const ObjectPlace& object, const DateGeometry& date, ElementLineWriter& writer, std::string& line);
+void ClassicElementLine(const ObjectPlace& object, const DateGeometry& date, ElementLineWriter& writer,
+                        std::string& line);
 
-// The element line of one object line for one date text, errors in the
+// The classic element line of one object line for one date text, errors in the
 // order fields first, then the date.
-std::string BuildElementLine(std::string_view objectLine, std::string_view dateText);
+std::string ClassicElementLineFromTexts(std::string_view objectLine, std::string_view dateText);
 
 }  // namespace celestra

@@ -45,6 +45,10 @@ struct FileContent {
     }
 };
 
+// ".<name>.celestra.tmp" in the folder of `target`: the temporary file a
+// replacement writes before it takes the target's name.
+std::string TemporaryPathFor(const std::string& target);
+
 // Replaces (or creates) the file at `path` with `content`.
 // - A file this process may not open for writing is never replaced (kCreate,
 //   file unchanged), whatever its folder allows.

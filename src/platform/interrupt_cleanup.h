@@ -7,14 +7,12 @@
 
 #include <string>
 
-#ifndef _WIN32
-#include <signal.h>
-#endif
-
 namespace celestra {
 
 // Installs the handlers, once per process. A program that never calls it
-// keeps the system's default handling.
+// keeps the system's default handling. Called from the thread that writes
+// (the main thread, at start-up): on POSIX an interrupt another thread
+// takes is handed on to it, so that HeldInterrupts there holds it off.
 void RemoveTemporaryFileOnInterrupt();
 
 // Holds the interrupts off for its lifetime: a write that must not stop
@@ -29,9 +27,9 @@ public:
     HeldInterrupts& operator=(const HeldInterrupts&) = delete;
 
 private:
-#ifndef _WIN32
-    sigset_t saved_;  // the thread's signal mask before
-#endif
+    // The thread's signal mask before (POSIX), as bytes: room for a
+    // sigset_t without naming it here. Unused on Windows.
+    unsigned char saved_[128];
 };
 
 // Registers a file as the one to remove, for the lifetime of this object.

@@ -73,6 +73,18 @@ void DateMask::TakeFocus() {
     SelectAll();
 }
 
+void DateMask::FocusIn(bool fromAnotherControl) {
+    if (fromAnotherControl && !focusReturning_) TakeFocus();
+    focusReturning_ = false;
+}
+
+bool DateMask::ReturnFocus(bool fieldHasFocus) {
+    CursorToFirstEmpty();
+    if (fieldHasFocus) return false;
+    focusReturning_ = true;
+    return true;
+}
+
 void DateMask::SetCursor(int position) { SetSelection(position, position); }
 
 void DateMask::SetSelection(int anchor, int cursor) {

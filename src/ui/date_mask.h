@@ -33,6 +33,10 @@ public:
     // The selection as [start, end); start == end when there is none.
     int SelectionStart() const;
     int SelectionEnd() const;
+    // The selection's fixed end, which Shift with an arrow extends from; a
+    // front end shows the selection from here to the cursor. The cursor
+    // itself when nothing is selected.
+    int Anchor() const { return anchor_; }
     bool EditMark() const { return editMark_; }
 
     // The program writes a date: the text is replaced, the edit mark
@@ -42,6 +46,17 @@ public:
     // The field takes the focus: Escape will come back to the text it has
     // now. The whole text is selected, as on a Tab into a field.
     void TakeFocus();
+    // The field's control got the focus. Only a move from another control
+    // of the window is the field taking it (TakeFocus); the window becoming
+    // active again (after a box, or switching programs), a closed popup, and
+    // the focus sent back by a failed check leave the text, cursor and
+    // selection as they were.
+    void FocusIn(bool fromAnotherControl);
+    // A failed check sends the focus back: the cursor goes to the first
+    // empty digit position. True when the field has not the focus and the
+    // front end must give it; the focus that arrives then does not count as
+    // the field taking it.
+    bool ReturnFocus(bool fieldHasFocus);
 
     // Cursor placement and selection from the mouse; clamped to the text.
     void SetCursor(int position);
@@ -96,6 +111,7 @@ private:
     int cursor_ = 0;
     int anchor_ = 0;
     bool editMark_ = false;
+    bool focusReturning_ = false;  // sent back, until the focus arrives
 };
 
 }  // namespace celestra

@@ -4,10 +4,12 @@
 
 #include "core/messages.h"
 #include "core/observation_date.h"
+#include "platform/clock.h"
+#include "platform/interrupt_cleanup.h"
+#include "platform/platform_file.h"
+#include "platform/regional_settings.h"
 #include "text/dates.h"
 #include "text/errors.h"
-#include "platform/clock.h"
-#include "platform/platform_file.h"
 #include "ui/app_identity.h"
 
 namespace celestra {
@@ -23,7 +25,10 @@ void StartAtField(OpenDialog& dialog, const std::string& fieldPath) {
 
 }  // namespace
 
-FormBehaviour::FormBehaviour(Desktop& desktop, FormControls& controls) : desktop_(desktop), controls_(controls) {}
+FormBehaviour::FormBehaviour(Desktop& desktop, FormControls& controls) : desktop_(desktop), controls_(controls) {
+    AdoptRegionalConventions();
+    RemoveTemporaryFileOnInterrupt();
+}
 
 void FormBehaviour::Guarded(const std::function<void()>& handler) {
     try {
@@ -33,7 +38,7 @@ void FormBehaviour::Guarded(const std::function<void()>& handler) {
     }
 }
 
-void FormBehaviour::FormCreate(const std::string& executablePath) {
+void FormBehaviour::Start(const std::string& executablePath) {
     Guarded([&] {
         programFolder_ = ProgramFolder(executablePath);
         settings_ = LocateSettings(programFolder_);
@@ -45,28 +50,28 @@ void FormBehaviour::FormCreate(const std::string& executablePath) {
     });
 }
 
-void FormBehaviour::FormClose() {
+void FormBehaviour::Close() {
     Guarded([this] {
         WriteSettings(settings_, controls_.CometPath(), controls_.ObjectPath());
         WriteOptions(settings_, {controls_.Precise()});
     });
 }
 
-void FormBehaviour::Button2Click() {
+void FormBehaviour::PickCometFile() {
     Guarded([this] {
-        StartAtField(OpenDialog1, controls_.CometPath());
-        if (const auto path = desktop_.ChooseFile(OpenDialog1)) controls_.SetCometPath(*path);
+        StartAtField(cometDialog, controls_.CometPath());
+        if (const auto path = desktop_.ChooseFile(cometDialog)) controls_.SetCometPath(*path);
     });
 }
 
-void FormBehaviour::Button3Click() {
+void FormBehaviour::PickObjectFile() {
     Guarded([this] {
-        StartAtField(OpenDialog2, controls_.ObjectPath());
-        if (const auto path = desktop_.ChooseFile(OpenDialog2)) controls_.SetObjectPath(*path);
+        StartAtField(objectDialog, controls_.ObjectPath());
+        if (const auto path = desktop_.ChooseFile(objectDialog)) controls_.SetObjectPath(*path);
     });
 }
 
-void FormBehaviour::Button4Click() {
+void FormBehaviour::Process() {
     Guarded([this] {
         state_.cometPath = controls_.CometPath();
         state_.objectPath = controls_.ObjectPath();
@@ -76,14 +81,14 @@ void FormBehaviour::Button4Click() {
     });
 }
 
-void FormBehaviour::Button5Click() {
+void FormBehaviour::SetToday() {
     Guarded([this] { controls_.SetDateText(DefaultObservationDate()); });
 }
 
-void FormBehaviour::UpDown1Click(bool up) {
-    Guarded([this, up] {
+void FormBehaviour::StepDay(bool forward) {
+    Guarded([this, forward] {
         const double dayCount = TextToDate(controls_.DateText(), CurrentYear());
-        controls_.SetDateText(DateToText(dayCount + (up ? 1 : -1)));
+        controls_.SetDateText(DateToText(dayCount + (forward ? 1 : -1)));
     });
 }
 
@@ -109,7 +114,7 @@ bool FormBehaviour::DateTextConverts() const {
 
 bool FormBehaviour::DateFieldRefusesToLeave() const { return controls_.DateMaskIncomplete() || !DateTextConverts(); }
 
-void FormBehaviour::MaskEdit1Exit() {
+void FormBehaviour::CheckDate() {
     if (DateTextConverts()) return;
     // Back in the field before the box opens, so that the box hands the
     // focus back to it when it closes.
@@ -123,7 +128,7 @@ void FormBehaviour::LeaveDateField() {
         if (controls_.DateMaskIncomplete()) {
             CheckMask();
         } else {
-            MaskEdit1Exit();
+            CheckDate();
         }
     });
 }

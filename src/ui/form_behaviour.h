@@ -21,9 +21,9 @@ namespace celestra {
 class FormControls {
 public:
     virtual ~FormControls() = default;
-    virtual std::string CometPath() const = 0;  // Edit4
+    virtual std::string CometPath() const = 0;
     virtual void SetCometPath(const std::string& path) = 0;
-    virtual std::string ObjectPath() const = 0;  // Edit5
+    virtual std::string ObjectPath() const = 0;
     virtual void SetObjectPath(const std::string& path) = 0;
     // The date field: its ten characters, a date the program writes (which
     // also becomes what Escape restores), whether a digit position is
@@ -38,26 +38,31 @@ public:
     virtual void SetPrecise(bool ticked) = 0;
 };
 
-
 class FormBehaviour {
 public:
+    // Sets the process's conventions before anything reads them: the
+    // regional settings' date separator, which the date field is built
+    // with, and the removal of a run's temporary file when the process is
+    // interrupted (a logout or a kill during a run).
     FormBehaviour(Desktop& desktop, FormControls& controls);
 
     // Start-up: the program folder, the settings, the default date, then the
     // options ("Preciso"). An error skips the remaining steps, so an
     // unreadable settings file leaves the date blank.
-    void FormCreate(const std::string& executablePath);
+    void Start(const std::string& executablePath);
     // Writes the settings, then the options. A file that cannot be written
     // is reported, and the window closes all the same: a read-only folder
     // must not keep the program from ending.
-    void FormClose();
-    void Button2Click();  // "Comet.dat": the comet file's dialog
-    void Button3Click();  // "Objetos": the object list's dialog
-    void Button4Click();  // "Proceso": the run on the fields and "Preciso" as they are now
-    void Button5Click();  // "Hoy": the default observation date
+    void Close();
+    void PickCometFile();
+    void PickObjectFile();
+    // The run on the fields and "Preciso" as they are now.
+    void Process();
+    // The default observation date.
+    void SetToday();
     // The spinner moved its position (it reports only then): the date a day
     // on or back. A date that does not convert is an error.
-    void UpDown1Click(bool up);
+    void StepDay(bool forward);
     // Enter in the date field: the mask check alone.
     void DateFieldEnter();
     // The focus has left the date field: the mask check, or when the mask is
@@ -68,8 +73,8 @@ public:
     // front end refuses a click elsewhere then.
     bool DateFieldRefusesToLeave() const;
 
-    OpenDialog OpenDialog1{kCometDialogTitle, kDefaultCometFileName, "dat", ""};
-    OpenDialog OpenDialog2{kObjectDialogTitle, kDefaultObjectFileName, "txt", ""};
+    OpenDialog cometDialog{kCometDialogTitle, kDefaultCometFileName, "dat", ""};
+    OpenDialog objectDialog{kObjectDialogTitle, kDefaultObjectFileName, "txt", ""};
 
     const std::string& ProgramFolderPath() const { return programFolder_; }
     const SettingsLocation& Settings() const { return settings_; }
@@ -79,7 +84,8 @@ private:
     void Guarded(const std::function<void()>& handler);
     // Beep, focus back and the mask error, when a digit position is empty.
     void CheckMask();
-    void MaskEdit1Exit();
+    // "Fecha incorrecta" and the focus back, when the date does not convert.
+    void CheckDate();
     bool DateTextConverts() const;
 
     Desktop& desktop_;

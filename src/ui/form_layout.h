@@ -2,7 +2,8 @@
 // The main window's layout, the one table both front ends build from:
 // caption, client size, and each control's place, size, text and character
 // height, in pixels at 96 dots per inch from the client area's top left.
-// The controls are listed in tab order.
+// The controls are listed in tab order: Tab goes from each control whose
+// tabStop is set to the next such one, and from the last back to the first.
 #pragma once
 
 #include <string>
@@ -21,7 +22,7 @@ inline constexpr int kDatePixelSize = 19;
 enum class ControlKind { kButton, kPathField, kDateField, kSpinner, kLabel, kCheckBox };
 
 struct ControlLayout {
-    const char* name;  // as the window class names its member
+    const char* name;  // the control's identifier, as the front ends name it
     ControlKind kind;
     const char* text;  // the initial text
     int left, top, width, height;
@@ -56,6 +57,14 @@ inline constexpr ControlLayout kFormControls[] = {
     kButton2Layout,   kButton3Layout, kEdit4Layout,     kEdit5Layout,   kButton4Layout,
     kMaskEdit1Layout, kButton5Layout, kCheckBox1Layout, kUpDown1Layout, kLabel7Layout,
 };
+
+// The control with the focus when the window opens: the first tab stop.
+constexpr const ControlLayout& StartFocusControl() {
+    for (const ControlLayout& layout : kFormControls) {
+        if (layout.tabStop) return layout;
+    }
+    return kFormControls[0];
+}
 
 // Every text the date field can show at its widest: the blank mask, and
 // each digit in every digit position; the field's font must fit them all.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "celestra/version.h"
+#include "platform/atomic_file.h"
 #include "support/child_process.h"
 #include "support/run_support.h"
 #include "support/temp_dir.h"
@@ -230,11 +231,19 @@ TEST_F(BatchTest, ReplacesTheFileALinkNamesAndKeepsItsPermissions) {
     EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), kComets) << "the backup stands beside the path given";
 }
 
-TEST_F(BatchTest, IgnoresTemporaryFilesOfAnEarlierKilledRun) {
-    WriteBytes(dir.File(".comet.dat.AAAAAA"), "left by a killed run");
+// A killed run leaves its temporary files under the names a run writes to:
+// the next run takes them over, and none of their bytes reach the files.
+TEST_F(BatchTest, TakesOverTheTemporaryFilesOfAnEarlierKilledRun) {
+    const std::string cometTemporary = TemporaryPathFor(dir.File("comet.dat"));
+    const std::string backupTemporary = TemporaryPathFor(dir.File("CometDatBak.Txt"));
+    WriteBytes(cometTemporary, "left by a killed run\r\n");
+    WriteBytes(backupTemporary, "left by a killed run\r\n");
     const auto result = Run({"comet.dat", "objetos.txt", kDate});
     EXPECT_EQ(result.exitStatus, kExitSuccess) << result.err;
-    EXPECT_EQ(ReadBytes(dir.File(".comet.dat.AAAAAA")), "left by a killed run");
+    EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), kComets);
+    EXPECT_EQ(ReadBytes(dir.File("comet.dat")).find("left by"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(cometTemporary));
+    EXPECT_FALSE(std::filesystem::exists(backupTemporary));
 }
 
 TEST_F(BatchTest, TakesBinaryAndHugeFilesWithoutLosingAByte) {

@@ -69,7 +69,7 @@ void MakeFiles(const Dir& dir, int objectCount = kObjects) {
         std::snprintf(magnitude, sizeof magnitude, "%4.1f", 5.0 + i % 100 / 10.0);
         const std::string line = testing::ObjectLine(designation, ra, dec, magnitude);
         objects += line + "\r\n";
-        comets += BuildElementLine(line, "14/01/2006") + "\r\n";
+        comets += ClassicElementLineFromTexts(line, "14/01/2006") + "\r\n";
     }
     WriteBytes(dir.File("objetos.txt"), objects);
     WriteBytes(dir.File("comet.dat"), comets);

@@ -21,7 +21,7 @@ const std::string kReadmeLine = std::string("    ") + "STAR01  " + "  " + "2006 
                                 std::string(12, ' ') + "-9.9" + " " + "01.0" + "  " + "STAR01";
 
 TEST(ElementLine, WritesEachFieldInItsColumns) {
-    EXPECT_EQ(WriteElementLine({"STAR01  ", {2006, 1, 15, 0}, "999.999999", {90.0, 12.4435, 45.06771}, "-9.9", 1.0}),
+    EXPECT_EQ(LayOutElementLine({"STAR01  ", {2006, 1, 15, 0}, "999.999999", {90.0, 12.4435, 45.06771}, "-9.9", 1.0}),
               kReadmeLine);
     const std::pair<ElementField, const char*> fields[] = {
         {kElementDesignation, "STAR01  "},
@@ -38,7 +38,7 @@ TEST(ElementLine, WritesEachFieldInItsColumns) {
     for (const auto& [field, text] : fields) EXPECT_EQ(ElementFieldText(kReadmeLine, field), text) << text;
 
     // Read back: the day with its four decimals, the angles as written.
-    const ElementNumbers read = ReadElementLine(WriteElementLine(
+    const ElementNumbers read = ReadElementLine(LayOutElementLine(
         {"STAR01  ", {2005, 12, 28, 7874}, " 99999.999", {127.6197, 312.5604, 63.4269}, "-7.5", -0.4}));
     EXPECT_EQ(read.perihelionYear, 2005);
     EXPECT_EQ(read.perihelionMonth, 12);
@@ -49,7 +49,7 @@ TEST(ElementLine, WritesEachFieldInItsColumns) {
 
     // A text wider than its field pushes the rest along instead of being cut.
     const std::string wide =
-        WriteElementLine({"STAR01  ", {1899, 12, 30, 5}, "999.999999", {90.0, 12.4435, 45.06771}, "-9.9", -133.9});
+        LayOutElementLine({"STAR01  ", {1899, 12, 30, 5}, "999.999999", {90.0, 12.4435, 45.06771}, "-9.9", -133.9});
     EXPECT_EQ(ElementFieldText(wide, kElementPerihelionDate), "1899 12 30.0005");
     EXPECT_EQ(wide.substr(96), "-133.9  STAR01");
 

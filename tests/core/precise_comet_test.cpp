@@ -108,7 +108,7 @@ TEST(PreciseElementLine, KeepsTheColumnsAndTheDesignationKey) {
     PreciseDate date = PreciseDateOf("15/01/2006");
     const ObjectPlace star = ReadObjectPlace(testing::ObjectLine("STAR01"));
     const std::string precise = PreciseElementLine(star, date);
-    const std::string classic = BuildElementLine(testing::ObjectLine("STAR01"), "15/01/2006");
+    const std::string classic = ClassicElementLineFromTexts(testing::ObjectLine("STAR01"), "15/01/2006");
     ASSERT_EQ(precise.size(), classic.size());
     for (const ElementField& field : {kElementDesignation, kElementEccentricity, kElementDesignationKey}) {
         EXPECT_EQ(ElementFieldText(precise, field), ElementFieldText(classic, field)) << field.firstColumn;

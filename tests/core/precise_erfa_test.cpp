@@ -40,7 +40,7 @@ TEST(PreciseAgainstErfa, StaysWithinFiveHundredthsOfAnArcsecondThroughTheNight) 
             worstMagnitude = std::max(worstMagnitude, std::fabs(judged.predictedMagnitude - object.magnitude));
         }
         if (i % 10 == 0) {
-            const auto classic = judge::JudgeLine(ElementLine(object, GeometryOfDate(date)), DayNumber({2026, 6, 1}),
+            const auto classic = judge::JudgeLine(ClassicElementLine(object, GeometryOfDate(date)), DayNumber({2026, 6, 1}),
                                                   object.raRad, object.decRad);
             worstClassic2026 = std::max(worstClassic2026, classic.separationArcsec);
         }

@@ -200,7 +200,7 @@ TEST_F(RunTest, AppendsTheObjectsAsTheStateHoldsThem) {
         row.apply(state.objects);
         run.AppendPseudoComets();
         Lines expected;
-        for (const std::string& line : row.lines) expected.push_back(BuildElementLine(line, state.dateText));
+        for (const std::string& line : row.lines) expected.push_back(ClassicElementLineFromTexts(line, state.dateText));
         EXPECT_EQ(Strings(state.cometList), expected);
     }
 
@@ -271,7 +271,7 @@ TEST_F(RunTest, AppendsALongListInOrderWithItsFirstFailure) {
             for (std::size_t i = 0; i < row.expectedLines; i += (i + 1 == row.expectedLines ? 1 : 10)) {
                 const std::string expected =
                     precise ? PreciseElementLine(ReadObjectPlace(lines[i]), PreciseDateOf(state.dateText))
-                            : BuildElementLine(lines[i], state.dateText);
+                            : ClassicElementLineFromTexts(lines[i], state.dateText);
                 ASSERT_EQ(state.cometList[i], expected) << "line " << i;
             }
         }

@@ -25,7 +25,7 @@ std::string Field(const std::string& line, const ElementField& field) { return E
 // its exact output (every digit follows from the formulas in a fixed order).
 // Where each line puts its target is checked independently below with plain
 // vectors (PlacesTargetsOnTheEclipticAndNextToIt takes these two as well).
-TEST(BuildElementLine, WritesTheWorkedLinesCharacterForCharacter) {
+TEST(ClassicElementLineFromTexts, WritesTheWorkedLinesCharacterForCharacter) {
     const std::pair<const char*, const char*> rows[] = {
         {"STAR01    07 33 41.30  +67 32 14.8  12.5",
          "    STAR01    2006 01 15.0000999.999999  0.000000   90.0000  012.4435   45.0677            -9.9 01.0  "
@@ -34,11 +34,11 @@ TEST(BuildElementLine, WritesTheWorkedLinesCharacterForCharacter) {
          "    SOUTH-02  2006 01 15.0000999.999999  0.000000  270.0000  284.8817   15.3651            -9.9 -0.1  "
          "SOUTH-02"},
     };
-    for (const auto& [object, element] : rows) EXPECT_EQ(BuildElementLine(object, "15/01/2006"), element);
+    for (const auto& [object, element] : rows) EXPECT_EQ(ClassicElementLineFromTexts(object, "15/01/2006"), element);
 }
 
-TEST(BuildElementLine, PutsEachPieceInItsColumns) {
-    const std::string line = BuildElementLine("AB        07 33 41.30  +67 32 14.8  12.5", "03/11/2024");
+TEST(ClassicElementLineFromTexts, PutsEachPieceInItsColumns) {
+    const std::string line = ClassicElementLineFromTexts("AB        07 33 41.30  +67 32 14.8  12.5", "03/11/2024");
     EXPECT_EQ(line.substr(0, 4), "    ");
     EXPECT_EQ(Field(line, kElementDesignation), "AB      ") << "designation with its blanks";
     EXPECT_EQ(Field(line, kElementPerihelionDate), "2024 11 03.0000") << "perihelion date from the date text";
@@ -49,24 +49,24 @@ TEST(BuildElementLine, PutsEachPieceInItsColumns) {
     EXPECT_EQ(Field(line, kElementDesignationKey), "AB");
     EXPECT_EQ(line.size(), 104u);
 
-    const std::string blank = BuildElementLine("          07 33 41.30  +67 32 14.8  12.5", "03/11/2024");
+    const std::string blank = ClassicElementLineFromTexts("          07 33 41.30  +67 32 14.8  12.5", "03/11/2024");
     EXPECT_EQ(Field(blank, kElementDesignation), "        ");
     EXPECT_EQ(blank.size(), 102u) << "ends with the two blanks of columns 101-102";
     EXPECT_EQ(blank.substr(96), "01.0  ");
 }
 
-TEST(BuildElementLine, WritesTheSlopeOfTheMagnitude) {
+TEST(ClassicElementLineFromTexts, WritesTheSlopeOfTheMagnitude) {
     const std::pair<const char*, const char*> rows[] = {
         {"5.1", "00.0"}, {"4.8", "00.0"}, {"4.5", "-0.1"}, {"12.5", "01.0"}, {"-9.9", "-2.0"}, {"99.9", "12.6"},
     };
     for (const auto& [magnitude, slope] : rows) {
         const std::string line =
-            BuildElementLine(ObjectLine("S", "07 33 41.30", "+67 32 14.8", magnitude), "15/01/2006");
+            ClassicElementLineFromTexts(ObjectLine("S", "07 33 41.30", "+67 32 14.8", magnitude), "15/01/2006");
         EXPECT_EQ(Field(line, kElementSlope), slope) << "magnitude " << magnitude;
     }
 }
 
-TEST(BuildElementLine, ReportsTheFieldsBeforeTheDate) {
+TEST(ClassicElementLineFromTexts, ReportsTheFieldsBeforeTheDate) {
     testing::FixedClock clock({2026, 12, 8, 0, 0, 0, 0});
     const struct {
         std::string object;
@@ -87,7 +87,7 @@ TEST(BuildElementLine, ReportsTheFieldsBeforeTheDate) {
         {ObjectLine("M", "07 33 41.30", "+67 32 14.8", "12.5"), "15/01", "'15/01' is not a valid date"},
     };
     for (const auto& row : rows) {
-        EXPECT_THAT([&] { BuildElementLine(row.object, row.date); },
+        EXPECT_THAT([&] { ClassicElementLineFromTexts(row.object, row.date); },
                     ::testing::ThrowsMessage<ConversionError>(row.message));
     }
 }
@@ -112,7 +112,7 @@ bool ExpectLinePlacesTarget(const std::string& object, const std::string& date) 
 
     // The line's perihelion: latitude +i for omega 90, -i for 270;
     // longitude node + 90 or node - 90.
-    const std::string line = BuildElementLine(object, date);
+    const std::string line = ClassicElementLineFromTexts(object, date);
     const bool north = Field(line, kElementArgumentOfPerihelion) == " 90.0000";
     const double inclinationDeg = static_cast<double>(TextToFloat(Field(line, kElementInclination)));
     const double nodeDeg = static_cast<double>(TextToFloat(Field(line, kElementNode)));
@@ -126,7 +126,7 @@ bool ExpectLinePlacesTarget(const std::string& object, const std::string& date) 
 
 // Near an ecliptic pole, on the Sun's side, the line must still place the
 // pseudo-comet at its target.
-TEST(BuildElementLine, KeepsTargetsNextToAPoleAtTheirPole) {
+TEST(ClassicElementLineFromTexts, KeepsTargetsNextToAPoleAtTheirPole) {
     int sunSideCount = 0;
     // Around both poles (RA 18h / 6h, declination 90 - 23.4385 deg), at
     // distances up to 3 arc minutes, four right ascensions each.
@@ -154,7 +154,7 @@ TEST(BuildElementLine, KeepsTargetsNextToAPoleAtTheirPole) {
 // On the ecliptic the hemisphere is decided once, for the node and the
 // argument of perihelion together: a target there, and targets just north
 // and south of it, stand where their line puts them.
-TEST(BuildElementLine, PlacesTargetsOnTheEclipticAndNextToIt) {
+TEST(ClassicElementLineFromTexts, PlacesTargetsOnTheEclipticAndNextToIt) {
     const std::pair<const char*, const char*> rows[] = {
         {"00 00 00.00", "+00 00 00.0"},  // the equinox: latitude 0 before and after the parallax
         {"00 00 00.00", "-00 00 00.1"},  // a tenth of an arc second south

@@ -1,5 +1,4 @@
 #include "text/line_list.h"
-#include "platform/line_list_file.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -8,9 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/line_list_file.h"
+#include "platform/text_file.h"
 #include "support/temp_dir.h"
 #include "text/errors.h"
-#include "platform/text_file.h"
 
 namespace celestra {
 namespace {
@@ -86,6 +86,31 @@ TEST(LineList, RefusesALineOnlyWhenFull) {
     list.Delete(0);
     list.Add("c");
     EXPECT_EQ(Strings(list.Lines()), (Lines{"b", "c"}));
+}
+
+// A list takes a file of exactly as many lines as it holds, and refuses one
+// line more, whichever way the file is split.
+TEST(LineList, ReadsAFileOfExactlyItsCapacity) {
+    testing::TempDir dir;
+    const std::string path = dir.File("lines.txt");
+    const struct {
+        const char* bytes;
+        bool fits;
+    } rows[] = {{"a\r\nb\r\nc\r\n", true}, {"a\nb\nc", true}, {"a\r\nb\r\nc\r\nd\r\n", false}, {"a\nb\nc\nd", false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.bytes);
+        testing::WriteBytes(path, row.bytes);
+        for (const bool asRead : {false, true}) {
+            LineList list(3);
+            const auto load = [&] { asRead ? ReadFromFile(list, path) : LoadFromFile(list, path); };
+            if (row.fits) {
+                EXPECT_NO_THROW(load());
+                EXPECT_EQ(list.Count(), 3u);
+            } else {
+                EXPECT_THAT(load, ThrowsMessage<ListError>("Unable to insert a line"));
+            }
+        }
+    }
 }
 
 // ReadFromFile splits as the streaming line reader does, row by row.

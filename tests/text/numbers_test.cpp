@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <clocale>
 #include <cmath>
 #include <cstdint>
@@ -161,6 +162,30 @@ TEST(TextToFloat, AgreesWithCorrectlyRoundedStrtold) {
 }
 #endif
 
+// Past 1,000 significant digits only whether a non-zero digit follows
+// counts: it decides a tie. 1 + 2^-64 lies halfway between 1 and the next
+// extended value, which ties to even give as 1.
+TEST(TextToFloat, RoundsALongTextByTheDigitsBeyondItsFirstThousand) {
+    if (LDBL_MANT_DIG != 64) GTEST_SKIP() << "long double is not the 64-bit-significand extended format";
+    const std::string halfway = "1.0000000000000000000542101086242752217003726400434970855712890625";
+    const long double one = 1.0L;
+    const long double next = std::nextafter(one, 2.0L);
+    const struct {
+        std::string text;
+        long double expected;
+        const char* reason;
+    } rows[] = {
+        {halfway, one, "a tie, to even"},
+        {halfway + std::string(1500, '0'), one, "zeros beyond the thousandth digit decide nothing"},
+        {halfway + std::string(1500, '0') + "1", next, "a digit far beyond the thousandth breaks the tie"},
+        {halfway + std::string(930, '0') + "1", next, "and one just within the thousand"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.reason);
+        EXPECT_EQ(TextToFloat(row.text), row.expected);  // exact: the nearest extended value
+    }
+}
+
 TEST(TextToFloat, KeepsTheSignOfZero) {
     EXPECT_TRUE(std::signbit(TextToFloat("-0")));
     EXPECT_FALSE(std::signbit(TextToFloat("0")));
@@ -207,6 +232,9 @@ TEST(FormatFloat, WritesByTable) {
         {"00.0;;", -1.5L, "-01.5", "an empty section gives way to the first"},
         {"0.0;-0.0;zero", 0.0L, "zero", "the third section serves zero"},
         {"0.0;-0.0;zero", 0.04L, "zero", "and what rounds to zero"},
+        {"0;n0;z;four", 0.0L, "z", "a fourth section is never used, nor read into the third"},
+        {"0;n0;z;four", -3.0L, "n3", ""},
+        {"0;n0;;four", 0.0L, "0", "an empty third section gives way to the first, not the fourth"},
         {"0", 123456789012345678.5L, "123456789012345678", "18-digit tie to even, down"},
         {"0", 123456789012345677.5L, "123456789012345678", "18-digit tie to even, up"},
         {"0", 0.5L, "1", ""},

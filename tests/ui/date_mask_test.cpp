@@ -163,5 +163,57 @@ TEST(DateMask, EscapeGoesBackToTheTextOfTheLastFocus) {
     EXPECT_FALSE(mask.EditMark());
 }
 
+// A front end shows the selection from its anchor to the cursor, whichever
+// way Shift extended it.
+TEST(DateMask, AnchorsTheSelectionWhereItWasExtendedFrom) {
+    DateMask mask('/');
+    mask.SetProgramText("08/12/2026");
+    mask.SetCursor(5);
+    mask.Left(true);
+    EXPECT_EQ(mask.Anchor(), 5);
+    EXPECT_EQ(mask.Cursor(), 4);
+    mask.SetCursor(3);
+    mask.Right(true);
+    EXPECT_EQ(mask.Anchor(), 3);
+    EXPECT_EQ(mask.Cursor(), 4);
+    mask.Right(false);
+    EXPECT_EQ(mask.Anchor(), mask.Cursor()) << "nothing selected";
+}
+
+// Only a move from another control is the field taking the focus; the
+// window's return and the focus sent back by a failed check leave the
+// cursor where it was, and Escape on the text of the last real taking.
+TEST(DateMask, TakesTheFocusOnlyFromAnotherControl) {
+    DateMask mask('/');
+    mask.SetProgramText("08/12/2026");
+    mask.FocusIn(true);
+    EXPECT_EQ(mask.Anchor(), 0);
+    EXPECT_EQ(mask.Cursor(), DateMask::kLength) << "all selected";
+    mask.SetCursor(4);
+    mask.Backspace();     // the month's first digit
+    mask.FocusIn(false);  // the window is active again
+    EXPECT_EQ(mask.Cursor(), 3);
+    EXPECT_EQ(mask.Anchor(), 3);
+
+    mask.Home(false);
+    EXPECT_TRUE(mask.ReturnFocus(false)) << "the front end must give the focus";
+    EXPECT_EQ(mask.Cursor(), 3) << "on the first empty digit";
+    EXPECT_EQ(mask.Anchor(), 3);
+    mask.FocusIn(true);  // the focus arrives from the control it had left for
+    EXPECT_EQ(mask.Cursor(), 3);
+    EXPECT_EQ(mask.Anchor(), 3);
+
+    mask.Home(false);
+    EXPECT_FALSE(mask.ReturnFocus(true)) << "it has the focus already";
+    EXPECT_EQ(mask.Cursor(), 3);
+    mask.FocusIn(true);  // a later Tab into the field counts again
+    EXPECT_EQ(mask.Anchor(), 0);
+    EXPECT_EQ(mask.Cursor(), DateMask::kLength);
+    mask.SetCursor(0);
+    mask.Type('1');
+    EXPECT_TRUE(mask.Escape());
+    EXPECT_EQ(mask.Text(), "08/ 2/2026") << "the text it had when it last took the focus";
+}
+
 }  // namespace
 }  // namespace celestra

@@ -4,10 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <signal.h>
+#endif
+
 #include <deque>
 #include <string>
 #include <vector>
 
+#include "platform/regional_settings.h"
 #include "support/fake_desktop.h"
 #include "support/run_support.h"
 #include "support/temp_dir.h"
@@ -38,7 +43,12 @@ public:
 };
 
 struct Form {
-    Form() : behaviour(desktop, controls) {}
+    Form() : behaviour(desktop, controls) {
+        // The behaviour has adopted this machine's regional settings; the
+        // dates below are written with the default separator.
+        SetTextConventions({});
+    }
+    testing::ScopedConventions keptConventions{Conventions()};
     testing::TempDir dir;
     testing::FixedClock clock{{2026, 12, 8, 9, 30, 0, 0}};
     FakeDesktop desktop;
@@ -46,17 +56,40 @@ struct Form {
     FormBehaviour behaviour;
 };
 
+// The window's conventions are in force before any control is built: the
+// date field takes its separator from them. A run stopped from outside
+// removes its temporary file.
+TEST(FormBehaviour, SetsTheProcessConventionsWhenMade) {
+    TextConventions none;
+    none.decimalSeparator = ',';
+    none.dateSeparator = '#';  // no regional setting gives it
+    none.twoDigitYearWindow = 7;
+    testing::ScopedConventions scoped(none);
+    FakeDesktop desktop;
+    FakeControls controls;
+    const FormBehaviour behaviour(desktop, controls);
+    const TextConventions regional = ConventionsFromRegionalSettings();
+    EXPECT_EQ(Conventions().dateSeparator, regional.dateSeparator);
+    EXPECT_EQ(Conventions().decimalSeparator, regional.decimalSeparator);
+    EXPECT_EQ(Conventions().twoDigitYearWindow, regional.twoDigitYearWindow);
+#ifndef _WIN32
+    struct sigaction termination {};
+    ASSERT_EQ(::sigaction(SIGTERM, nullptr, &termination), 0);
+    EXPECT_NE(termination.sa_handler, SIG_DFL) << "a kill during a run would leave its temporary file";
+#endif
+}
+
 TEST(FormBehaviour, StartsFromTheSettingsAndClosesIntoThem) {
     Form f;
     testing::WriteBytes(f.dir.File("Celestra.ini"), " /obs/comet.dat \r\n/obs/a\xF1o.txt\r\nthird\r\n");
-    f.behaviour.FormCreate(f.dir.File("celestra.exe"));
+    f.behaviour.Start(f.dir.File("celestra.exe"));
     EXPECT_EQ(f.controls.cometPath, " /obs/comet.dat ");
     EXPECT_EQ(f.controls.objectPath, "/obs/a\xF1o.txt");
     EXPECT_EQ(f.controls.dateText, "08/12/2026");
     EXPECT_EQ(f.behaviour.ProgramFolderPath(), f.dir.path() + "/");
 
     f.controls.objectPath.clear();
-    f.behaviour.FormClose();
+    f.behaviour.Close();
     EXPECT_EQ(testing::ReadBytes(f.dir.File("Celestra.ini")), " /obs/comet.dat \r\n\r\n");
     EXPECT_TRUE(f.desktop.errors.empty());
 }
@@ -101,29 +134,29 @@ TEST(FormBehaviour, ChecksTheDateFieldOnLeavingAndOnEnter) {
 TEST(FormBehaviour, StepsTheDateAndSetsToday) {
     Form f;
     f.controls.dateText = "31/12/2005";
-    f.behaviour.UpDown1Click(true);
+    f.behaviour.StepDay(true);
     EXPECT_EQ(f.controls.dateText, "01/01/2006");
-    f.behaviour.UpDown1Click(false);
-    f.behaviour.UpDown1Click(false);
+    f.behaviour.StepDay(false);
+    f.behaviour.StepDay(false);
     EXPECT_EQ(f.controls.dateText, "30/12/2005");
-    f.behaviour.Button5Click();
+    f.behaviour.SetToday();
     EXPECT_EQ(f.controls.dateText, "08/12/2026");
 
     f.controls.dateText = "31/02/2005";
-    f.behaviour.UpDown1Click(true);
+    f.behaviour.StepDay(true);
     EXPECT_EQ(f.desktop.errors, Texts{"'31/02/2005' is not a valid date."});
     EXPECT_EQ(f.controls.dateText, "31/02/2005");
 }
 
 TEST(FormBehaviour, PicksFilesAndRunsOnTheFieldsAsTheyAre) {
     Form f;
-    f.behaviour.FormCreate(f.dir.File("celestra"));
+    f.behaviour.Start(f.dir.File("celestra"));
     f.controls.cometPath = "typed";
     f.desktop.answers = {std::nullopt, f.dir.File("comet.dat"), f.dir.File("objetos.txt")};
-    f.behaviour.Button2Click();  // cancelled: the field keeps its text
+    f.behaviour.PickCometFile();  // cancelled: the field keeps its text
     EXPECT_EQ(f.controls.cometPath, "typed");
-    f.behaviour.Button2Click();
-    f.behaviour.Button3Click();
+    f.behaviour.PickCometFile();
+    f.behaviour.PickObjectFile();
     EXPECT_EQ(f.controls.cometPath, f.dir.File("comet.dat"));
     EXPECT_EQ(f.controls.objectPath, f.dir.File("objetos.txt"));
     EXPECT_EQ(f.desktop.openedOn, (Texts{"", "", ""}));
@@ -131,13 +164,13 @@ TEST(FormBehaviour, PicksFilesAndRunsOnTheFieldsAsTheyAre) {
     testing::WriteBytes(f.dir.File("comet.dat"), "");
     testing::WriteBytes(f.dir.File("objetos.txt"), testing::ObjectLine("STAR01") + "\r\n");
     f.controls.dateText = "15/01/2006";
-    f.behaviour.Button4Click();
+    f.behaviour.Process();
     EXPECT_EQ(f.desktop.messages, Texts{"Proceso finalizado correctamente para 1 estrellas"});
     EXPECT_EQ(f.behaviour.State().dateText, "15/01/2006");
 
     // An error that leaves the run ends in the error box.
     f.controls.dateText = "31/02/2006";
-    f.behaviour.Button4Click();
+    f.behaviour.Process();
     EXPECT_EQ(f.desktop.errors, Texts{"'31/02/2006' is not a valid date."});
 }
 
@@ -145,9 +178,9 @@ TEST(FormBehaviour, PicksFilesAndRunsOnTheFieldsAsTheyAre) {
 // else on the file it chose last.
 TEST(FormBehaviour, OpensEachDialogInTheFolderOfItsField) {
     Form f;
-    f.behaviour.FormCreate(f.dir.File("celestra"));
+    f.behaviour.Start(f.dir.File("celestra"));
     f.desktop.answers = {f.dir.File("chosen.dat"), std::nullopt, std::nullopt, std::nullopt};
-    f.behaviour.Button2Click();
+    f.behaviour.PickCometFile();
     const struct {
         std::string field;
         std::string openedOn;
@@ -158,7 +191,7 @@ TEST(FormBehaviour, OpensEachDialogInTheFolderOfItsField) {
     };
     for (const auto& row : rows) {
         f.controls.cometPath = row.field;
-        f.behaviour.Button2Click();
+        f.behaviour.PickCometFile();
         EXPECT_EQ(f.desktop.openedOn.back(), row.openedOn) << row.field;
     }
 }
@@ -167,23 +200,23 @@ TEST(FormBehaviour, OpensEachDialogInTheFolderOfItsField) {
 // beside the settings, which keep their two lines.
 TEST(FormBehaviour, KeepsPrecisoBesideTheSettingsAndRunsWithIt) {
     Form f;
-    f.behaviour.FormCreate(f.dir.File("celestra"));
+    f.behaviour.Start(f.dir.File("celestra"));
     EXPECT_FALSE(f.controls.precise) << "no options yet";
     testing::WriteBytes(f.dir.File("comet.dat"), "");
     testing::WriteBytes(f.dir.File("objetos.txt"), testing::ObjectLine("STAR01") + "\r\n");
     f.controls.cometPath = f.dir.File("comet.dat");
     f.controls.objectPath = f.dir.File("objetos.txt");
     f.controls.precise = true;
-    f.behaviour.Button4Click();
+    f.behaviour.Process();
     EXPECT_TRUE(f.behaviour.State().precise);
     EXPECT_NE(testing::ReadBytes(f.dir.File("comet.dat")).find(" 99999.999"), std::string::npos);
-    f.behaviour.FormClose();
+    f.behaviour.Close();
     EXPECT_EQ(testing::ReadBytes(f.dir.File("Celestra.opt")), "Preciso=1\r\n");
     EXPECT_EQ(testing::ReadBytes(f.dir.File("Celestra.ini")),
               f.dir.File("comet.dat") + "\r\n" + f.dir.File("objetos.txt") + "\r\n");
 
     f.controls.precise = false;
-    f.behaviour.FormCreate(f.dir.File("celestra"));
+    f.behaviour.Start(f.dir.File("celestra"));
     EXPECT_TRUE(f.controls.precise) << "ticked again at the next start";
     EXPECT_TRUE(f.desktop.errors.empty());
 }

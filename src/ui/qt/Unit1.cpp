@@ -8,7 +8,6 @@
 #include <QPointer>
 #include <QPushButton>
 
-#include "platform/regional_settings.h"
 #include "text/conventions.h"
 #include "ui/form_layout.h"
 #include "ui/qt/mask_edit.h"
@@ -40,13 +39,11 @@ QStringList ToQt(const std::vector<std::string>& texts) {
 
 }  // namespace
 
+// The behaviour, made first, has set the conventions the date field is built
+// with (its separator from the regional settings).
 TForm1::TForm1(Desktop& desktop, const std::string& executablePath) : behaviour_(desktop, *this), desktop_(desktop) {
-    // The decimal separator and the date format are fixed; the date
-    // separator comes from the regional settings, and the date field shows
-    // it from the start.
-    AdoptRegionalConventions();
     BuildControls();
-    behaviour_.FormCreate(executablePath);
+    behaviour_.Start(executablePath);
 }
 
 void TForm1::BuildControls() {
@@ -62,7 +59,6 @@ void TForm1::BuildControls() {
         auto* b = new QPushButton(QString::fromLatin1(layout.text), this);
         Place(b, layout);
         b->setAutoDefault(false);
-        b->setFocusPolicy(Qt::StrongFocus);
         return b;
     };
     Button2 = button(kButton2Layout);
@@ -77,27 +73,19 @@ void TForm1::BuildControls() {
     Button5 = button(kButton5Layout);
     CheckBox1 = new QCheckBox(QString::fromLatin1(kCheckBox1Layout.text), this);
     Place(CheckBox1, kCheckBox1Layout);
-    CheckBox1->setFocusPolicy(Qt::StrongFocus);
     UpDown1 = new TUpDown(this);
     Place(UpDown1, kUpDown1Layout);
     Label7 = new QLabel(QString::fromLatin1(kLabel7Layout.text), this);
     Place(Label7, kLabel7Layout);
     FitFonts();
 
-    setTabOrder(Button2, Button3);
-    setTabOrder(Button3, Edit4);
-    setTabOrder(Edit4, Edit5);
-    setTabOrder(Edit5, Button4);
-    setTabOrder(Button4, MaskEdit1);
-    setTabOrder(MaskEdit1, Button5);
-    setTabOrder(Button5, CheckBox1);
-    Button2->setFocus(Qt::OtherFocusReason);
+    SetTabOrder();
 
-    connect(Button2, &QPushButton::clicked, this, [this] { behaviour_.Button2Click(); });
-    connect(Button3, &QPushButton::clicked, this, [this] { behaviour_.Button3Click(); });
-    connect(Button4, &QPushButton::clicked, this, [this] { behaviour_.Button4Click(); });
-    connect(Button5, &QPushButton::clicked, this, [this] { behaviour_.Button5Click(); });
-    connect(UpDown1, &TUpDown::Click, this, [this](bool up) { behaviour_.UpDown1Click(up); });
+    connect(Button2, &QPushButton::clicked, this, [this] { behaviour_.PickCometFile(); });
+    connect(Button3, &QPushButton::clicked, this, [this] { behaviour_.PickObjectFile(); });
+    connect(Button4, &QPushButton::clicked, this, [this] { behaviour_.Process(); });
+    connect(Button5, &QPushButton::clicked, this, [this] { behaviour_.SetToday(); });
+    connect(UpDown1, &TUpDown::Click, this, [this](bool up) { behaviour_.StepDay(up); });
     connect(MaskEdit1, &TMaskEdit::EnterPressed, this, [this] { behaviour_.DateFieldEnter(); });
     // Leaving the date field by the keyboard runs its checks once the event
     // that moved the focus is done. What counts is the control of this
@@ -118,6 +106,24 @@ void TForm1::BuildControls() {
     // reach their control, so a button does not act (nor stay half-pressed
     // under a modal box).
     qApp->installEventFilter(this);
+}
+
+QWidget* TForm1::Control(const ControlLayout& layout) const {
+    return findChild<QWidget*>(QString::fromLatin1(layout.name), Qt::FindDirectChildrenOnly);
+}
+
+void TForm1::SetTabOrder() {
+    // A tab stop takes the focus from the keyboard and the mouse; the other
+    // controls never take it.
+    QWidget* previous = nullptr;
+    for (const ControlLayout& layout : kFormControls) {
+        QWidget* control = Control(layout);
+        control->setFocusPolicy(layout.tabStop ? Qt::StrongFocus : Qt::NoFocus);
+        if (!layout.tabStop) continue;
+        if (previous != nullptr) setTabOrder(previous, control);
+        previous = control;
+    }
+    Control(StartFocusControl())->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm1::FitFonts() {
@@ -147,7 +153,7 @@ bool TForm1::Precise() const { return CheckBox1->isChecked(); }
 void TForm1::SetPrecise(bool ticked) { CheckBox1->setChecked(ticked); }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    behaviour_.FormClose();
+    behaviour_.Close();
     event->accept();
 }
 

@@ -20,6 +20,7 @@ class QPushButton;
 
 namespace celestra {
 
+struct ControlLayout;
 class TMaskEdit;
 class TUpDown;
 
@@ -46,8 +47,8 @@ private:
     FormBehaviour behaviour_;
 
 public:
-    OpenDialog& OpenDialog1 = behaviour_.OpenDialog1;
-    OpenDialog& OpenDialog2 = behaviour_.OpenDialog2;
+    OpenDialog& cometDialog = behaviour_.cometDialog;
+    OpenDialog& objectDialog = behaviour_.objectDialog;
 
     const std::string& ProgramFolderPath() const { return behaviour_.ProgramFolderPath(); }
     // Where the settings were read from and are written to.
@@ -75,6 +76,11 @@ private:
     void SetPrecise(bool ticked) override;
 
     void BuildControls();
+    // The control the layout names; created by BuildControls.
+    QWidget* Control(const ControlLayout& layout) const;
+    // Tab goes through the layout's tab stops in its order, and the first
+    // takes the focus.
+    void SetTabOrder();
     // Each caption and the date at the largest size up to the layout's
     // that fits its control.
     void FitFonts();

@@ -43,21 +43,16 @@ void TMaskEdit::SetProgramText(const std::string& text) {
 }
 
 void TMaskEdit::ReturnFocus() {
-    mask_.CursorToFirstEmpty();
-    if (!hasFocus()) {
-        focusReturning_ = true;
-        setFocus(Qt::OtherFocusReason);
-    }
+    if (mask_.ReturnFocus(hasFocus())) setFocus(Qt::OtherFocusReason);
     Render();
 }
 
 void TMaskEdit::Render() {
     setText(QString::fromLatin1(mask_.DisplayText().c_str()));
-    const int anchor = mask_.Cursor() == mask_.SelectionStart() ? mask_.SelectionEnd() : mask_.SelectionStart();
-    if (anchor == mask_.Cursor()) {
+    if (mask_.Anchor() == mask_.Cursor()) {
         setCursorPosition(mask_.Cursor());
     } else {
-        setSelection(anchor, mask_.Cursor() - anchor);
+        setSelection(mask_.Anchor(), mask_.Cursor() - mask_.Anchor());
     }
 }
 
@@ -118,13 +113,11 @@ void TMaskEdit::keyPressEvent(QKeyEvent* event) {
 
 void TMaskEdit::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
-    // Taking the focus from another control of the window counts; the
-    // window becoming active again (after a box, or switching programs), a
-    // closed popup, or a focus forced back by a failed check do not.
+    // The window becoming active again or a popup closing gives the focus
+    // back to the control that had it; any other reason moved it here.
     const Qt::FocusReason reason = event->reason();
     const bool windowReturns = reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
-    if (!focusReturning_ && !windowReturns) mask_.TakeFocus();
-    focusReturning_ = false;
+    mask_.FocusIn(!windowReturns);
     Render();
 }
 

@@ -47,7 +47,6 @@ private:
 
     DateMask mask_;
     Desktop& desktop_;
-    bool focusReturning_ = false;
 };
 
 }  // namespace celestra

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 
-#include "platform/interrupt_cleanup.h"
 #include "platform/platform_file.h"
 #include "ui/app_identity.h"
 #include "ui/qt/Unit1.h"
@@ -17,7 +16,6 @@ int RunWindow(int& argc, char** argv, const std::function<void(TForm1&)>& shown)
     QFont boxFont = QApplication::font();
     boxFont.setFamilies(WindowFontFamilies());
     QApplication::setFont(boxFont);
-    RemoveTemporaryFileOnInterrupt();  // a logout or a kill during a run
     const std::string executablePath = ExecutablePath(argv[0]);
     QtDesktop desktop(ApplicationTitle(executablePath));
     TForm1 form(desktop, executablePath);

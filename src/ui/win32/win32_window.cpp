@@ -4,11 +4,11 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "platform/regional_settings.h"
-#include "text/conventions.h"
 #include "platform/platform_file.h"
+#include "text/conventions.h"
 #include "ui/app_identity.h"
 #include "ui/date_mask.h"
 #include "ui/day_spinner.h"
@@ -22,22 +22,29 @@ namespace {
 
 constexpr const char* kWindowClass = "TForm1";
 
-// Control identifiers: 100 and up in tab order, clear of IDOK and IDCANCEL,
-// which a dialog-style Enter or Escape would send (no button of the window
-// is its default or cancel button).
-enum ControlId : int {
-    kButton2 = 100,
-    kButton3,
-    kEdit4,
-    kEdit5,
-    kButton4,
-    kMaskEdit1,
-    kButton5,
-    kCheckBox1,
-    kUpDown1,
-    kLabel7,
-};
-constexpr int kFirstControlId = kButton2;
+// Control identifiers: 100 and up in the layout's order, clear of IDOK and
+// IDCANCEL, which a dialog-style Enter or Escape would send (no button of
+// the window is its default or cancel button).
+constexpr int kFirstControlId = 100;
+
+constexpr int IdOf(const ControlLayout& layout) {
+    int id = kFirstControlId;
+    for (const ControlLayout& control : kFormControls) {
+        if (std::string_view(control.name) == layout.name) return id;
+        ++id;
+    }
+    return 0;
+}
+
+constexpr int kButton2 = IdOf(kButton2Layout);
+constexpr int kButton3 = IdOf(kButton3Layout);
+constexpr int kEdit4 = IdOf(kEdit4Layout);
+constexpr int kEdit5 = IdOf(kEdit5Layout);
+constexpr int kButton4 = IdOf(kButton4Layout);
+constexpr int kMaskEdit1 = IdOf(kMaskEdit1Layout);
+constexpr int kButton5 = IdOf(kButton5Layout);
+constexpr int kCheckBox1 = IdOf(kCheckBox1Layout);
+constexpr int kUpDown1 = IdOf(kUpDown1Layout);
 
 // Posted once the focus has left the date field, so that its checks run
 // after the focus change is complete; and after a spinner step.
@@ -157,8 +164,8 @@ public:
         if (window_ == nullptr) return false;
         desktop_.SetWindow(window_);
         CreateControls();
-        behaviour_->FormCreate(executablePath);
-        lastFocus_ = Control(kButton2);
+        behaviour_->Start(executablePath);
+        lastFocus_ = Control(IdOf(StartFocusControl()));
         SetFocus(lastFocus_);
         return true;
     }
@@ -166,8 +173,10 @@ public:
     HWND Window() const { return window_; }
 
 private:
-    HWND Control(ControlId id) const { return GetDlgItem(window_, id); }
+    HWND Control(int id) const { return GetDlgItem(window_, id); }
 
+    // In the layout's order, which is the tab order: IsDialogMessage moves
+    // the focus between the WS_TABSTOP controls in the order they were made.
     void CreateControls() {
         int id = kFirstControlId;
         for (const ControlLayout& layout : kFormControls) {
@@ -198,7 +207,7 @@ private:
     void FitFonts() {
         int id = kFirstControlId;
         for (const ControlLayout& layout : kFormControls) {
-            HWND control = Control(static_cast<ControlId>(id++));
+            HWND control = Control(id++);
             if (layout.kind == ControlKind::kSpinner) continue;
             std::vector<std::string> texts;
             if (layout.kind == ControlKind::kDateField) texts = DateFieldWidestTexts(Conventions().dateSeparator);
@@ -239,13 +248,8 @@ private:
         SendMessageA(Control(kCheckBox1), BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
     }
     void ReturnFocusToDate() override {
-        mask_->CursorToFirstEmpty();
         HWND date = Control(kMaskEdit1);
-        if (GetFocus() != date) {
-            focusReturning_ = true;
-            SetFocus(date);
-            focusReturning_ = false;
-        }
+        if (mask_->ReturnFocus(GetFocus() == date)) SetFocus(date);
         RenderDate();
     }
 
@@ -253,8 +257,7 @@ private:
         HWND date = Control(kMaskEdit1);
         if (date == nullptr) return;
         SetWindowTextA(date, mask_->DisplayText().c_str());
-        const int anchor = mask_->Cursor() == mask_->SelectionStart() ? mask_->SelectionEnd() : mask_->SelectionStart();
-        SendMessageA(date, EM_SETSEL, static_cast<WPARAM>(anchor), static_cast<LPARAM>(mask_->Cursor()));
+        SendMessageA(date, EM_SETSEL, static_cast<WPARAM>(mask_->Anchor()), static_cast<LPARAM>(mask_->Cursor()));
     }
 
     void TakeMouseSelection(HWND date) {
@@ -366,12 +369,11 @@ private:
             case EM_UNDO: return 0;  // text arrives only as WM_CHAR, through the mask
             case WM_SETFOCUS: {
                 const LRESULT result = CallWindowProcA(dateProc_, date, message, wParam, lParam);
-                // Taking the focus from another control of the window counts;
-                // the window becoming active again (after a box, or switching
-                // programs) and a focus forced back by a failed check do not.
+                // From another control of the window, unless the window is
+                // becoming active again (after a box, or switching programs).
                 const HWND previous = reinterpret_cast<HWND>(wParam);
                 const bool fromOwnControl = previous != nullptr && GetParent(previous) == window_;
-                if (fromOwnControl && !focusReturning_) mask_->TakeFocus();
+                mask_->FocusIn(fromOwnControl && !windowReturning_);
                 RenderDate();
                 return result;
             }
@@ -410,10 +412,10 @@ private:
             case WM_COMMAND:
                 if (HIWORD(wParam) == BN_CLICKED && !DateFieldHoldsTheFocus()) {
                     switch (LOWORD(wParam)) {
-                        case kButton2: behaviour_->Button2Click(); break;
-                        case kButton3: behaviour_->Button3Click(); break;
-                        case kButton4: behaviour_->Button4Click(); break;
-                        case kButton5: behaviour_->Button5Click(); break;
+                        case kButton2: behaviour_->PickCometFile(); break;
+                        case kButton3: behaviour_->PickObjectFile(); break;
+                        case kButton4: behaviour_->Process(); break;
+                        case kButton5: behaviour_->SetToday(); break;
                         default: break;
                     }
                 }
@@ -432,7 +434,7 @@ private:
                 }
                 return 0;
             }
-            case kSpinnerClickMessage: behaviour_->UpDown1Click(wParam != 0); return 0;
+            case kSpinnerClickMessage: behaviour_->StepDay(wParam != 0); return 0;
             case kLeaveDateMessage:
                 if (GetFocus() != Control(kMaskEdit1)) behaviour_->LeaveDateField();
                 return 0;
@@ -443,14 +445,14 @@ private:
                     const HWND focus = GetFocus();
                     if (focus != nullptr && GetParent(focus) == window_) lastFocus_ = focus;
                 } else if (HIWORD(wParam) == 0 && lastFocus_ != nullptr && IsWindow(lastFocus_)) {  // not minimised
-                    focusReturning_ = true;  // the date field does not count this as taking the focus
+                    windowReturning_ = true;  // the date field does not count this as taking the focus
                     SetFocus(lastFocus_);
-                    focusReturning_ = false;
+                    windowReturning_ = false;
                     return 0;
                 }
                 return DefWindowProcA(window_, message, wParam, lParam);
             case WM_CLOSE:
-                behaviour_->FormClose();
+                behaviour_->Close();
                 DestroyWindow(window_);
                 return 0;
             case WM_DESTROY: PostQuitMessage(0); return 0;
@@ -483,7 +485,7 @@ private:
     WNDPROC dateProc_ = nullptr;
     std::vector<HFONT> fonts_;
     HWND lastFocus_ = nullptr;  // the control with the focus when the window was last left
-    bool focusReturning_ = false;
+    bool windowReturning_ = false;
 };
 
 }  // namespace
@@ -491,7 +493,6 @@ private:
 int RunWin32Window(HINSTANCE instance, int showCommand) {
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    AdoptRegionalConventions();
 
     const std::string executablePath = ExecutablePath(nullptr);
     Win32Desktop desktop(ApplicationTitle(executablePath));

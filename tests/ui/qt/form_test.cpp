@@ -15,11 +15,13 @@
 #include <QToolButton>
 #include <deque>
 #include <filesystem>
+#include <vector>
 
 #include "core/element_line.h"
 #include "core/pseudo_comet.h"
 #include "support/fake_desktop.h"
 #include "support/temp_dir.h"
+#include "ui/form_layout.h"
 #include "ui/qt/Unit1.h"
 #include "ui/qt/mask_edit.h"
 #include "ui/qt/qt_desktop.h"
@@ -178,6 +180,32 @@ private slots:
             QCOMPARE(QApplication::focusWidget(), next);
         }
         QVERIFY(f.desktop.messages.empty());  // the written date passes its check
+    }
+
+    // The focus starts on the layout's first tab stop; Tab and Shift+Tab go
+    // round its tab stops in its order, and no other control takes it.
+    void tabsRoundTheLayoutsTabStopsBothWays() {
+        Fixture f;
+        f.Open();
+        std::vector<QWidget*> stops;
+        for (const ControlLayout& layout : kFormControls) {
+            auto* control = f.form->findChild<QWidget*>(QString::fromLatin1(layout.name));
+            QVERIFY2(control != nullptr, layout.name);
+            if (layout.tabStop) stops.push_back(control);
+        }
+        QVERIFY(stops.size() > 2);
+        QCOMPARE(QApplication::focusWidget(), stops.front());
+        for (std::size_t i = 1; i <= stops.size(); ++i) {
+            TabOut();
+            QCOMPARE(QApplication::focusWidget(), stops[i % stops.size()]);
+        }
+        for (std::size_t i = stops.size(); i-- > 0;) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+            Settle();
+            QCOMPARE(QApplication::focusWidget(), stops[i]);
+        }
+        QVERIFY(f.desktop.messages.empty());  // the written date passes its check both ways
+        QVERIFY(f.desktop.errors.empty());
     }
 
     void readsAndWritesTheSettingsByteForByte() {
@@ -395,8 +423,8 @@ private slots:
         QTest::mouseClick(f.form->Button2, Qt::LeftButton);
         // The dialog opened on its own last file each time, never on the field.
         QCOMPARE(f.desktop.openedOn, (std::vector<std::string>{"", "", "/obs/comet.dat"}));
-        QCOMPARE(f.form->OpenDialog1.pattern, std::string("comet.dat"));
-        QCOMPARE(f.form->OpenDialog2.defaultExtension, std::string("txt"));
+        QCOMPARE(f.form->cometDialog.pattern, std::string("comet.dat"));
+        QCOMPARE(f.form->objectDialog.defaultExtension, std::string("txt"));
         f.desktop.answers = {std::string("/obs/objetos.txt")};
         QTest::mouseClick(f.form->Button3, Qt::LeftButton);
         QCOMPARE(f.form->Edit5->text(), QStringLiteral("/obs/objetos.txt"));
@@ -455,7 +483,7 @@ private slots:
         f.form->MaskEdit1->SetProgramText("15/01/2006");
         QTest::mouseClick(f.form->Button4, Qt::LeftButton);
         QCOMPARE(testing::ReadBytes(comet),
-                 BuildElementLine(testing::ReadBytes(objects).substr(0, 40), "15/01/2006") + "\r\n");
+                 ClassicElementLineFromTexts(testing::ReadBytes(objects).substr(0, 40), "15/01/2006") + "\r\n");
     }
 };
 

@@ -1,0 +1,18 @@
+// What interrupt_cleanup.cpp shares with its POSIX and Win32 halves
+// (interrupt_cleanup_posix.cpp, interrupt_cleanup_win32.cpp); no other file
+// uses it.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+
+namespace celestra::interrupt_cleanup_internal {
+
+// Read by a signal handler: a fixed buffer and a lock-free flag, nothing
+// that allocates. A path too long for the buffer is not registered.
+constexpr std::size_t kPathRoom = 4096;
+extern char pendingPath[kPathRoom];
+extern std::atomic<bool> pendingSet;
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+}  // namespace celestra::interrupt_cleanup_internal
