@@ -6,8 +6,6 @@
 #include "core/observation_date.h"
 #include "core/processing_run.h"
 #include "platform/regional_settings.h"
-#include "text/conventions.h"
-#include "platform/interrupt_cleanup.h"
 
 namespace celestra {
 namespace {
@@ -33,10 +31,9 @@ private:
 
 UnattendedResult RunUnattended(const UnattendedRequest& request) {
     using End = UnattendedResult::End;
-    RemoveTemporaryFileOnInterrupt();
+    StartUp();
     CollectingMessageBox messages;
     try {
-        AdoptRegionalConventions();
         RunState state;
         state.cometPath = request.cometPath;
         state.objectPath = request.objectPath;

@@ -1,7 +1,12 @@
 #include "platform/regional_settings.h"
 
+#include "platform/interrupt_cleanup.h"
+
 namespace celestra {
 
-void AdoptRegionalConventions() { SetTextConventions(ConventionsFromRegionalSettings()); }
+void StartUp() {
+    SetTextConventions(ConventionsFromRegionalSettings());
+    RemoveTemporaryFileOnInterrupt();
+}
 
 }  // namespace celestra

@@ -5,7 +5,6 @@
 #include "core/messages.h"
 #include "core/observation_date.h"
 #include "platform/clock.h"
-#include "platform/interrupt_cleanup.h"
 #include "platform/platform_file.h"
 #include "platform/regional_settings.h"
 #include "text/dates.h"
@@ -26,8 +25,7 @@ void StartAtField(OpenDialog& dialog, const std::string& fieldPath) {
 }  // namespace
 
 FormBehaviour::FormBehaviour(Desktop& desktop, FormControls& controls) : desktop_(desktop), controls_(controls) {
-    AdoptRegionalConventions();
-    RemoveTemporaryFileOnInterrupt();
+    StartUp();
 }
 
 void FormBehaviour::Guarded(const std::function<void()>& handler) {
