@@ -1,5 +1,9 @@
 #include "core/object_line.h"
 
+#include <array>
+#include <cstdint>
+#include <utility>
+
 #include "astro/constants.h"
 #include "astro/umath.h"
 #include "text/errors.h"
@@ -56,23 +60,13 @@ void PutField(std::string& line, const ObjectField& field, std::string_view text
     line.replace(first, width, field.kind == ObjectFieldKind::kText ? kept + padding : padding + kept);
 }
 
-ObjectLineKind ClassifyObjectLine(std::string_view line) {
-    if (!LooksLikeObjectLine(line)) return ObjectLineKind::kSkipped;
-    // Every numeric field must read as a number, integer fields included;
-    // an integer field with a point passes here and fails when it is read.
-    for (const ObjectField& field : kObjectFields) {
-        long double ignored = 0;
-        if (IsNumeric(field) && !TryTextToFloat(FieldText(line, field), ignored)) return ObjectLineKind::kMalformed;
-    }
-    const std::string_view sign = FieldText(line, kDecSignField);
-    return sign == "+" || sign == "-" ? ObjectLineKind::kAccepted : ObjectLineKind::kMalformed;
-}
+namespace {
 
-ObjectPlace ReadObjectPlace(std::string_view line) {
-    ObjectPlace object;
+// The place from the numeric fields, each given by `number`, which is asked
+// for them in column order (the order in which a failing one is named).
+template <typename Number>
+void PlaceFromFields(std::string_view line, Number number, ObjectPlace& object) {
     object.designation = std::string(FieldText(line, kDesignationField));
-    // The fields in column order, the order in which a failing one is named.
-    const auto number = [&](const ObjectField& field) { return ReadNumberOf(line, field); };
 
     // Right ascension: hours, minutes, seconds; no sign.
     const double raHours = number(kRaHoursField);
@@ -89,18 +83,54 @@ ObjectPlace ReadObjectPlace(std::string_view line) {
     object.decRad = DegreesToRadians(decDeg);
 
     object.magnitude = number(kMagnitudeField);
-    return object;
+}
+
+}  // namespace
+
+ObjectLineKind ReadObjectLine(std::string_view line, ListedObject& listed) {
+    if (!LooksLikeObjectLine(line)) return ObjectLineKind::kSkipped;
+    // Each numeric field is read once. Every one must read as a number,
+    // integer fields included; an integer field that is no integer (a point
+    // in it) passes, and the first such field's error is kept.
+    std::array<double, kObjectLineLength + 1> values{};  // by first column
+    std::string readError;
+    for (const ObjectField& field : kObjectFields) {
+        if (!IsNumeric(field)) continue;
+        const std::string_view text = FieldText(line, field);
+        long double value = 0;
+        if (!TryTextToFloat(text, value)) return ObjectLineKind::kMalformed;
+        if (field.kind == ObjectFieldKind::kInteger) {
+            std::int32_t whole = 0;
+            if (!TryTextToInt(text, whole) && readError.empty()) readError = NotAnIntegerError(text).what();
+            value = whole;
+        }
+        values[static_cast<std::size_t>(field.firstColumn)] = static_cast<double>(value);
+    }
+    const std::string_view sign = FieldText(line, kDecSignField);
+    if (sign != "+" && sign != "-") return ObjectLineKind::kMalformed;
+    PlaceFromFields(
+        line, [&](const ObjectField& field) { return values[static_cast<std::size_t>(field.firstColumn)]; },
+        listed.place);
+    listed.readError = std::move(readError);
+    return ObjectLineKind::kAccepted;
+}
+
+ObjectLineKind ClassifyObjectLine(std::string_view line) {
+    ListedObject ignored;
+    return ReadObjectLine(line, ignored);
 }
 
 ListedObject ListObject(std::string_view acceptedLine) {
     ListedObject listed;
-    try {
-        listed.place = ReadObjectPlace(acceptedLine);
-    } catch (const ConversionError& error) {
-        listed.place.designation = std::string(FieldText(acceptedLine, kDesignationField));
-        listed.readError = error.what();
-    }
+    ReadObjectLine(acceptedLine, listed);
     return listed;
+}
+
+ObjectPlace ReadObjectPlace(std::string_view line) {
+    ObjectPlace object;
+    PlaceFromFields(
+        line, [&](const ObjectField& field) { return ReadNumberOf(line, field); }, object);
+    return object;
 }
 
 std::string_view ObjectKey(std::string_view objectLine) { return Trim(FieldText(objectLine, kDesignationField)); }

@@ -87,6 +87,12 @@ struct ListedObject {
     ObjectPlace place;      // the designation always; the numbers when read
     std::string readError;  // the ConversionError's text; empty when read
 };
+
+// ClassifyObjectLine and ReadObjectPlace in one reading of the fields: the
+// verdict and, for an accepted line, its listing.
+ObjectLineKind ReadObjectLine(std::string_view line, ListedObject& listed);
+
+// The listing of an accepted line, as ReadObjectLine gives it.
 ListedObject ListObject(std::string_view acceptedLine);
 
 // The designation key of an object line: its designation, trimmed; a view

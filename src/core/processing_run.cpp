@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <string_view>
+#include <memory_resource>
 #include <unordered_set>
 #include <vector>
 
@@ -118,8 +119,9 @@ bool ProcessingRun::ReadObjectList() {
         }
         state_.objects.reserve(lines.Count());
         for (const std::string_view line : lines.Lines()) {
-            const ObjectLineKind kind = ClassifyObjectLine(line);
-            if (kind == ObjectLineKind::kAccepted) state_.objects.push_back(ListObject(line));
+            ListedObject listed;
+            const ObjectLineKind kind = ReadObjectLine(line, listed);
+            if (kind == ObjectLineKind::kAccepted) state_.objects.push_back(std::move(listed));
             if (kind == ObjectLineKind::kMalformed && !firstMalformed) {
                 firstMalformed = FieldText(line, kDesignationField);
             }
@@ -171,7 +173,10 @@ void ProcessingRun::BackUpCometFile() {
 void ProcessingRun::PurgeCometList() {
     // One pass over the comet list against the set of object keys removes
     // exactly the lines a walk per object would, in linear time.
-    std::unordered_set<std::string_view> objectKeys;
+    // The set's entries come from one growing buffer, released at once.
+    std::pmr::monotonic_buffer_resource entries;
+    std::pmr::unordered_set<std::string_view> objectKeys(&entries);
+    objectKeys.reserve(state_.objects.size());
     for (const ListedObject& object : state_.objects) objectKeys.insert(Trim(object.place.designation));
     if (objectKeys.empty()) return;
     state_.cometList.RemoveIf([&](std::string_view line) { return objectKeys.contains(CometKey(line)); });

@@ -5,6 +5,7 @@
 #include "text/catalogue.h"
 #include "text/conventions.h"
 #include "text/errors.h"
+#include "text/number_scan.h"
 
 namespace celestra {
 namespace {
@@ -37,7 +38,7 @@ public:
     bool Number(DateNumber& number) {
         SkipBlanks();
         number = {};
-        while (pos_ < text_.size() && text_[pos_] >= '0' && text_[pos_] <= '9' && number.value < kNumberDigitLimit) {
+        while (pos_ < text_.size() && number_text::IsDigit(text_[pos_]) && number.value < kNumberDigitLimit) {
             number.value = number.value * 10 + (text_[pos_] - '0');
             ++number.length;
             ++pos_;

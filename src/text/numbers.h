@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/errors.h"
+
 namespace celestra {
 
 // Text to a 32-bit signed integer: leading blanks, then an optional sign and
@@ -14,6 +16,14 @@ namespace celestra {
 // of at most eight significant digits taken as a two's-complement value.
 // Throws ConversionError "'<text>' is not a valid integer value".
 std::int32_t TextToInt(std::string_view text);
+
+// TextToInt without the error: false, and `value` untouched, when the text
+// does not convert.
+bool TryTextToInt(std::string_view text, std::int32_t& value);
+
+// The error of a text that is no integer: "'<text>' is not a valid integer
+// value".
+ConversionError NotAnIntegerError(std::string_view text);
 
 // Text to the nearest extended-precision value: blanks, an optional sign,
 // digits with an optional decimal separator, an optional exponent, blanks.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "text/date_field.h"
+#include "text/number_scan.h"
 
 namespace celestra {
 namespace {
@@ -12,7 +13,7 @@ constexpr char kEmpty = ' ';
 constexpr int kMonthStart = kMonthPart.firstColumn - 1;
 constexpr int kYearStart = kYearPart.firstColumn - 1;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+using number_text::IsDigit;
 
 // A character at a position of the field (always within its ten).
 char& At(std::string& text, int position) { return text[static_cast<std::size_t>(position)]; }
