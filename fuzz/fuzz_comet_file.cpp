@@ -8,8 +8,8 @@
 #include "core/object_line.h"
 #include "core/processing_run.h"
 #include "fuzz_support.h"
-#include "text/line_list.h"
 #include "platform/line_list_file.h"
+#include "text/line_list.h"
 #include "text/strings.h"
 
 namespace {

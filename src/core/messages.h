@@ -1,4 +1,3 @@
-#include "text/catalogue.h"
 // How the processing run speaks to the user: fixed Spanish texts through a
 // message box that the window, the batch command and the tests each provide,
 // and errors shown by whoever drives the run, with the full-stop rule.
@@ -7,6 +6,8 @@
 #include <exception>
 #include <string>
 #include <string_view>
+
+#include "text/catalogue.h"
 
 namespace celestra {
 

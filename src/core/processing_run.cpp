@@ -1,9 +1,9 @@
 #include "core/processing_run.h"
 
 #include <algorithm>
+#include <memory_resource>
 #include <optional>
 #include <string_view>
-#include <memory_resource>
 #include <unordered_set>
 #include <vector>
 

@@ -74,7 +74,8 @@ std::string ClassicElementLine(const ObjectPlace& object, const DateGeometry& da
     return line;
 }
 
-void ClassicElementLine(const ObjectPlace& object, const DateGeometry& date, ElementLineWriter& writer, std::string& line) {
+void ClassicElementLine(const ObjectPlace& object, const DateGeometry& date, ElementLineWriter& writer,
+                        std::string& line) {
     const auto [latitudeRad, longitudeRad] =
         EquatorialToEcliptic(date.sinObliquity, date.cosObliquity, object.raRad, object.decRad);
     const HeliocentricDirection direction = DirectionFromSun(latitudeRad, longitudeRad, date);

@@ -1,4 +1,3 @@
-#include "text/catalogue.h"
 // The main window's layout, the one table both front ends build from:
 // caption, client size, and each control's place, size, text and character
 // height, in pixels at 96 dots per inch from the client area's top left.
@@ -8,6 +7,8 @@
 
 #include <string>
 #include <vector>
+
+#include "text/catalogue.h"
 
 namespace celestra {
 

@@ -1,4 +1,3 @@
-#include "text/catalogue.h"
 // The two path fields kept between uses of the program: "Celestra.ini", the
 // comet-elements path then the object list path, each as bytes followed by
 // CR LF. The window's options go to a second file beside it, "Celestra.opt",
@@ -13,8 +12,9 @@
 #include <functional>
 #include <string>
 
-namespace celestra {
+#include "text/catalogue.h"
 
+namespace celestra {
 
 // Where the settings are read and written.
 struct SettingsLocation {

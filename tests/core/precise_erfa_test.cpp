@@ -40,8 +40,8 @@ TEST(PreciseAgainstErfa, StaysWithinFiveHundredthsOfAnArcsecondThroughTheNight) 
             worstMagnitude = std::max(worstMagnitude, std::fabs(judged.predictedMagnitude - object.magnitude));
         }
         if (i % 10 == 0) {
-            const auto classic = judge::JudgeLine(ClassicElementLine(object, GeometryOfDate(date)), DayNumber({2026, 6, 1}),
-                                                  object.raRad, object.decRad);
+            const auto classic = judge::JudgeLine(ClassicElementLine(object, GeometryOfDate(date)),
+                                                  DayNumber({2026, 6, 1}), object.raRad, object.decRad);
             worstClassic2026 = std::max(worstClassic2026, classic.separationArcsec);
         }
     }

@@ -20,8 +20,8 @@
 #ifndef _WIN32
 #include "support/file_attributes.h"
 #endif
-#include "support/temp_dir.h"
 #include "platform/file_lock.h"
+#include "support/temp_dir.h"
 #include "text/line_list.h"
 
 #ifdef _WIN32

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform_file.h"
 #include "support/temp_dir.h"
 #include "text/errors.h"
-#include "platform/platform_file.h"
 
 namespace celestra {
 namespace {

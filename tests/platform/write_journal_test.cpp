@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <string>
 
-#include "support/temp_dir.h"
 #include "platform/atomic_file.h"
 #include "platform/random_access_file.h"
+#include "support/temp_dir.h"
 
 namespace celestra {
 namespace {

@@ -1,4 +1,3 @@
-#include "platform/regional_settings.h"
 #include "text/conventions.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +5,8 @@
 #include <clocale>
 #include <cstdlib>
 #include <string>
+
+#include "platform/regional_settings.h"
 
 namespace celestra {
 namespace {

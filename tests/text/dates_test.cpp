@@ -90,8 +90,9 @@ TEST(TextToDate, AcceptsAndRejectsByTable) {
         if (row.ok) {
             EXPECT_EQ(TextToDate(row.text, kIn2026.year), DayNumber(row.date));
         } else {
-            EXPECT_THAT([&] { TextToDate(row.text, kIn2026.year); }, ::testing::ThrowsMessage<ConversionError>(
-                                                           std::string("'") + row.text + "' is not a valid date"));
+            EXPECT_THAT(
+                [&] { TextToDate(row.text, kIn2026.year); },
+                ::testing::ThrowsMessage<ConversionError>(std::string("'") + row.text + "' is not a valid date"));
         }
     }
 }
