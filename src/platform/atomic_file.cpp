@@ -104,7 +104,11 @@ ReplaceOutcome WriteInPlace(const std::string& target, const FileContent& conten
         file.Flush();
         return Changed();
     }
-    int error = file.Truncate(newSize);
+    // Only a file that shrinks is cut: a cut to a size the file already has
+    // would take off whatever another program appended since the look
+    // above, and the run would not know. Left in place, it shows in the
+    // reading back.
+    int error = newSize < oldBytes.size() ? file.Truncate(newSize) : 0;
     if (error == 0) error = file.Flush();
     if (error != 0) return putBack(error);
     std::string onDisk;
