@@ -100,8 +100,7 @@ struct ElementValues {
 // A writer keeps its patterns prepared, and the texts of the values it wrote
 // last: successive lines repeat the eccentricity, the perihelion of their
 // date and, in the classic lines, one of two arguments of perihelion. A text
-// kept under one decimal separator never serves another. One writer serves
-// one thread at a time.
+// kept under one decimal separator never serves another.
 class ElementLineWriter {
 public:
     ElementLineWriter();

@@ -1,6 +1,7 @@
-// The file system as the text layer needs it: plain byte files, opened,
-// read or written and closed, with the platform's error number on failure.
-// Every platform call of the text layer lives in platform_file.cpp.
+// The file system as the system needs it: plain byte files, opened, read or
+// written and closed, with the platform's error number on failure. The
+// calls of each platform live in platform_file_posix.cpp and
+// platform_file_win32.cpp.
 #pragma once
 
 #include <cstddef>
