@@ -1,6 +1,11 @@
 # The two commands of the README. Both set up a fresh Debian machine first.
 PRESET ?= default
 
+# The packages date their entries by the last commit, so that a commit gives
+# the same package bytes from every build; a date given outside wins.
+SOURCE_DATE_EPOCH ?= $(shell git log -1 --pretty=%ct 2>/dev/null)
+DATED = $(if $(SOURCE_DATE_EPOCH),SOURCE_DATE_EPOCH=$(SOURCE_DATE_EPOCH))
+
 .PHONY: all setup configure build test test-windows package-windows run bench bench-process fuzz fuzz-build package clean
 
 all: build
@@ -30,14 +35,14 @@ test-windows: build
 	@cmake --preset windows-cross >/dev/null
 	@cmake --build --preset windows-cross
 	@ctest --preset windows-cross
-	@cmake --build --preset windows-cross --target package_windows
+	@$(DATED) cmake --build --preset windows-cross --target package_windows
 	@scripts/wine-drive build/windows-cross build/$(PRESET)/app/celestra-batch
 
 # celestra.exe and celestra-batch.exe in one zip, in build/windows-cross/packages.
 package-windows:
 	@scripts/setup-debian windows
 	@cmake --preset windows-cross >/dev/null
-	@cmake --build --preset windows-cross --target package_windows
+	@$(DATED) cmake --build --preset windows-cross --target package_windows
 
 run: build
 	@PRESET=$(PRESET) scripts/run-window
@@ -46,7 +51,7 @@ run: build
 # the .deb checked by lintian (any error fails).
 package: build
 	@scripts/setup-debian package
-	@cd build/$(PRESET) && cpack >/dev/null && ls -1 packages/*.deb packages/*.tar.gz
+	@cd build/$(PRESET) && $(DATED) cpack >/dev/null && ls -1 packages/*.deb packages/*.tar.gz
 	@lintian --fail-on error build/$(PRESET)/packages/*.deb
 
 # Timing and memory of the whole run on generated files (not part of 'test').

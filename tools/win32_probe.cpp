@@ -10,26 +10,71 @@
 //   win32_probe.exe boxes            one line per dialog box of the desktop
 //                                    (class #32770): its place and size on
 //                                    the screen, its caption and texts
-// Exit status 1 when the window is not there.
+//   win32_probe.exe clip FILE        puts the UTF-8 text of FILE on the
+//                                    clipboard, as a user's copy would (a
+//                                    name in any script, which neither the
+//                                    command line nor xdotool carry safely)
+// Texts are printed as UTF-8, read through the wide calls so that a name
+// outside the ANSI code page shows as it is. Exit status 1 when the window
+// is not there.
 #include <windows.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 namespace {
 
+std::string Utf8(const std::wstring& wide) {
+    if (wide.empty()) return {};
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length, nullptr, nullptr);
+    return utf8;
+}
+
+std::wstring Wide(const std::string& utf8) {
+    if (utf8.empty()) return {};
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
+    return wide;
+}
+
 std::string Text(HWND window) {
-    const LRESULT length = SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
-    std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
-    SendMessageA(window, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()));
-    return text.data();
+    const LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    std::vector<wchar_t> text(static_cast<std::size_t>(length) + 1, L'\0');
+    SendMessageW(window, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()));
+    return Utf8(text.data());
+}
+
+// 0 when the file's text is on the clipboard.
+int PutOnClipboard(const char* file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return 2;
+    const std::wstring text = Wide({std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
+    if (!OpenClipboard(nullptr)) return 1;
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    auto* units = memory != nullptr ? static_cast<wchar_t*>(GlobalLock(memory)) : nullptr;
+    if (units != nullptr) {
+        text.copy(units, text.size());
+        units[text.size()] = L'\0';
+        GlobalUnlock(memory);
+        if (SetClipboardData(CF_UNICODETEXT, memory) != nullptr) memory = nullptr;
+    }
+    if (memory != nullptr) GlobalFree(memory);
+    CloseClipboard();
+    return memory == nullptr && units != nullptr ? 0 : 1;
 }
 
 std::string ClassOf(HWND window) {
-    char name[256] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    return Utf8(name);
 }
 
 BOOL CALLBACK PrintControl(HWND control, LPARAM parentParam) {
@@ -66,9 +111,11 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc < 3) {
-        std::fputs("usage: win32_probe.exe window|focus CAPTION, or win32_probe.exe boxes\n", stderr);
+        std::fputs("usage: win32_probe.exe window|focus CAPTION, win32_probe.exe boxes, or win32_probe.exe clip FILE\n",
+                   stderr);
         return 2;
     }
+    if (command == "clip") return PutOnClipboard(argv[2]);
     const HWND window = FindWindowA(nullptr, argv[2]);
     if (window == nullptr) return 1;
     if (command == "focus") {

@@ -9,6 +9,7 @@
 #include "platform/atomic_file_internal.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/random_access_file.h"
+#include "platform/wide_text.h"
 
 namespace celestra::atomic_file_internal {
 namespace {
@@ -55,7 +56,8 @@ int WriteAll(HANDLE handle, std::string_view bytes) {
 // killed run is taken over and emptied; one that another process is
 // writing (a run on another comet file of the same folder writes the same
 // backup) is waited for, since it is open without write sharing.
-HANDLE OpenTemporary(const std::string& temp, DWORD& why, std::optional<PendingTemporaryFile>& pending) {
+HANDLE OpenTemporary(const std::string& temp, const std::wstring& wideTemp, DWORD& why,
+                     std::optional<PendingTemporaryFile>& pending) {
     const auto deadline = std::chrono::steady_clock::now() + kTemporaryWait;
     for (;;) {
         {
@@ -63,8 +65,8 @@ HANDLE OpenTemporary(const std::string& temp, DWORD& why, std::optional<PendingT
             // may act: none is left behind, and none of another's removed.
             const HeldInterrupts held;
             // FILE_SHARE_DELETE lets an interrupted run remove it while open.
-            const HANDLE handle = CreateFileA(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                              CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
+            const HANDLE handle = CreateFileW(wideTemp.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
             if (handle != INVALID_HANDLE_VALUE) {
                 pending.emplace(temp);
                 return handle;
@@ -83,13 +85,13 @@ HANDLE OpenTemporary(const std::string& temp, DWORD& why, std::optional<PendingT
 // Gives the temporary file the target's access control list (its DACL),
 // as the rename would otherwise give it the folder's: 0, or the Windows
 // error. The owner stays this user's, as for any file this user writes.
-DWORD CopyAccessControl(const std::string& target, const std::string& temp) {
+DWORD CopyAccessControl(const std::wstring& target, const std::wstring& temp) {
     DWORD size = 0;
-    GetFileSecurityA(target.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+    GetFileSecurityW(target.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
     if (size == 0) return GetLastError();
     std::unique_ptr<char[]> descriptor(new char[size]);
-    if (!GetFileSecurityA(target.c_str(), DACL_SECURITY_INFORMATION, descriptor.get(), size, &size) ||
-        !SetFileSecurityA(temp.c_str(), DACL_SECURITY_INFORMATION, descriptor.get())) {
+    if (!GetFileSecurityW(target.c_str(), DACL_SECURITY_INFORMATION, descriptor.get(), size, &size) ||
+        !SetFileSecurityW(temp.c_str(), DACL_SECURITY_INFORMATION, descriptor.get())) {
         return GetLastError();
     }
     return 0;
@@ -100,9 +102,10 @@ DWORD CopyAccessControl(const std::string& target, const std::string& temp) {
 Attempt ReplaceThroughTemporary(const std::string& target, const FileContent& content, DWORD attributes,
                                 const FileIdentity* expected) {
     const std::string temp = TemporaryPathFor(target);
+    const std::wstring wideTemp = WidePath(temp), wideTarget = WidePath(target);
     DWORD why = 0;
     std::optional<PendingTemporaryFile> pending;  // ours once made: an interrupt removes it
-    ScopedHandle file(OpenTemporary(temp, why, pending));
+    ScopedHandle file(OpenTemporary(temp, wideTemp, why, pending));
     if (!file.valid()) {
         if (why == ERROR_BUSY) return {Failed(Stage::kBusy, EBUSY)};
         return {Failed(Stage::kCreate, ErrnoOfWindowsError(why)), why == ERROR_ACCESS_DENIED};
@@ -115,24 +118,26 @@ Attempt ReplaceThroughTemporary(const std::string& target, const FileContent& co
     // folder at that very moment would.
     if (const int closeError = file.Close(); error == 0) error = closeError;
     const auto abandon = [&](ReplaceOutcome outcome) {
-        DeleteFileA(temp.c_str());
+        DeleteFileW(wideTemp.c_str());
         return Attempt{outcome};
     };
     if (error != 0) return abandon(Failed(Stage::kWrite, error));
     if (!StillAsExpected(target, expected)) return abandon(Changed());
     const bool targetExists = attributes != INVALID_FILE_ATTRIBUTES;
     // Access that cannot be kept sends the file to the in-place write.
-    if (targetExists && CopyAccessControl(target, temp) != 0) {
-        DeleteFileA(temp.c_str());
+    if (targetExists && CopyAccessControl(wideTarget, wideTemp) != 0) {
+        DeleteFileW(wideTemp.c_str());
         return {Failed(Stage::kCreate, EACCES), true};
     }
-    SetFileAttributesA(temp.c_str(), targetExists ? attributes : FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(wideTemp.c_str(), targetExists ? attributes : FILE_ATTRIBUTE_NORMAL);
     // Another program (a virus scanner, a sync client) may hold the target
     // for a moment. A rename, not ReplaceFile: that moves the old file out
     // of the way first, so that for a moment (or after a crash) no file has
     // the name.
     for (int attempt = 1;; ++attempt) {
-        if (MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return {};
+        if (MoveFileExW(wideTemp.c_str(), wideTarget.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return {};
+        }
         why = GetLastError();
         if (!Busy(why) || attempt == kReplaceAttempts) return abandon(Failed(Stage::kCreate, ErrnoOfWindowsError(why)));
         Sleep(kReplaceRetryMilliseconds);
@@ -151,7 +156,8 @@ bool IsLinkName(const std::string& path, DWORD attributes) {
 
 ReplaceOutcome Replace(const std::string& target, const FileContent& content, const FileIdentity* expected,
                        bool asName) {
-    const DWORD attributes = GetFileAttributesA(target.c_str());
+    const std::wstring wideTarget = WidePath(target);
+    const DWORD attributes = GetFileAttributesW(wideTarget.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return Failed(Stage::kCreate, EISDIR);
     if (!StillAsExpected(target, expected)) return Changed();
@@ -168,8 +174,8 @@ ReplaceOutcome Replace(const std::string& target, const FileContent& content, co
     if (!exists) return ReplaceThroughTemporary(target, content, INVALID_FILE_ATTRIBUTES, expected).outcome;
 
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return Failed(Stage::kCreate, EACCES);
-    ScopedHandle writable(
-        CreateFileA(target.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ScopedHandle writable(CreateFileW(wideTarget.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
     // A program holding the file without sharing is waited for at the rename.
     if (!writable.valid() && GetLastError() == ERROR_ACCESS_DENIED) return Failed(Stage::kCreate, EACCES);
     const bool inPlacePossible = writable.valid();

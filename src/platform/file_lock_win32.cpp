@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "platform/file_lock.h"
+#include "platform/wide_text.h"
 
 namespace celestra {
 namespace {
@@ -18,9 +19,9 @@ FileLock::Outcome FileLock::Acquire(const std::string& path, std::chrono::millis
     Release();
     const auto deadline = std::chrono::steady_clock::now() + wait;
     for (;;) {
-        const std::string lockPath = path + kLockSuffix;
+        const std::wstring lockPath = WidePath(path + kLockSuffix);
         const HANDLE handle =
-            CreateFileA(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+            CreateFileW(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                         FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
             handle_ = reinterpret_cast<long long>(handle);
@@ -32,7 +33,7 @@ FileLock::Outcome FileLock::Acquire(const std::string& path, std::chrono::millis
         const DWORD why = GetLastError();
         const bool busy =
             why == ERROR_SHARING_VIOLATION ||
-            (why == ERROR_ACCESS_DENIED && GetFileAttributesA(lockPath.c_str()) != INVALID_FILE_ATTRIBUTES);
+            (why == ERROR_ACCESS_DENIED && GetFileAttributesW(lockPath.c_str()) != INVALID_FILE_ATTRIBUTES);
         if (!busy) return Outcome::kUnavailable;
         if (std::chrono::steady_clock::now() >= deadline) return Outcome::kBusy;
         std::this_thread::sleep_for(kRetryInterval);

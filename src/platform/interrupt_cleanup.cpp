@@ -3,12 +3,15 @@
 #include <cstring>
 
 #include "platform/interrupt_cleanup_internal.h"
+#ifdef _WIN32
+#include "platform/wide_text.h"
+#endif
 
 namespace celestra {
 
 namespace interrupt_cleanup_internal {
 
-char pendingPath[kPathRoom];
+PathChar pendingPath[kPathRoom];
 std::atomic<bool> pendingSet{false};
 
 }  // namespace interrupt_cleanup_internal
@@ -18,9 +21,14 @@ using interrupt_cleanup_internal::pendingPath;
 using interrupt_cleanup_internal::pendingSet;
 
 PendingTemporaryFile::PendingTemporaryFile(const std::string& path) {
-    if (path.size() >= kPathRoom) return;
+#ifdef _WIN32
+    const std::wstring systemPath = WidePath(path);
+#else
+    const std::string& systemPath = path;
+#endif
+    if (systemPath.size() >= kPathRoom) return;
     pendingSet.store(false);
-    std::memcpy(pendingPath, path.c_str(), path.size() + 1);
+    std::memcpy(pendingPath, systemPath.c_str(), (systemPath.size() + 1) * sizeof pendingPath[0]);
     pendingSet.store(true);
 }
 

@@ -10,8 +10,15 @@ namespace celestra::interrupt_cleanup_internal {
 
 // Read by a signal handler: a fixed buffer and a lock-free flag, nothing
 // that allocates. A path too long for the buffer is not registered.
+// On Windows the path is kept as the wide file calls take it, converted
+// when registered, so that the console handler converts nothing.
+#ifdef _WIN32
+using PathChar = wchar_t;
+#else
+using PathChar = char;
+#endif
 constexpr std::size_t kPathRoom = 4096;
-extern char pendingPath[kPathRoom];
+extern PathChar pendingPath[kPathRoom];
 extern std::atomic<bool> pendingSet;
 static_assert(std::atomic<bool>::is_always_lock_free);
 

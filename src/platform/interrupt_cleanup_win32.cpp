@@ -15,7 +15,7 @@ void RemovePending() {
     if (!pendingSet.load()) return;
     // The writer opened it with FILE_SHARE_DELETE: it goes when the process
     // closes its handle on the way out.
-    DeleteFileA(pendingPath);
+    DeleteFileW(pendingPath);
 }
 
 // Writes under way that an event must wait for.

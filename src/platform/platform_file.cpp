@@ -20,13 +20,6 @@ constexpr std::size_t kMinimumReadBytes = 1 << 12;
 // A file compared with bytes in memory is read in pieces of this size.
 constexpr std::size_t kComparedPieceBytes = 1 << 18;
 
-bool Stat(const std::string& path, bool& isFolder) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return false;
-    isFolder = (info.st_mode & S_IFMT) == S_IFDIR;  // MSVC has no S_ISDIR
-    return true;
-}
-
 }  // namespace
 
 bool IsRegularFile(const std::string& path) {
@@ -36,12 +29,12 @@ bool IsRegularFile(const std::string& path) {
 
 bool FileExists(const std::string& path) {
     bool isFolder = false;
-    return !path.empty() && Stat(path, isFolder) && !isFolder;
+    return !path.empty() && platform_file_internal::LookAt(path, isFolder) && !isFolder;
 }
 
 bool FolderExists(const std::string& path) {
     bool isFolder = false;
-    return !path.empty() && Stat(path, isFolder) && isFolder;
+    return !path.empty() && platform_file_internal::LookAt(path, isFolder) && isFolder;
 }
 
 int MakeFolders(const std::string& folder) {
@@ -70,18 +63,18 @@ InOutError InOutErrorOf(int platformError, FileAccess access, const std::string&
             const std::string folder = DirectoryPart(path);
             const bool folderThere = folder.empty() || FolderExists(folder);
             if (access == FileAccess::kOpenForReading && folderThere) {
-                return InOutError::FromCode(InOutError::kFileNotFound);
+                return InOutError::FromCode(InOutError::kFileNotFound, path);
             }
-            return InOutError::FromCode(InOutError::kInvalidFilename);
+            return InOutError::FromCode(InOutError::kInvalidFilename, path);
         }
-        case ENOTDIR: return InOutError::FromCode(InOutError::kInvalidFilename);
+        case ENOTDIR: return InOutError::FromCode(InOutError::kInvalidFilename, path);
         case EMFILE:
-        case ENFILE: return InOutError::FromCode(InOutError::kTooManyOpenFiles);
+        case ENFILE: return InOutError::FromCode(InOutError::kTooManyOpenFiles, path);
         case EACCES:
         case EPERM:
         case EROFS:
-        case EISDIR: return InOutError::FromCode(InOutError::kAccessDenied);
-        default: return InOutError::FromPlatform(platformError);
+        case EISDIR: return InOutError::FromCode(InOutError::kAccessDenied, path);
+        default: return InOutError::FromPlatform(platformError, path);
     }
 }
 
@@ -172,7 +165,7 @@ OutputFile::~OutputFile() {
 
 int OutputFile::Create(const std::string& path) {
     errno = 0;
-    file_ = std::fopen(path.c_str(), "wb");
+    file_ = platform_file_internal::OpenStream(path, "wb");
     if (file_ == nullptr) return LastError();
     std::setvbuf(file_, nullptr, _IOFBF, kStreamBufferBytes);
     return 0;

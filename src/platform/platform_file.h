@@ -83,7 +83,10 @@ bool IsRegularFile(const std::string& path);
 // How a file was being used when the platform reported an error.
 enum class FileAccess { kOpenForReading, kOpenForWriting, kRead, kWrite };
 
-// The input/output error of a platform error number (errno).
+// The input/output error of a platform error number (errno) met on the file
+// at `path`, which its message names after the text: the path as the caller
+// holds it (the comet file, its backup, the object list, a settings file or
+// the folder made for it), so pass the one the failing call was given.
 InOutError InOutErrorOf(int platformError, FileAccess access, const std::string& path);
 
 // Reads a whole file into `bytes`: 0, or the platform error number, with

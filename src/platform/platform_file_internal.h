@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <cstdio>
 #include <string>
 
 namespace celestra::platform_file_internal {
@@ -19,5 +20,14 @@ std::size_t RootLength(const std::string& path);
 
 // Makes one folder, its parent already there: 0, or -1 with errno set.
 int MakeFolder(const std::string& folder);
+
+// What a path names: false when nothing (or nothing this process may look
+// at), else true with `isFolder` telling a folder from anything else.
+bool LookAt(const std::string& path, bool& isFolder);
+
+// fopen for a path in UTF-8: on Windows through the wide call, so that a
+// name in any script, or a path past 260 characters, opens. `mode` is
+// fopen's, in ASCII. nullptr with errno set on failure.
+std::FILE* OpenStream(const std::string& path, const char* mode);
 
 }  // namespace celestra::platform_file_internal

@@ -57,6 +57,15 @@ std::size_t RootLength(const std::string& path) { return !path.empty() && IsFold
 
 int MakeFolder(const std::string& folder) { return ::mkdir(folder.c_str(), 0777); }
 
+bool LookAt(const std::string& path, bool& isFolder) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return false;
+    isFolder = S_ISDIR(info.st_mode);
+    return true;
+}
+
+std::FILE* OpenStream(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+
 }  // namespace platform_file_internal
 
 std::string ExecutablePath(const char* argv0) {

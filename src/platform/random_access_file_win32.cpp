@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/random_access_file.h"
+#include "platform/wide_text.h"
 
 namespace celestra {
 namespace {
@@ -17,11 +18,15 @@ int LastError() { return ErrnoOfWindowsError(GetLastError()); }
 
 // "<base>\Celestra\", made when missing and `make`; empty when there is
 // none.
-std::string FolderUnder(const char* variable, bool make) {
-    char base[MAX_PATH + 1] = {};
-    const DWORD length = GetEnvironmentVariableA(variable, base, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return {};
-    std::string folder(base, length);
+std::string FolderUnder(const wchar_t* variable, bool make) {
+    // Asked once for the room the value needs, then for the value; a value
+    // that grew in between is taken as missing.
+    const DWORD room = GetEnvironmentVariableW(variable, nullptr, 0);
+    if (room <= 1) return {};
+    std::wstring base(room, L'\0');
+    const DWORD length = GetEnvironmentVariableW(variable, base.data(), room);
+    if (length == 0 || length >= room) return {};
+    std::string folder = Utf8Text(std::wstring_view(base.data(), length));
     if (!IsFolderSeparator(folder.back())) folder += '\\';
     folder += "Celestra";
     if (make ? MakeFolders(folder) != 0 : !FolderExists(folder)) return {};
@@ -49,15 +54,15 @@ RandomAccessFile::~RandomAccessFile() { Close(); }
 
 int RandomAccessFile::OpenExisting(const std::string& path) {
     Close();
-    handle_ = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+    handle_ = CreateFileW(WidePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL, nullptr);
     return IsOpen() ? 0 : LastError();
 }
 
 int RandomAccessFile::CreatePrivate(const std::string& path) {
     Close();
-    handle_ = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                          CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
+    handle_ = CreateFileW(WidePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                          nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
     return IsOpen() ? 0 : LastError();
 }
 
@@ -131,21 +136,23 @@ int RandomAccessFile::Close() {
 bool RandomAccessFile::IsOpen() const { return AsHandle(handle_) != INVALID_HANDLE_VALUE; }
 
 int RenameReplacing(const std::string& from, const std::string& to) {
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0 : LastError();
+    return MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? 0
+               : LastError();
 }
 
-int RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) ? 0 : LastError(); }
+int RemoveFile(const std::string& path) { return DeleteFileW(WidePath(path).c_str()) ? 0 : LastError(); }
 
 void SyncFolder(const std::string&) {}  // MOVEFILE_WRITE_THROUGH has done it
 
 std::string PrivateStateFolder() {
-    if (std::string folder = FolderUnder("LOCALAPPDATA", true); !folder.empty()) return folder;
-    return FolderUnder("TEMP", true);
+    if (std::string folder = FolderUnder(L"LOCALAPPDATA", true); !folder.empty()) return folder;
+    return FolderUnder(L"TEMP", true);
 }
 
 std::vector<std::string> PrivateStateFolders() {
     std::vector<std::string> folders;
-    for (const char* variable : {"LOCALAPPDATA", "TEMP"}) {
+    for (const wchar_t* variable : {L"LOCALAPPDATA", L"TEMP"}) {
         if (std::string folder = FolderUnder(variable, false); !folder.empty()) folders.push_back(folder);
     }
     return folders;

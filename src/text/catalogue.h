@@ -30,11 +30,16 @@ inline constexpr const char* kNotAnIntegerAfter = "' is not a valid integer valu
 inline constexpr const char* kNotAFloatAfter = "' is not a valid floating point value";
 
 // ---- Files and lists ---------------------------------------------------------
-inline constexpr const char* kFileNotFoundText = "File not found";
-inline constexpr const char* kInvalidFilenameText = "Invalid filename";
-inline constexpr const char* kTooManyOpenFilesText = "Too many open files";
-inline constexpr const char* kFileAccessDeniedText = "File access denied";
-inline constexpr const char* kInOutErrorBefore = "I/O error ";  // the platform's error number follows
+// The input/output errors, each followed by the path concerned: a user who
+// reads "File access denied" alone cannot tell the comet file from its
+// backup, the object list or the settings file.
+inline constexpr const char* kFileNotFoundText = "File not found: ";
+inline constexpr const char* kInvalidFilenameText = "Invalid filename: ";
+inline constexpr const char* kTooManyOpenFilesText = "Too many open files: ";
+inline constexpr const char* kFileAccessDeniedText = "File access denied: ";
+// "I/O error <platform's error number>: <path>".
+inline constexpr const char* kInOutErrorBefore = "I/O error ";
+inline constexpr const char* kInOutErrorPathBefore = ": ";
 inline constexpr const char* kCannotOpenFileBefore = "Cannot open file ";
 inline constexpr const char* kCannotCreateFileBefore = "Cannot create file ";
 inline constexpr const char* kStreamWriteError = "Stream write error";

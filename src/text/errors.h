@@ -20,9 +20,10 @@ public:
     using Error::Error;
 };
 
-// The line reader and line writer: a numeric code and its message. The
-// message is kept apart from the code because a platform number that falls
-// outside the table ("I/O error %d") may coincide with a table code.
+// The line reader and line writer: a numeric code and its message, which
+// names the file concerned ("File access denied: <path>"). The message is
+// kept apart from the code because a platform number that falls outside the
+// table ("I/O error %d: <path>") may coincide with a table code.
 class InOutError : public Error {
 public:
     InOutError(int code, const std::string& message);
@@ -33,10 +34,11 @@ public:
     static constexpr int kTooManyOpenFiles = 4;
     static constexpr int kAccessDenied = 5;
 
-    // The error of one of the codes above, with its fixed text.
-    static InOutError FromCode(int code);
-    // Any other cause: "I/O error %d" with the platform's error number.
-    static InOutError FromPlatform(int platformNumber);
+    // The error of one of the codes above: its fixed text, then the path.
+    static InOutError FromCode(int code, std::string_view path);
+    // Any other cause: "I/O error %d: <path>" with the platform's error
+    // number.
+    static InOutError FromPlatform(int platformNumber, std::string_view path);
 
 private:
     int code_;

@@ -10,6 +10,7 @@
 #include "text/dates.h"
 #include "text/errors.h"
 #include "ui/app_identity.h"
+#include "ui/path_text.h"
 
 namespace celestra {
 namespace {
@@ -17,7 +18,8 @@ namespace {
 // A dialog opens on the path in its field when that path's folder exists
 // (the file the user is working with, typed or kept from the last use), else
 // on the file it chose last.
-void StartAtField(OpenDialog& dialog, const std::string& fieldPath) {
+void StartAtField(OpenDialog& dialog, const std::string& fieldText) {
+    const std::string fieldPath = PathWithoutCopiedQuotes(fieldText);
     const std::string folder = DirectoryPart(fieldPath);
     if (!folder.empty() && FolderExists(folder)) dialog.fileName = fieldPath;
 }
@@ -50,8 +52,20 @@ void FormBehaviour::Start(const std::string& executablePath) {
 
 void FormBehaviour::Close() {
     Guarded([this] {
-        WriteSettings(settings_, controls_.CometPath(), controls_.ObjectPath());
-        WriteOptions(settings_, {controls_.Precise()});
+        // The options are kept even when the paths cannot be, and the
+        // first failure is the one box.
+        std::exception_ptr failure;
+        try {
+            WriteSettings(settings_, controls_.CometPath(), controls_.ObjectPath());
+        } catch (const std::exception&) {
+            failure = std::current_exception();
+        }
+        try {
+            WriteOptions(settings_, {controls_.Precise()});
+        } catch (const std::exception&) {
+            if (failure == nullptr) failure = std::current_exception();
+        }
+        if (failure != nullptr) std::rethrow_exception(failure);
     });
 }
 
@@ -71,8 +85,12 @@ void FormBehaviour::PickObjectFile() {
 
 void FormBehaviour::Process() {
     Guarded([this] {
-        state_.cometPath = controls_.CometPath();
-        state_.objectPath = controls_.ObjectPath();
+        // A path pasted with Explorer's quotes runs, and its field shows
+        // (and the settings keep) the path the run used.
+        state_.cometPath = PathWithoutCopiedQuotes(controls_.CometPath());
+        if (state_.cometPath != controls_.CometPath()) controls_.SetCometPath(state_.cometPath);
+        state_.objectPath = PathWithoutCopiedQuotes(controls_.ObjectPath());
+        if (state_.objectPath != controls_.ObjectPath()) controls_.SetObjectPath(state_.objectPath);
         state_.dateText = controls_.DateText();
         state_.precise = controls_.Precise();
         ProcessingRun(state_, desktop_).Run();

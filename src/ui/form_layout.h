@@ -67,6 +67,30 @@ constexpr const ControlLayout& StartFocusControl() {
     return kFormControls[0];
 }
 
+// The dots per inch the layout's pixels are given at.
+inline constexpr int kLayoutDpi = 96;
+
+// A length of the layout on a screen of `dpi` dots per inch, rounded to the
+// nearest pixel (halves away from zero, as MulDiv rounds); unchanged at 96.
+constexpr int ScaledPixels(int pixels, int dpi) {
+    const long long product = static_cast<long long>(pixels) * dpi;
+    const long long half = kLayoutDpi / 2;
+    return static_cast<int>(product >= 0 ? (product + half) / kLayoutDpi : -((-product + half) / kLayoutDpi));
+}
+
+// A control's layout on a screen of `dpi` dots per inch: place, size and
+// character height scaled alike, so that the window is the same to the eye
+// at any setting.
+constexpr ControlLayout ScaledLayout(const ControlLayout& layout, int dpi) {
+    ControlLayout scaled = layout;
+    scaled.left = ScaledPixels(layout.left, dpi);
+    scaled.top = ScaledPixels(layout.top, dpi);
+    scaled.width = ScaledPixels(layout.width, dpi);
+    scaled.height = ScaledPixels(layout.height, dpi);
+    scaled.pixelSize = ScaledPixels(layout.pixelSize, dpi);
+    return scaled;
+}
+
 // Every text the date field can show at its widest: the blank mask, and
 // each digit in every digit position; the field's font must fit them all.
 std::vector<std::string> DateFieldWidestTexts(char separator);

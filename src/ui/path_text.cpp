@@ -1,5 +1,7 @@
 #include "ui/path_text.h"
 
+#include "platform/platform_file.h"
+
 namespace celestra {
 namespace {
 
@@ -119,6 +121,13 @@ std::u16string BytesToDisplayText(std::string_view bytes) {
         at += decoded.length;
     }
     return text;
+}
+
+std::string PathWithoutCopiedQuotes(const std::string& path) {
+    const bool quoted = path.size() >= 2 && path.front() == '"' && path.back() == '"';
+    if (!quoted || FileExists(path)) return path;
+    std::string inner = path.substr(1, path.size() - 2);
+    return FileExists(inner) ? inner : path;
 }
 
 }  // namespace celestra

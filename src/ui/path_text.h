@@ -23,4 +23,13 @@ std::string FieldTextToBytes(std::u16string_view text);
 // every byte read as Latin-1, so that an old file's "ñ" shows as "ñ".
 std::u16string BytesToDisplayText(std::string_view bytes);
 
+// A path as typed or pasted into a path field, ready for the run. Windows
+// Explorer's "Copy as path" puts the path between double quotes
+// ("C:\data\comet.dat"), which no file name of Windows can hold. When the
+// text names no file and the text without one pair of surrounding double
+// quotes does, that; otherwise the text unchanged (an unbalanced quote, an
+// empty "", a name that exists with its quotes, as it may on Linux, or one
+// that exists in neither form, which the run then reports as typed).
+std::string PathWithoutCopiedQuotes(const std::string& path);
+
 }  // namespace celestra

@@ -160,7 +160,7 @@ TEST_F(BatchTest, ABackupThatCannotBeWrittenTouchesNothing) {
     fs::create_directory(dir.File("CometDatBak.Txt"));
     auto result = Run({"comet.dat", "objetos.txt", kDate});
     EXPECT_EQ(result.exitStatus, kExitError);
-    EXPECT_EQ(result.err, "File access denied.\n");
+    EXPECT_EQ(result.err, "File access denied: CometDatBak.Txt.\n");
     EXPECT_EQ(ReadBytes(dir.File("comet.dat")), kComets);
     fs::remove(dir.File("CometDatBak.Txt"));
     WriteBytes(dir.File("CometDatBak.Txt"), kOldBackup);
@@ -168,7 +168,7 @@ TEST_F(BatchTest, ABackupThatCannotBeWrittenTouchesNothing) {
     // A full disk: the file size limit stops the backup's first write.
     result = Run({"comet.dat", "objetos.txt", kDate}, {.fileSizeBytes = 16});
     EXPECT_EQ(result.exitStatus, kExitError);
-    EXPECT_EQ(result.err, "I/O error " + std::to_string(EFBIG) + ".\n");
+    EXPECT_EQ(result.err, "I/O error " + std::to_string(EFBIG) + ": CometDatBak.Txt.\n");
     ExpectNothingWritten();
 }
 
@@ -204,7 +204,7 @@ TEST_F(BatchTest, ReportsFilesThatExistButCannotBeReadOrReplaced) {
 
     result = Run({"comet.dat", "/proc/self/mem", kDate});
     EXPECT_EQ(result.exitStatus, kExitError);
-    EXPECT_EQ(result.err, "I/O error " + std::to_string(EIO) + ".\n");
+    EXPECT_EQ(result.err, "I/O error " + std::to_string(EIO) + ": /proc/self/mem.\n");
     ExpectNothingWritten();
 
     // A comet file in a folder where nothing can be created, even by root.

@@ -8,6 +8,7 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/precise_comet.h"
@@ -16,6 +17,13 @@
 #include "support/run_support.h"
 #include "support/temp_dir.h"
 #include "text/errors.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
+#endif
 
 namespace celestra {
 namespace {
@@ -379,9 +387,36 @@ TEST_F(RunTest, AFieldThatDoesNotConvertStopsTheRunAfterTheBackup) {
     // backup's failure is the run's, as it comes first.
     std::filesystem::remove(dir.File("CometDatBak.Txt"));
     std::filesystem::create_directory(dir.File("CometDatBak.Txt"));
-    EXPECT_THAT([&] { RunOnce(); }, ::testing::ThrowsMessage<InOutError>("File access denied"));
+    EXPECT_THAT([&] { RunOnce(); },
+                ::testing::ThrowsMessage<InOutError>("File access denied: " + dir.File("CometDatBak.Txt")));
     EXPECT_EQ(ReadBytes(state.cometPath), original);
 }
+
+#ifdef _WIN32
+// Another program that holds the object list open with no sharing (an
+// editor saving it, a sync client): the refusal names the list, so that the
+// user knows which of the two files to close.
+TEST_F(RunTest, NamesTheObjectListAnotherProgramHolds) {
+    const std::string original = "    C/2004 Q2\r\n";
+    WriteBytes(state.cometPath, original);
+    WriteBytes(state.objectPath, ObjectLine("HELD") + "\r\n");
+    int held = -1;
+    ASSERT_EQ(_sopen_s(&held, state.objectPath.c_str(), _O_RDONLY | _O_BINARY, _SH_DENYRW, _S_IREAD), 0);
+    const auto thrown = [&] {
+        try {
+            RunOnce();
+        } catch (const InOutError& error) {
+            return std::pair<int, std::string>(error.code(), error.what());
+        }
+        return std::pair<int, std::string>(0, "");
+    }();
+    _close(held);
+    EXPECT_EQ(thrown,
+              (std::pair<int, std::string>(InOutError::kAccessDenied, "File access denied: " + state.objectPath)));
+    EXPECT_TRUE(box.shown.empty());
+    EXPECT_EQ(ReadBytes(state.cometPath), original);
+}
+#endif
 
 TEST_F(RunTest, ReadsAndWritesBesideAPathWithoutFolder) {
     WriteBytes(dir.File("comet.dat"), "x\n");
@@ -508,13 +543,15 @@ TEST_F(RunTest, PutsBackAStoppedWriteBeforeAnythingElse) {
 TEST(ErrorText, NamesRunningOutOfMemoryInSpanish) {
     EXPECT_EQ(ErrorText(std::bad_alloc()), "Memoria insuficiente");
     EXPECT_EQ(ErrorText(std::length_error("basic_string::_M_create")), "Memoria insuficiente");
-    EXPECT_EQ(ErrorText(InOutError::FromCode(InOutError::kAccessDenied)), "File access denied");
+    EXPECT_EQ(ErrorText(InOutError::FromCode(InOutError::kAccessDenied, "C:\\data\\CometDatBak.Txt")),
+              "File access denied: C:\\data\\CometDatBak.Txt");
 }
 
 TEST(ErrorBoxText, AddsAFullStopAfterLettersDigitsAndQuotes) {
     const std::pair<const char*, const char*> rows[] = {
-        {"File access denied", "File access denied."},
-        {"I/O error 28", "I/O error 28."},
+        {"File access denied: C:\\data\\CometDatBak.Txt", "File access denied: C:\\data\\CometDatBak.Txt."},
+        {"I/O error 28: /obs/comet.dat", "I/O error 28: /obs/comet.dat."},
+        {"File access denied: C:\\data\\", "File access denied: C:\\data\\."},  // a folder: "\" sorts above "."
         {"'x' is not a valid date", "'x' is not a valid date."},
         {"'x'", "'x'"},       // an ASCII quote (39) sorts below "." (46)
         {"x\x94", "x\x94."},  // a typographic closing quote does not

@@ -96,7 +96,7 @@ TEST(LineWriter, EndsEveryLineWithCrLf) {
     EXPECT_EQ(testing::ReadBytes(path), "a\r\n\r\nb\0c\r\n"s);
 }
 
-// Expects an InOutError with this code and message.
+// Expects an InOutError with this code and message, byte for byte.
 template <typename Call>
 void ExpectInOutError(Call call, int code, const std::string& message) {
     using ::testing::AllOf;
@@ -108,25 +108,37 @@ void ExpectInOutError(Call call, int code, const std::string& message) {
 TEST(TextFiles, ReportTheCausesOfTheInputOutputTable) {
     testing::TempDir dir;
     testing::WriteBytes(dir.File("file"), "x");
-    ExpectInOutError([&] { LineReader reader(dir.File("missing")); }, 2, "File not found");
-    ExpectInOutError([&] { LineReader reader(dir.File("no-folder/missing")); }, 3, "Invalid filename");
-    ExpectInOutError([&] { LineReader reader(dir.File("file/below-a-file")); }, 3, "Invalid filename");
-    ExpectInOutError([&] { LineReader reader(dir.path()); }, 5, "File access denied");
-    ExpectInOutError([&] { LineWriter writer(dir.File("no-folder/out")); }, 3, "Invalid filename");
-    ExpectInOutError([&] { LineWriter writer(dir.path()); }, 5, "File access denied");
+    // Each message names the path it was given, after ": ".
+    ExpectInOutError([&] { LineReader reader(dir.File("missing")); }, 2, "File not found: " + dir.File("missing"));
+    ExpectInOutError([&] { LineReader reader(dir.File("no-folder/missing")); }, 3,
+                     "Invalid filename: " + dir.File("no-folder/missing"));
+    ExpectInOutError([&] { LineReader reader(dir.File("file/below-a-file")); }, 3,
+                     "Invalid filename: " + dir.File("file/below-a-file"));
+    ExpectInOutError([&] { LineReader reader(dir.path()); }, 5, "File access denied: " + dir.path());
+    ExpectInOutError([&] { LineWriter writer(dir.File("no-folder/out")); }, 3,
+                     "Invalid filename: " + dir.File("no-folder/out"));
+    ExpectInOutError([&] { LineWriter writer(dir.path()); }, 5, "File access denied: " + dir.path());
 }
 
 TEST(InOutErrorOf, MapsPlatformNumbers) {
-    const std::string path = "anything";
-    EXPECT_STREQ(InOutErrorOf(EMFILE, FileAccess::kOpenForReading, path).what(), "Too many open files");
-    EXPECT_STREQ(InOutErrorOf(EROFS, FileAccess::kOpenForWriting, path).what(), "File access denied");
-    EXPECT_STREQ(InOutErrorOf(EPERM, FileAccess::kOpenForWriting, path).what(), "File access denied");
+    const std::string path = "C:\\data\\CometDatBak.Txt";
+    const InOutError tooMany = InOutErrorOf(EMFILE, FileAccess::kOpenForReading, path);
+    EXPECT_EQ(tooMany.code(), InOutError::kTooManyOpenFiles);
+    EXPECT_STREQ(tooMany.what(), "Too many open files: C:\\data\\CometDatBak.Txt");
+    const InOutError readOnly = InOutErrorOf(EROFS, FileAccess::kOpenForWriting, path);
+    EXPECT_EQ(readOnly.code(), InOutError::kAccessDenied);
+    EXPECT_STREQ(readOnly.what(), "File access denied: C:\\data\\CometDatBak.Txt");
+    EXPECT_STREQ(InOutErrorOf(EPERM, FileAccess::kOpenForWriting, path).what(),
+                 "File access denied: C:\\data\\CometDatBak.Txt");
     // Outside the table the platform's number is shown, even where it
     // equals a code of the table (EIO is 5 on Linux).
     const InOutError full = InOutErrorOf(ENOSPC, FileAccess::kWrite, path);
     EXPECT_EQ(full.code(), ENOSPC);
-    EXPECT_EQ(full.what(), "I/O error " + std::to_string(ENOSPC));
-    EXPECT_EQ(InOutErrorOf(EIO, FileAccess::kRead, path).what(), "I/O error " + std::to_string(EIO));
+    EXPECT_EQ(full.what(), "I/O error " + std::to_string(ENOSPC) + ": " + path);
+    EXPECT_EQ(InOutErrorOf(EIO, FileAccess::kRead, path).what(), "I/O error " + std::to_string(EIO) + ": " + path);
+    // A path with blanks and non-ASCII bytes is named as given.
+    EXPECT_STREQ(InOutErrorOf(EACCES, FileAccess::kOpenForReading, "/obs/a\xC3\xB1o 1/objetos.txt").what(),
+                 "File access denied: /obs/a\xC3\xB1o 1/objetos.txt");
 }
 
 #ifndef _WIN32
@@ -134,7 +146,7 @@ TEST(InOutErrorOf, MapsPlatformNumbers) {
 // ENOSPC, which shows its platform number, not "Disk full".
 TEST(LineWriter, ReportsAFullDiskByItsPlatformNumber) {
     if (!FileExists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    const std::string message = "I/O error " + std::to_string(ENOSPC);
+    const std::string message = "I/O error " + std::to_string(ENOSPC) + ": /dev/full";
     ExpectInOutError(
         [&] {
             LineWriter writer("/dev/full");

@@ -130,7 +130,8 @@ TEST(LineList, ReadsAFileAsTheLineReaderDoes) {
         EXPECT_EQ(list.LoadedBytes(), bytes);
     }
     LineList list;
-    EXPECT_THAT([&] { ReadFromFile(list, dir.File("missing")); }, ThrowsMessage<InOutError>("File not found"));
+    EXPECT_THAT([&] { ReadFromFile(list, dir.File("missing")); },
+                ThrowsMessage<InOutError>("File not found: " + dir.File("missing")));
 }
 
 // Added lines are copies that stay put as the list grows and moves.

@@ -8,7 +8,9 @@
 #include <signal.h>
 #endif
 
+#include <cstdlib>
 #include <deque>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,7 @@
 #include "support/fake_desktop.h"
 #include "support/run_support.h"
 #include "support/temp_dir.h"
+#include "ui/form_layout.h"
 
 namespace celestra {
 namespace {
@@ -84,7 +87,13 @@ TEST(FormBehaviour, StartsFromTheSettingsAndClosesIntoThem) {
     testing::WriteBytes(f.dir.File("Celestra.ini"), " /obs/comet.dat \r\n/obs/a\xF1o.txt\r\nthird\r\n");
     f.behaviour.Start(f.dir.File("celestra.exe"));
     EXPECT_EQ(f.controls.cometPath, " /obs/comet.dat ");
+#ifdef _WIN32
+    // A file without the UTF-8 mark is in the ANSI code page (Windows-1252
+    // on the test machine); the field gets UTF-8.
+    EXPECT_EQ(f.controls.objectPath, "/obs/a\xC3\xB1o.txt");
+#else
     EXPECT_EQ(f.controls.objectPath, "/obs/a\xF1o.txt");
+#endif
     EXPECT_EQ(f.controls.dateText, "08/12/2026");
     EXPECT_EQ(f.behaviour.ProgramFolderPath(), f.dir.path() + "/");
 
@@ -193,6 +202,144 @@ TEST(FormBehaviour, OpensEachDialogInTheFolderOfItsField) {
         f.controls.cometPath = row.field;
         f.behaviour.PickCometFile();
         EXPECT_EQ(f.desktop.openedOn.back(), row.openedOn) << row.field;
+    }
+}
+
+// Paths pasted from Explorer's "Copy as path" come between double quotes:
+// the run takes the files they name, the fields then show them without the
+// quotes (and so the settings keep them so), and the dialogs open there.
+TEST(FormBehaviour, RunsOnPathsPastedWithTheirQuotes) {
+    Form f;
+    f.behaviour.Start(f.dir.File("celestra"));
+    testing::WriteBytes(f.dir.File("comet.dat"), "");
+    testing::WriteBytes(f.dir.File("objetos.txt"), testing::ObjectLine("STAR01") + "\r\n");
+    f.controls.cometPath = '"' + f.dir.File("comet.dat") + '"';
+    f.controls.objectPath = '"' + f.dir.File("objetos.txt") + '"';
+    f.controls.dateText = "15/01/2006";
+    f.behaviour.Process();
+    EXPECT_EQ(f.desktop.errors, Texts{});
+    EXPECT_EQ(f.desktop.messages, Texts{"Proceso finalizado correctamente para 1 estrellas"});
+    EXPECT_EQ(f.behaviour.State().cometPath, f.dir.File("comet.dat"));
+    EXPECT_EQ(f.behaviour.State().objectPath, f.dir.File("objetos.txt"));
+    EXPECT_EQ(f.controls.cometPath, f.dir.File("comet.dat"));
+    EXPECT_EQ(f.controls.objectPath, f.dir.File("objetos.txt"));
+    EXPECT_NE(testing::ReadBytes(f.dir.File("comet.dat")).find("STAR01"), std::string::npos);
+
+    // Quotes around a name that exists in neither form stay, and the run
+    // names the path as typed.
+    f.desktop.messages.clear();
+    f.controls.cometPath = '"' + f.dir.File("missing.dat") + '"';
+    f.behaviour.Process();
+    EXPECT_EQ(f.controls.cometPath, '"' + f.dir.File("missing.dat") + '"');
+    EXPECT_EQ(f.desktop.messages, Texts{"Comet.dat no encontrado"});
+
+    // The dialog opens on the quoted field's file.
+    f.desktop.answers = {std::nullopt, std::nullopt};
+    f.controls.cometPath = '"' + f.dir.File("comet.dat") + '"';
+    f.behaviour.PickCometFile();
+    f.controls.objectPath = '"' + f.dir.File("objetos.txt") + '"';
+    f.behaviour.PickObjectFile();
+    EXPECT_EQ(f.desktop.openedOn, (Texts{f.dir.File("comet.dat"), f.dir.File("objetos.txt")}));
+    EXPECT_EQ(f.controls.cometPath, '"' + f.dir.File("comet.dat") + '"') << "a cancelled dialog changes no field";
+}
+
+// The layout on a screen of another scale: lengths times the DPI over 96,
+// rounded to the nearest pixel with halves away from zero, as the system's
+// MulDiv rounds.
+TEST(FormLayout, ScalesLengthsByTheDpiOverNinetySix) {
+    const struct {
+        int pixels, dpi, scaled;
+    } rows[] = {
+        {393, 96, 393}, {393, 120, 491}, {393, 144, 590}, {393, 192, 786}, {11, 144, 17},
+        {11, 120, 14},  {1, 144, 2},     {17, 120, 21},   {0, 144, 0},     {-3, 144, -5},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(ScaledPixels(row.pixels, row.dpi), row.scaled) << row.pixels << " at " << row.dpi;
+    }
+}
+
+TEST(FormLayout, IsPixelForPixelTheSameAtNinetySixAndScaledWholeElsewhere) {
+    for (const ControlLayout& layout : kFormControls) {
+        SCOPED_TRACE(layout.name);
+        const ControlLayout same = ScaledLayout(layout, 96);
+        EXPECT_EQ(std::vector<int>({same.left, same.top, same.width, same.height, same.pixelSize}),
+                  std::vector<int>({layout.left, layout.top, layout.width, layout.height, layout.pixelSize}));
+        const ControlLayout doubled = ScaledLayout(layout, 192);
+        EXPECT_EQ(std::vector<int>({doubled.left, doubled.top, doubled.width, doubled.height, doubled.pixelSize}),
+                  std::vector<int>(
+                      {2 * layout.left, 2 * layout.top, 2 * layout.width, 2 * layout.height, 2 * layout.pixelSize}));
+        EXPECT_STREQ(doubled.text, layout.text);
+        EXPECT_EQ(doubled.kind, layout.kind);
+        EXPECT_EQ(doubled.tabStop, layout.tabStop);
+    }
+    const ControlLayout edit = ScaledLayout(kEdit4Layout, 144);
+    EXPECT_EQ(std::vector<int>({edit.left, edit.top, edit.width, edit.height, edit.pixelSize}),
+              std::vector<int>({149, 26, 590, 32, 17}));
+}
+
+// The user's configuration folder as the environment names it, for the
+// test's lifetime.
+class ScopedUserFolder {
+public:
+    explicit ScopedUserFolder(const std::string& folder) { Set(folder.c_str()); }
+    ~ScopedUserFolder() { Set(saved_.empty() ? nullptr : saved_.c_str()); }
+    ScopedUserFolder(const ScopedUserFolder&) = delete;
+    ScopedUserFolder& operator=(const ScopedUserFolder&) = delete;
+
+private:
+#ifdef _WIN32
+    static constexpr const char* kVariable = "APPDATA";
+    static void Set(const char* value) { _putenv_s(kVariable, value != nullptr ? value : ""); }
+#else
+    static constexpr const char* kVariable = "XDG_CONFIG_HOME";
+    static void Set(const char* value) {
+        if (value != nullptr) {
+            ::setenv(kVariable, value, 1);
+        } else {
+            ::unsetenv(kVariable);
+        }
+    }
+#endif
+    std::string saved_ = std::getenv(kVariable) != nullptr ? std::getenv(kVariable) : "";
+};
+
+// Files that cannot be written beside the executable (here folders of their
+// names, which refuse even an administrator) go to the user's folder and
+// come back from there; with that folder unusable too, the close shows one
+// box naming the first file.
+TEST(FormBehaviour, KeepsTheSettingsInTheUsersFolderWhenTheyCannotBeWrittenBeside) {
+    const struct {
+        const char* reason;
+        bool userFolderUsable;
+        Texts errors;
+    } rows[] = {
+        {"the user's folder takes them", true, {}},
+        {"no place takes them", false, {"File access denied: @/Celestra.ini."}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.reason);
+        Form f;
+        std::filesystem::create_directory(f.dir.File("Celestra.ini"));
+        std::filesystem::create_directory(f.dir.File("Celestra.opt"));
+        testing::WriteBytes(f.dir.File("blocked"), "");
+        const ScopedUserFolder userFolder(row.userFolderUsable ? f.dir.File("config") : f.dir.File("blocked"));
+        f.behaviour.Start(f.dir.File("celestra"));
+        f.controls.cometPath = "/obs/comet.dat";
+        f.controls.objectPath = "/obs/objetos.txt";
+        f.controls.precise = true;
+        f.behaviour.Close();
+        Texts errors = row.errors;
+        for (std::string& error : errors) error.replace(error.find('@'), 1, f.dir.path());
+        EXPECT_EQ(f.desktop.errors, errors);
+
+        FakeDesktop desktop;
+        FakeControls controls;
+        FormBehaviour next(desktop, controls);
+        next.Start(f.dir.File("celestra"));
+        EXPECT_EQ(controls.cometPath, row.userFolderUsable ? "/obs/comet.dat" : "");
+        EXPECT_EQ(controls.objectPath, row.userFolderUsable ? "/obs/objetos.txt" : "");
+        EXPECT_EQ(controls.precise, row.userFolderUsable);
+        EXPECT_EQ(desktop.errors, Texts{});
     }
 }
 

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+
+#include "support/temp_dir.h"
 
 namespace celestra {
 namespace {
@@ -61,6 +64,58 @@ TEST(PathText, ShowsAnOlderSingleByteTextByItsLetters) {
     EXPECT_EQ(BytesToDisplayText("Error de formato para ESTRELLA\xD1"), u"Error de formato para ESTRELLA\u00D1");
     EXPECT_EQ(BytesToDisplayText("a\xC3\xB1o"), u"a\u00F1o");
 }
+
+// Explorer's "Copy as path" quotes the path; the quotes go only when that
+// makes the text name a file it did not name before.
+TEST(PathText, DropsTheQuotesOfCopyAsPathOnlyWhenTheyHideAFile) {
+    testing::TempDir dir;
+    const std::string comet = dir.File("comet.dat");
+    testing::WriteBytes(comet, "");
+    const std::string quoted = '"' + comet + '"';
+    const struct {
+        std::string text;
+        std::string path;
+        const char* reason;
+    } rows[] = {
+        {quoted, comet, "quoted, the file exists: unquoted"},
+        {comet, comet, "no quotes"},
+        {'"' + dir.File("missing.dat") + '"', '"' + dir.File("missing.dat") + '"', "no file either way: as typed"},
+        {'"' + comet, '"' + comet, "an opening quote alone"},
+        {comet + '"', comet + '"', "a closing quote alone"},
+        {'"' + quoted + '"', '"' + quoted + '"', "one pair only: still quoted after it"},
+        {" " + quoted, " " + quoted, "a blank before the quote"},
+        {"'" + comet + "'", "'" + comet + "'", "single quotes are no Explorer quotes"},
+        {'"' + dir.path() + '"', '"' + dir.path() + '"', "a folder is no file"},
+        {"\"\"", "\"\"", "empty quotes"},
+        {"\"", "\"", "one quote character"},
+        {"", "", "empty"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.reason);
+        EXPECT_EQ(PathWithoutCopiedQuotes(row.text), row.path);
+    }
+}
+
+#ifndef _WIN32
+// On Linux a name may hold the quotes themselves: the file so named is the
+// one meant, even when the name without them exists too.
+TEST(PathText, KeepsQuotesThatArePartOfAnExistingName) {
+    testing::TempDir dir;
+    testing::WriteBytes(dir.File("comet.dat"), "");
+    testing::WriteBytes(dir.File("\"comet.dat\""), "");
+    const std::string quotedName = dir.path() + "/\"comet.dat\"";
+    EXPECT_EQ(PathWithoutCopiedQuotes(quotedName), quotedName) << "not a copied path: no quote at its start";
+    const std::string relative = "\"comet.dat\"";
+    const std::string previous = std::filesystem::current_path().string();
+    std::filesystem::current_path(dir.path());
+    const std::string kept = PathWithoutCopiedQuotes(relative);
+    std::filesystem::remove(dir.File("\"comet.dat\""));
+    const std::string unquoted = PathWithoutCopiedQuotes(relative);
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(kept, relative);
+    EXPECT_EQ(unquoted, "comet.dat") << "once the quoted name is gone";
+}
+#endif
 
 }  // namespace
 }  // namespace celestra

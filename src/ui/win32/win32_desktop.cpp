@@ -4,10 +4,12 @@
 
 #include <vector>
 
+#include "platform/wide_text.h"
+
 namespace celestra {
 namespace {
 
-// MessageBoxA centres a box over its owner; the boxes stand in the middle
+// MessageBoxW centres a box over its owner; the boxes stand in the middle
 // of the screen instead, wherever the window was moved. The hook sees the
 // box as it is activated, already sized, and goes at once.
 thread_local HHOOK centringHook = nullptr;
@@ -17,7 +19,7 @@ LRESULT CALLBACK CentreBox(int code, WPARAM wParam, LPARAM lParam) {
         const HWND box = reinterpret_cast<HWND>(wParam);
         RECT frame{}, work{};
         GetWindowRect(box, &frame);
-        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
         const int width = frame.right - frame.left, height = frame.bottom - frame.top;
         SetWindowPos(box, nullptr, work.left + (work.right - work.left - width) / 2,
                      work.top + (work.bottom - work.top - height) / 2, 0, 0,
@@ -31,8 +33,9 @@ LRESULT CALLBACK CentreBox(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 void ShowCentredBox(HWND owner, const std::string& text, const std::string& title, UINT style) {
-    centringHook = SetWindowsHookExA(WH_CBT, &CentreBox, nullptr, GetCurrentThreadId());
-    ::MessageBoxA(owner, text.c_str(), title.c_str(), style | MB_OK | MB_TASKMODAL);
+    centringHook = SetWindowsHookExW(WH_CBT, &CentreBox, nullptr, GetCurrentThreadId());
+    // The texts are UTF-8 (a path in any script); the box takes UTF-16.
+    ::MessageBoxW(owner, WideText(text).c_str(), WideText(title).c_str(), style | MB_OK | MB_TASKMODAL);
     if (centringHook != nullptr) {  // no box was activated
         UnhookWindowsHookEx(centringHook);
         centringHook = nullptr;
@@ -47,28 +50,31 @@ void Win32Desktop::ShowError(const std::string& text) { ShowCentredBox(window_, 
 
 std::optional<std::string> Win32Desktop::ChooseFile(OpenDialog& dialog) {
     // "Type name\0pattern\0\0": one entry.
-    std::string filter = dialog.typeName;
-    filter += '\0';
-    filter += dialog.pattern;
-    filter += '\0';
-    filter += '\0';
-    // The dialog opens on its own last file, whatever the field holds.
-    std::vector<char> file(32768, '\0');
-    dialog.fileName.copy(file.data(), file.size() - 1);
+    std::wstring filter = WideText(dialog.typeName);
+    filter += L'\0';
+    filter += WideText(dialog.pattern);
+    filter += L'\0';
+    filter += L'\0';
+    const std::wstring defaultExtension = WideText(dialog.defaultExtension);
+    // The dialog opens on its own last file, whatever the field holds. The
+    // wide dialog, so that a name outside the ANSI code page comes back as
+    // it is rather than with question marks.
+    std::vector<wchar_t> file(32768, L'\0');
+    WideText(dialog.fileName).copy(file.data(), file.size() - 1);
 
-    OPENFILENAMEA request{};
+    OPENFILENAMEW request{};
     request.lStructSize = sizeof request;
     request.hwndOwner = window_;
     request.lpstrFilter = filter.c_str();
     request.nFilterIndex = 1;
     request.lpstrFile = file.data();
     request.nMaxFile = static_cast<DWORD>(file.size());
-    request.lpstrDefExt = dialog.defaultExtension.c_str();
+    request.lpstrDefExt = defaultExtension.c_str();
     // A name that does not exist yet is accepted (the run then reports it);
     // no read-only box; the dialog may be resized.
     request.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameA(&request)) return std::nullopt;
-    dialog.fileName = file.data();
+    if (!GetOpenFileNameW(&request)) return std::nullopt;
+    dialog.fileName = Utf8Text(file.data());
     return dialog.fileName;
 }
 

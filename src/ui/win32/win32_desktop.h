@@ -1,5 +1,5 @@
-// The desktop of a Windows session: MessageBoxA, MessageBeep and
-// GetOpenFileNameA.
+// The desktop of a Windows session: MessageBoxW, MessageBeep and
+// GetOpenFileNameW, the texts UTF-8 on this side.
 #pragma once
 
 #include <windows.h>

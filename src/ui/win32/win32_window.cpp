@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/platform_file.h"
+#include "platform/wide_text.h"
 #include "text/conventions.h"
 #include "ui/app_identity.h"
 #include "ui/date_mask.h"
@@ -20,7 +21,7 @@
 namespace celestra {
 namespace {
 
-constexpr const char* kWindowClass = "TForm1";
+constexpr const wchar_t* kWindowClass = L"TForm1";
 
 // Control identifiers: 100 and up in the layout's order, clear of IDOK and
 // IDCANCEL, which a dialog-style Enter or Escape would send (no button of
@@ -51,16 +52,16 @@ constexpr int kUpDown1 = IdOf(kUpDown1Layout);
 constexpr UINT kLeaveDateMessage = WM_APP + 1;
 constexpr UINT kSpinnerClickMessage = WM_APP + 2;
 
-const char* ClassOf(ControlKind kind) {
+const wchar_t* ClassOf(ControlKind kind) {
     switch (kind) {
         case ControlKind::kButton:
-        case ControlKind::kCheckBox: return "BUTTON";
+        case ControlKind::kCheckBox: return L"BUTTON";
         case ControlKind::kPathField:
-        case ControlKind::kDateField: return "EDIT";
-        case ControlKind::kSpinner: return UPDOWN_CLASSA;
-        case ControlKind::kLabel: return "STATIC";
+        case ControlKind::kDateField: return L"EDIT";
+        case ControlKind::kSpinner: return UPDOWN_CLASSW;
+        case ControlKind::kLabel: return L"STATIC";
     }
-    return "STATIC";
+    return L"STATIC";
 }
 
 DWORD StyleOf(const ControlLayout& layout) {
@@ -78,15 +79,47 @@ DWORD StyleOf(const ControlLayout& layout) {
 
 bool IsEdit(ControlKind kind) { return kind == ControlKind::kPathField || kind == ControlKind::kDateField; }
 
+// Texts are UTF-8 inside the program and UTF-16 for the system: a name in
+// any script passes, whatever the ANSI code page.
 std::string WindowText(HWND control) {
-    std::vector<char> text(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1, '\0');
-    GetWindowTextA(control, text.data(), static_cast<int>(text.size()));
-    return text.data();
+    std::vector<wchar_t> text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    const int length = GetWindowTextW(control, text.data(), static_cast<int>(text.size()));
+    return Utf8Text(std::wstring_view(text.data(), static_cast<std::size_t>(length > 0 ? length : 0)));
 }
 
-HFONT MakeFont(const char* face, int pixelSize) {
-    return CreateFontA(-pixelSize, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+void SetText(HWND control, const std::string& text) { SetWindowTextW(control, WideText(text).c_str()); }
+
+HFONT MakeFont(const wchar_t* face, int pixelSize) {
+    return CreateFontW(-pixelSize, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face);
+}
+
+// The dots per inch of the monitor a window is on. Windows before 10
+// (version 1607), and Wine before it learnt the call, have no
+// GetDpiForWindow: the layout's own 96 then, as those systems scale
+// nothing per monitor. The same for the metrics and the frame.
+int DpiOf(HWND window) {
+    using GetDpiForWindowCall = UINT(WINAPI*)(HWND);
+    static const auto getDpi = reinterpret_cast<GetDpiForWindowCall>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    const UINT dpi = getDpi != nullptr && window != nullptr ? getDpi(window) : 0;
+    return dpi != 0 ? static_cast<int>(dpi) : kLayoutDpi;
+}
+
+int SystemMetric(int index, int dpi) {
+    using GetSystemMetricsForDpiCall = int(WINAPI*)(int, UINT);
+    static const auto forDpi = reinterpret_cast<GetSystemMetricsForDpiCall>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+    return forDpi != nullptr ? forDpi(index, static_cast<UINT>(dpi)) : GetSystemMetrics(index);
+}
+
+void AdjustFrame(RECT& frame, DWORD style, int dpi) {
+    using AdjustWindowRectExForDpiCall = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const auto forDpi = reinterpret_cast<AdjustWindowRectExForDpiCall>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    if (forDpi == nullptr || !forDpi(&frame, style, FALSE, 0, static_cast<UINT>(dpi))) {
+        AdjustWindowRectEx(&frame, style, FALSE, 0);
+    }
 }
 
 // The widest of the texts in a font, in pixels.
@@ -96,7 +129,8 @@ int TextWidth(HWND control, HFONT font, const std::vector<std::string>& texts) {
     int widest = 0;
     for (const std::string& text : texts) {
         SIZE size{};
-        GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        const std::wstring wide = WideText(text);
+        GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
         if (size.cx > widest) widest = size.cx;
     }
     SelectObject(dc, old);
@@ -116,18 +150,23 @@ constexpr int kCheckBoxGapPixels = 4;
 
 // The room a control gives its text: the client area less an edit's
 // margins and caret, a button's frame, or a check box's box and gap.
-int TextRoom(HWND control, ControlKind kind) {
+int TextRoom(HWND control, ControlKind kind, int dpi) {
     RECT client{};
     GetClientRect(control, &client);
     int room = client.right - client.left;
     if (IsEdit(kind)) {
-        room -= 2 * kEditMarginPixels + kCaretPixels;
+        room -= 2 * ScaledPixels(kEditMarginPixels, dpi) + ScaledPixels(kCaretPixels, dpi);
     } else if (kind == ControlKind::kButton) {
-        room -= 2 * (GetSystemMetrics(SM_CXEDGE) + 2);
+        room -= 2 * (SystemMetric(SM_CXEDGE, dpi) + ScaledPixels(2, dpi));
     } else if (kind == ControlKind::kCheckBox) {
-        room -= GetSystemMetrics(SM_CXMENUCHECK) + kCheckBoxGapPixels;
+        room -= SystemMetric(SM_CXMENUCHECK, dpi) + ScaledPixels(kCheckBoxGapPixels, dpi);
     }
     return room;
+}
+
+void SetEditMargins(HWND edit, int dpi) {
+    const int margin = ScaledPixels(kEditMarginPixels, dpi);
+    SendMessageW(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
 }
 
 class Win32Form final : private FormControls {
@@ -141,27 +180,30 @@ public:
     }
 
     bool Create(const std::string& executablePath) {
-        WNDCLASSEXA windowClass{};
+        WNDCLASSEXW windowClass{};
         windowClass.cbSize = sizeof windowClass;
         windowClass.lpfnWndProc = &Win32Form::WindowProc;
         windowClass.hInstance = instance_;
-        windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         windowClass.lpszClassName = kWindowClass;
-        windowClass.hIcon = LoadIconA(instance_, "APPICON");
-        RegisterClassExA(&windowClass);
+        windowClass.hIcon = LoadIconW(instance_, L"APPICON");
+        RegisterClassExW(&windowClass);
 
-        const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-        RECT frame{0, 0, kFormClientWidth, kFormClientHeight};
-        AdjustWindowRectEx(&frame, style, FALSE, 0);
-        const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-        RECT work{};
-        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-        const int left = work.left + (work.right - work.left - width) / 2;
-        const int top = work.top + (work.bottom - work.top - height) / 2;
-        window_ = CreateWindowExA(0, kWindowClass, kFormCaption, style, left, top, width, height, nullptr, nullptr,
-                                  instance_, this);
+        // Made at the layout's size, then sized for its monitor's DPI once
+        // it is known, still hidden.
+        RECT frame = FrameAt(kLayoutDpi);
+        const std::wstring caption = WideText(kFormCaption);
+        window_ =
+            CreateWindowExW(0, kWindowClass, caption.c_str(), kWindowStyle, frame.left, frame.top,
+                            frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance_, this);
         if (window_ == nullptr) return false;
+        dpi_ = DpiOf(window_);
+        if (dpi_ != kLayoutDpi) {
+            frame = FrameAt(dpi_);
+            SetWindowPos(window_, nullptr, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        }
         desktop_.SetWindow(window_);
         CreateControls();
         behaviour_->Start(executablePath);
@@ -173,40 +215,78 @@ public:
     HWND Window() const { return window_; }
 
 private:
+    static constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+    // The window's frame for the client size at that DPI, in the middle of
+    // the work area.
+    static RECT FrameAt(int dpi) {
+        RECT frame{0, 0, ScaledPixels(kFormClientWidth, dpi), ScaledPixels(kFormClientHeight, dpi)};
+        AdjustFrame(frame, kWindowStyle, dpi);
+        const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+        RECT work{};
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        const int left = work.left + (work.right - work.left - width) / 2;
+        const int top = work.top + (work.bottom - work.top - height) / 2;
+        return {left, top, left + width, top + height};
+    }
+
     HWND Control(int id) const { return GetDlgItem(window_, id); }
 
     // In the layout's order, which is the tab order: IsDialogMessage moves
     // the focus between the WS_TABSTOP controls in the order they were made.
     void CreateControls() {
         int id = kFirstControlId;
-        for (const ControlLayout& layout : kFormControls) {
+        for (const ControlLayout& unscaled : kFormControls) {
+            const ControlLayout layout = ScaledLayout(unscaled, dpi_);
+            const std::wstring text = WideText(layout.text);
             HWND control =
-                CreateWindowExA(IsEdit(layout.kind) ? WS_EX_CLIENTEDGE : 0, ClassOf(layout.kind), layout.text,
+                CreateWindowExW(IsEdit(layout.kind) ? WS_EX_CLIENTEDGE : 0, ClassOf(layout.kind), text.c_str(),
                                 StyleOf(layout), layout.left, layout.top, layout.width, layout.height, window_,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), instance_, nullptr);
-            if (IsEdit(layout.kind)) {
-                SendMessageA(control, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
-                             MAKELPARAM(kEditMarginPixels, kEditMarginPixels));
-            }
+            if (IsEdit(layout.kind)) SetEditMargins(control, dpi_);
             if (layout.kind == ControlKind::kSpinner) {
-                SendMessageA(control, UDM_SETRANGE32, SpinnerPosition::kMin, SpinnerPosition::kMax);
-                SendMessageA(control, UDM_SETPOS32, 0, SpinnerPosition::kStart);
+                // Wine's up-down control takes the scroll bar's width when
+                // made, whatever the scale; the layout's, as on Windows.
+                SetWindowPos(control, nullptr, 0, 0, layout.width, layout.height,
+                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+                SendMessageW(control, UDM_SETRANGE32, SpinnerPosition::kMin, SpinnerPosition::kMax);
+                SendMessageW(control, UDM_SETPOS32, 0, SpinnerPosition::kStart);
             }
         }
         mask_.emplace(Conventions().dateSeparator);
         HWND date = Control(kMaskEdit1);
-        SetWindowLongPtrA(date, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        SetWindowLongPtrW(date, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         dateProc_ = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(date, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32Form::DateProc)));
+            SetWindowLongPtrW(date, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32Form::DateProc)));
         FitFonts();
         RenderDate();
+    }
+
+    // Moved to another monitor, or the scale changed: the layout at the new
+    // DPI, in the frame the system proposes.
+    void ChangeDpi(int dpi, const RECT& suggested) {
+        dpi_ = dpi;
+        SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                     suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        int id = kFirstControlId;
+        for (const ControlLayout& unscaled : kFormControls) {
+            const ControlLayout layout = ScaledLayout(unscaled, dpi_);
+            SetWindowPos(Control(id++), nullptr, layout.left, layout.top, layout.width, layout.height,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        FitFonts();
+        RenderDate();
+        InvalidateRect(window_, nullptr, TRUE);
     }
 
     // "MS Sans Serif" at the layout's size where it fits; otherwise the
     // largest size that does, measured with the font really made.
     void FitFonts() {
+        std::vector<HFONT> previous;
+        previous.swap(fonts_);
         int id = kFirstControlId;
-        for (const ControlLayout& layout : kFormControls) {
+        for (const ControlLayout& unscaled : kFormControls) {
+            const ControlLayout layout = ScaledLayout(unscaled, dpi_);
             HWND control = Control(id++);
             if (layout.kind == ControlKind::kSpinner) continue;
             std::vector<std::string> texts;
@@ -215,37 +295,35 @@ private:
                 layout.kind == ControlKind::kCheckBox) {
                 texts = {layout.text};
             }
-            const int room = TextRoom(control, layout.kind);
+            const int room = TextRoom(control, layout.kind, dpi_);
             const int size = FittingPixelSize(layout.pixelSize, room, [&](int pixelSize) {
-                HFONT trial = MakeFont("MS Sans Serif", pixelSize);
+                HFONT trial = MakeFont(L"MS Sans Serif", pixelSize);
                 const int width = texts.empty() ? 0 : TextWidth(control, trial, texts);
                 DeleteObject(trial);
                 return width;
             });
-            HFONT font = MakeFont("MS Sans Serif", size);
+            HFONT font = MakeFont(L"MS Sans Serif", size);
             fonts_.push_back(font);
-            SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-            if (IsEdit(layout.kind)) {  // a new font resets the margins
-                SendMessageA(control, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
-                             MAKELPARAM(kEditMarginPixels, kEditMarginPixels));
-            }
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+            if (IsEdit(layout.kind)) SetEditMargins(control, dpi_);  // a new font resets the margins
         }
+        for (HFONT font : previous) DeleteObject(font);  // no control uses them any more
     }
 
     // FormControls
     std::string CometPath() const override { return WindowText(Control(kEdit4)); }
-    void SetCometPath(const std::string& path) override { SetWindowTextA(Control(kEdit4), path.c_str()); }
+    void SetCometPath(const std::string& path) override { SetText(Control(kEdit4), path); }
     std::string ObjectPath() const override { return WindowText(Control(kEdit5)); }
-    void SetObjectPath(const std::string& path) override { SetWindowTextA(Control(kEdit5), path.c_str()); }
+    void SetObjectPath(const std::string& path) override { SetText(Control(kEdit5), path); }
     std::string DateText() const override { return mask_->Text(); }
     void SetDateText(const std::string& text) override {
         mask_->SetProgramText(text);
         RenderDate();
     }
     bool DateMaskIncomplete() const override { return mask_->FailsMaskCheck(); }
-    bool Precise() const override { return SendMessageA(Control(kCheckBox1), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    bool Precise() const override { return SendMessageW(Control(kCheckBox1), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     void SetPrecise(bool ticked) override {
-        SendMessageA(Control(kCheckBox1), BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+        SendMessageW(Control(kCheckBox1), BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
     }
     void ReturnFocusToDate() override {
         HWND date = Control(kMaskEdit1);
@@ -256,28 +334,31 @@ private:
     void RenderDate() {
         HWND date = Control(kMaskEdit1);
         if (date == nullptr) return;
-        SetWindowTextA(date, mask_->DisplayText().c_str());
-        SendMessageA(date, EM_SETSEL, static_cast<WPARAM>(mask_->Anchor()), static_cast<LPARAM>(mask_->Cursor()));
+        SetText(date, mask_->DisplayText());
+        SendMessageW(date, EM_SETSEL, static_cast<WPARAM>(mask_->Anchor()), static_cast<LPARAM>(mask_->Cursor()));
     }
 
     void TakeMouseSelection(HWND date) {
         DWORD start = 0, end = 0;
-        SendMessageA(date, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        SendMessageW(date, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
         mask_->SetSelection(static_cast<int>(start), static_cast<int>(end));
     }
 
     static bool ShiftHeld() { return (GetKeyState(VK_SHIFT) & 0x8000) != 0; }
 
+    // As UTF-16 (CF_UNICODETEXT), which the system offers other programs
+    // in every other form too.
     void CopyToClipboard(const std::string& text) {
         if (text.empty() || !OpenClipboard(window_)) return;  // nothing selected: the clipboard keeps its text
         EmptyClipboard();
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-        char* bytes = memory != nullptr ? static_cast<char*>(GlobalLock(memory)) : nullptr;
-        if (bytes != nullptr) {
-            text.copy(bytes, text.size());
-            bytes[text.size()] = '\0';
+        const std::wstring wide = WideText(text);
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
+        wchar_t* units = memory != nullptr ? static_cast<wchar_t*>(GlobalLock(memory)) : nullptr;
+        if (units != nullptr) {
+            wide.copy(units, wide.size());
+            units[wide.size()] = L'\0';
             GlobalUnlock(memory);
-            if (SetClipboardData(CF_TEXT, memory) != nullptr) memory = nullptr;  // the clipboard owns it now
+            if (SetClipboardData(CF_UNICODETEXT, memory) != nullptr) memory = nullptr;  // the clipboard owns it now
         }
         if (memory != nullptr) GlobalFree(memory);
         CloseClipboard();
@@ -286,9 +367,9 @@ private:
     std::string ClipboardText() {
         std::string text;
         if (!OpenClipboard(window_)) return text;
-        if (HANDLE data = GetClipboardData(CF_TEXT)) {
-            if (const char* bytes = static_cast<const char*>(GlobalLock(data))) {
-                text = bytes;
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            if (const wchar_t* units = static_cast<const wchar_t*>(GlobalLock(data))) {
+                text = Utf8Text(units);
                 GlobalUnlock(data);
             }
         }
@@ -331,11 +412,17 @@ private:
                             CopyToClipboard(mask_->Copy());
                         }
                         break;
-                    default: return CallWindowProcA(dateProc_, date, message, wParam, lParam);
+                    default: return CallWindowProcW(dateProc_, date, message, wParam, lParam);
                 }
                 RenderDate();
                 return 0;
             case WM_CHAR: {
+                // A UTF-16 unit: no date character lies outside ASCII, so
+                // any other is refused (once for a pair of surrogates).
+                if (wParam > 0x7F) {
+                    if (wParam < 0xDC00 || wParam > 0xDFFF) desktop_.Beep();
+                    return 0;
+                }
                 const char c = static_cast<char>(wParam);
                 switch (c) {
                     case '\r': behaviour_->DateFieldEnter(); break;
@@ -368,7 +455,7 @@ private:
             case WM_UNDO:
             case EM_UNDO: return 0;  // text arrives only as WM_CHAR, through the mask
             case WM_SETFOCUS: {
-                const LRESULT result = CallWindowProcA(dateProc_, date, message, wParam, lParam);
+                const LRESULT result = CallWindowProcW(dateProc_, date, message, wParam, lParam);
                 // From another control of the window, unless the window is
                 // becoming active again (after a box, or switching programs).
                 const HWND previous = reinterpret_cast<HWND>(wParam);
@@ -381,7 +468,7 @@ private:
                 // Only a move to another control of the window leaves the
                 // field; a box or another program taking the focus does not.
                 const HWND next = reinterpret_cast<HWND>(wParam);
-                if (next != nullptr && GetParent(next) == window_) PostMessageA(window_, kLeaveDateMessage, 0, 0);
+                if (next != nullptr && GetParent(next) == window_) PostMessageW(window_, kLeaveDateMessage, 0, 0);
                 break;
             }
             case WM_LBUTTONDOWN:
@@ -392,13 +479,13 @@ private:
                 // the field's selecting all on entry comes before the click
                 // places the cursor (the edit itself places it first).
                 if (message == WM_LBUTTONDOWN && GetFocus() != date) SetFocus(date);
-                const LRESULT result = CallWindowProcA(dateProc_, date, message, wParam, lParam);
+                const LRESULT result = CallWindowProcW(dateProc_, date, message, wParam, lParam);
                 if (message != WM_MOUSEMOVE || (wParam & MK_LBUTTON) != 0) TakeMouseSelection(date);
                 return result;
             }
             default: break;
         }
-        return CallWindowProcA(dateProc_, date, message, wParam, lParam);
+        return CallWindowProcW(dateProc_, date, message, wParam, lParam);
     }
 
     // A button pressed while the date field refused to let the focus go
@@ -427,7 +514,7 @@ private:
                     const bool up = change->iDelta > 0;
                     // Reported only when the position moved; no wrap.
                     if (spinner_.Step(up)) {
-                        PostMessageA(window_, kSpinnerClickMessage, up ? 1 : 0, 0);
+                        PostMessageW(window_, kSpinnerClickMessage, up ? 1 : 0, 0);
                         return 0;
                     }
                     return 1;
@@ -450,29 +537,30 @@ private:
                     windowReturning_ = false;
                     return 0;
                 }
-                return DefWindowProcA(window_, message, wParam, lParam);
+                return DefWindowProcW(window_, message, wParam, lParam);
             case WM_CLOSE:
                 behaviour_->Close();
                 DestroyWindow(window_);
                 return 0;
+            case WM_DPICHANGED: ChangeDpi(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
             case WM_DESTROY: PostQuitMessage(0); return 0;
-            default: return DefWindowProcA(window_, message, wParam, lParam);
+            default: return DefWindowProcW(window_, message, wParam, lParam);
         }
     }
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         if (message == WM_NCCREATE) {
-            auto* form = static_cast<Win32Form*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+            auto* form = static_cast<Win32Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
             form->window_ = window;
-            SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+            SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
         }
-        auto* form = reinterpret_cast<Win32Form*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-        if (form == nullptr || form->window_ != window) return DefWindowProcA(window, message, wParam, lParam);
+        auto* form = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (form == nullptr || form->window_ != window) return DefWindowProcW(window, message, wParam, lParam);
         return form->Message(message, wParam, lParam);
     }
 
     static LRESULT CALLBACK DateProc(HWND date, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* form = reinterpret_cast<Win32Form*>(GetWindowLongPtrA(date, GWLP_USERDATA));
+        auto* form = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(date, GWLP_USERDATA));
         return form->DateMessage(date, message, wParam, lParam);
     }
 
@@ -482,6 +570,7 @@ private:
     std::optional<DateMask> mask_;
     SpinnerPosition spinner_;
     HWND window_ = nullptr;
+    int dpi_ = kLayoutDpi;  // the monitor's, which the layout is scaled to
     WNDPROC dateProc_ = nullptr;
     std::vector<HFONT> fonts_;
     HWND lastFocus_ = nullptr;  // the control with the focus when the window was last left
@@ -502,11 +591,11 @@ int RunWin32Window(HINSTANCE instance, int showCommand) {
     UpdateWindow(form.Window());
 
     MSG message{};
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         // Tab and Shift+Tab between the controls, as in a dialog.
-        if (IsDialogMessageA(form.Window(), &message)) continue;
+        if (IsDialogMessageW(form.Window(), &message)) continue;
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     return static_cast<int>(message.wParam);
 }

@@ -8,11 +8,13 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <vector>
@@ -247,10 +249,24 @@ private slots:
     void closesEvenWhenTheSettingsCannotBeWritten() {
         Fixture f;
         std::filesystem::create_directory(f.Ini());  // ignored at start, unwritable at close
+        // Nor can the user's folder take it: a file stands where it would be.
+        const std::string userConfig = f.dir.path() + "/config";
+        std::filesystem::create_directory(userConfig);
+        testing::WriteBytes(userConfig + "/celestra", "");
+        const char* const previous = std::getenv("XDG_CONFIG_HOME");
+        const std::string kept = previous != nullptr ? previous : "";
+        ::setenv("XDG_CONFIG_HOME", userConfig.c_str(), 1);
+        const auto restore = qScopeGuard([&] {
+            if (previous != nullptr) {
+                ::setenv("XDG_CONFIG_HOME", kept.c_str(), 1);
+            } else {
+                ::unsetenv("XDG_CONFIG_HOME");
+            }
+        });
         f.Open();
         QVERIFY(f.desktop.errors.empty());
         QVERIFY(f.form->close());
-        QCOMPARE(f.desktop.errors, std::vector<std::string>{"File access denied."});
+        QCOMPARE(f.desktop.errors, std::vector<std::string>{"File access denied: " + f.Ini() + "."});
         QVERIFY(!f.form->isVisible());
     }
 
@@ -259,7 +275,7 @@ private slots:
         Fixture f;
         std::filesystem::create_symlink("/proc/self/mem", f.Ini());  // exists, fails every read
         f.Open();
-        QCOMPARE(f.desktop.errors, std::vector<std::string>{"I/O error 5."});
+        QCOMPARE(f.desktop.errors, std::vector<std::string>{"I/O error 5: " + f.Ini() + "."});
         QCOMPARE(f.form->MaskEdit1->text(), QStringLiteral("__/__/____"));
         QVERIFY(f.form->isVisible());
     }
