@@ -89,6 +89,7 @@ int main(int argc, char** argv) {
     std::vector<std::vector<double>> classicByPeriod(kPeriods), preciseByPeriod(kPeriods);
     std::vector<std::vector<double>> classicByOffset(kOffsets), preciseByOffset(kOffsets);
     double worstMagnitude = 0;
+    std::vector<double> preciseIau2006;  // the precise lines as a reader of the other ecliptic sees them
     for (std::size_t i = 0; i < targets.size(); ++i) {
         ObjectPlace object = targets[i];
         object.designation = "T       ";
@@ -104,6 +105,8 @@ int main(int argc, char** argv) {
             const double classic =
                 judge::JudgeLine(classicLine, dayCount, object.raRad, object.decRad, hours).separationArcsec;
             const auto precise = judge::JudgeLine(preciseLine, dayCount, object.raRad, object.decRad, hours);
+            preciseIau2006.push_back(
+                judge::JudgeLine(preciseLine, dayCount, object.raRad, object.decRad, hours, true).separationArcsec);
             classicByPeriod[period].push_back(classic);
             preciseByPeriod[period].push_back(precise.separationArcsec);
             classicByOffset[o].push_back(classic);
@@ -138,6 +141,9 @@ int main(int argc, char** argv) {
                     po.max);
     }
     std::printf("\nprecise magnitude: worst %.4f mag from the catalogue magnitude\n", worstMagnitude);
+    const Stats other = Summarise(preciseIau2006);
+    std::printf("precise, read in the ecliptic of the IAU 2006 obliquity (84381.406\"): median %.4f\", max %.4f\"\n",
+                other.median, other.max);
 
     if (argc > 1) {
         std::vector<std::string> periodLabels;

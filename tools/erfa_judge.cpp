@@ -12,7 +12,8 @@
 #include "text/dates.h"
 
 namespace celestra::judge {
-Judgement JudgeLine(const std::string& line, double dayCount, double raRad, double decRad, double hoursFromMidnight) {
+Judgement JudgeLine(const std::string& line, double dayCount, double raRad, double decRad, double hoursFromMidnight,
+                    bool iau2006Ecliptic) {
     // The elements as the astrometry program reads them.
     const ElementNumbers elements = ReadElementLine(line);
     const double perihelion =
@@ -29,7 +30,7 @@ Judgement JudgeLine(const std::string& line, double dayCount, double raRad, doub
     const double mjd = instant + 15018.0;  // days since 1858-11-17
     double pvh[2][3], pvb[2][3];
     eraEpv00(ERFA_DJM0, mjd, pvh, pvb);
-    const double eps0 = eraObl06(ERFA_DJ00, 0.0);
+    const double eps0 = iau2006Ecliptic ? eraObl06(ERFA_DJ00, 0.0) : eraObl80(ERFA_DJ00, 0.0);
 
     // Light time: the body where it stood when the light left it.
     // Gaussian gravitational constant (radians a day): circular motion.
@@ -54,7 +55,7 @@ Judgement JudgeLine(const std::string& line, double dayCount, double raRad, doub
 }
 
 std::pair<double, double> NearPole(bool celestial, int hemisphere, double offsetRad, double bearingRad) {
-    const double obliquity = eraObl06(ERFA_DJ00, 0.0);
+    const double obliquity = eraObl80(ERFA_DJ00, 0.0);
     const double latitude = hemisphere * (ERFA_DPI / 2 - offsetRad);
     double x = std::cos(latitude) * std::cos(bearingRad), y = std::cos(latitude) * std::sin(bearingRad),
            z = std::sin(latitude);

@@ -21,9 +21,11 @@ struct Judgement {
 // The pseudo-comet of `line` seen from the Earth `hoursFromMidnight` after
 // 0h (TT) of `dayCount` (days since 1899-12-30), against the catalogue place
 // (ICRS, radians): an astrometric place, with light time and without
-// aberration.
+// aberration. The elements are read in the ecliptic of J2000.0 with the IAU
+// 1976 obliquity (eraObl80), as published elements are, or, for a reader
+// that assumes the IAU 2006 one, with eraObl06.
 Judgement JudgeLine(const std::string& line, double dayCount, double raRad, double decRad,
-                    double hoursFromMidnight = 0.0);
+                    double hoursFromMidnight = 0.0, bool iau2006Ecliptic = false);
 
 // Right ascension and declination (ICRS, radians) of a place `offsetRad`
 // from the north (+1) or south (-1) pole of the ecliptic of J2000.0 or,

@@ -32,9 +32,12 @@ inline constexpr double kSecondsPerUnit = 3600.0;
 
 // Arc seconds to radians (radians per arc second).
 inline constexpr double kArcsecondsToRadians = 4.848136811095359935899141e-6;
-// Mean obliquity of the ecliptic at J2000.0, 84381.406 arc seconds (IAU 2006
-// precession, Capitaine et al. 2003).
-inline constexpr double kObliquityJ2000Arcsec = 84381.406;
+// Mean obliquity of the ecliptic at J2000.0 (arc seconds) of the frame the
+// precise lines are written in: 84381.448 (IAU 1976), the "IAU76/J2000"
+// ecliptic of the osculating elements JPL publishes, of SPICE's ECLIPJ2000
+// and of Meeus, which readers of comet files assume. The IAU 2006 value,
+// 84381.406, would put a target up to 0.07" off in those readers.
+inline constexpr double kObliquityJ2000Arcsec = 84381.448;
 // General precession in longitude since J2000.0: p = p1 T + p2 T^2 arc
 // seconds, T in Julian centuries from J2000.0 (IAU 2006, Capitaine et al.
 // 2003).
