@@ -7,14 +7,7 @@
 
 #include "celestra/version.h"
 #include "core/unattended_run.h"
-
-#ifdef _WIN32
-#include <windows.h>
-// After windows.h, whose types it uses.
-#include <shellapi.h>
-
-#include "platform/wide_text.h"
-#endif
+#include "platform/console.h"
 
 namespace {
 
@@ -43,44 +36,6 @@ constexpr const char* kUsage =
     "Exit status: 0 done, 1 a file is missing or an object line is malformed,\n"
     "2 an error ended the run, 64 wrong usage.\n";
 
-// The arguments after the program's name, in UTF-8. On Windows argv holds
-// them in the ANSI code page, where a name in another script is already
-// lost: they are read from the wide command line instead.
-std::vector<std::string> Arguments(int argc, char** argv) {
-#ifdef _WIN32
-    (void)argc;
-    (void)argv;
-    std::vector<std::string> arguments;
-    int count = 0;
-    if (wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
-        for (int i = 1; i < count; ++i) arguments.push_back(celestra::Utf8Text(wide[i]));
-        LocalFree(wide);
-    }
-    return arguments;
-#else
-    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
-#endif
-}
-
-// Writes a line of text (UTF-8; messages name paths in any script). A
-// Windows console is given it as UTF-16, which it shows whatever its code
-// page: the C runtime would hand the bytes over one by one, or translate
-// them from its own locale first. Output to a file or a pipe is the UTF-8
-// bytes.
-void WriteLine(std::ostream& stream, const std::string& text) {
-#ifdef _WIN32
-    const HANDLE handle = GetStdHandle(&stream == &std::cerr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
-    DWORD mode = 0;
-    if (GetConsoleMode(handle, &mode)) {
-        stream.flush();
-        const std::wstring wide = celestra::WideText(text + "\r\n");
-        DWORD written = 0;
-        if (WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr)) return;
-    }
-#endif
-    stream << text << "\n";
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -92,7 +47,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> operands;
     bool optionsEnded = false;
     celestra::UnattendedRequest request;
-    for (const std::string& arg : Arguments(argc, argv)) {
+    for (const std::string& arg : celestra::CommandLineArguments(argc, argv)) {
         if (!optionsEnded && arg == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && arg == "--precise") {
@@ -104,7 +59,7 @@ int main(int argc, char** argv) {
             std::cout << "celestra-batch " << celestra::kVersion << "\n";
             return kExitSuccess;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            WriteLine(std::cerr, "celestra-batch: unknown option " + arg);
+            celestra::WriteLine(std::cerr, "celestra-batch: unknown option " + arg);
             std::cerr << kUsage;
             return kExitUsage;
         } else {
@@ -121,7 +76,7 @@ int main(int argc, char** argv) {
 
     using End = celestra::UnattendedResult::End;
     const celestra::UnattendedResult result = celestra::RunUnattended(request);
-    for (const std::string& notice : result.notices) WriteLine(std::cout, notice);
-    WriteLine(result.end == End::kDone ? std::cout : std::cerr, result.text);
+    for (const std::string& notice : result.notices) celestra::WriteLine(std::cout, notice);
+    celestra::WriteLine(result.end == End::kDone ? std::cout : std::cerr, result.text);
     return result.end == End::kDone ? kExitSuccess : result.end == End::kStepMessage ? kExitStepMessage : kExitError;
 }
