@@ -25,37 +25,26 @@
 #include <string>
 #include <vector>
 
+#include "platform/wide_text.h"
+
 namespace {
 
-std::string Utf8(const std::wstring& wide) {
-    if (wide.empty()) return {};
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length, nullptr, nullptr);
-    return utf8;
-}
-
-std::wstring Wide(const std::string& utf8) {
-    if (utf8.empty()) return {};
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
-    return wide;
-}
+using celestra::Utf8Text;
+using celestra::WideText;
 
 std::string Text(HWND window) {
     const LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
     std::vector<wchar_t> text(static_cast<std::size_t>(length) + 1, L'\0');
     SendMessageW(window, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()));
-    return Utf8(text.data());
+    return Utf8Text(text.data());
 }
 
 // 0 when the file's text is on the clipboard.
 int PutOnClipboard(const char* file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) return 2;
-    const std::wstring text = Wide({std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
+    const std::wstring text =
+        WideText(std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
     if (!OpenClipboard(nullptr)) return 1;
     EmptyClipboard();
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
@@ -74,7 +63,7 @@ int PutOnClipboard(const char* file) {
 std::string ClassOf(HWND window) {
     wchar_t name[256] = {};
     GetClassNameW(window, name, 256);
-    return Utf8(name);
+    return Utf8Text(name);
 }
 
 BOOL CALLBACK PrintControl(HWND control, LPARAM parentParam) {

@@ -27,4 +27,8 @@ std::wstring WidePath(std::string_view utf8Path);
 // place there; false otherwise.
 bool TryAnsiText(std::string_view utf8, std::string& ansi);
 
+// Bytes of the system's ANSI code page as UTF-8, read as that code page
+// whatever they look like (a name in GBK can also form UTF-8).
+std::string Utf8FromAnsi(std::string_view ansi);
+
 }  // namespace celestra

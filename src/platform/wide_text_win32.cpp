@@ -27,6 +27,8 @@ std::wstring WideText(std::string_view utf8) {
     return Convert(CP_ACP, 0, utf8);
 }
 
+std::string Utf8FromAnsi(std::string_view ansi) { return Utf8Text(Convert(CP_ACP, 0, ansi)); }
+
 std::string Utf8Text(std::wstring_view wide) {
     if (wide.empty()) return {};
     const int length =

@@ -63,24 +63,8 @@ SettingsLocation LocateSettings(const std::string& programFolder) {
 }
 
 #ifdef _WIN32
-namespace {
-
-// The ANSI code page's bytes as UTF-8. WideText reads bytes that happen to
-// form UTF-8 as UTF-8, which an older file's name in a double-byte code page
-// often does (a Chinese name in GBK); a byte 0xFF after the text prevents
-// that, as it never occurs in UTF-8, and it is a character of its own in
-// every ANSI code page (no lead or trail byte of a double-byte one), which
-// is dropped again.
-std::string AnsiToUtf8(std::string_view ansi) {
-    std::wstring wide = WideText(std::string(ansi) + '\xFF');
-    wide.pop_back();
-    return Utf8Text(wide);
-}
-
-}  // namespace
-
 SettingsCodePage SystemSettingsCodePage() {
-    return {[](std::string_view utf8, std::string& bytes) { return TryAnsiText(utf8, bytes); }, &AnsiToUtf8};
+    return {[](std::string_view utf8, std::string& bytes) { return TryAnsiText(utf8, bytes); }, &Utf8FromAnsi};
 }
 #else
 SettingsCodePage SystemSettingsCodePage() {

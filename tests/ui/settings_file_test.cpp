@@ -202,6 +202,40 @@ TEST(SettingsLocation, ReadsTheUsersFileFirstAndWritesOnlyThat) {
                                              "/blocked/celestra/Celestra.ini"));  // ENOTDIR
 }
 
+// Runs `body` as a plain user would (root writes anywhere, so a child
+// process gives it up first), and returns what it returns: its answer, or
+// the text of what it threw.
+std::string AsPlainUser(const std::function<std::string()>& body) {
+    const auto run = [&] {
+        try {
+            return body();
+        } catch (const std::exception& error) {
+            return std::string("threw: ") + error.what();
+        }
+    };
+#ifdef __linux__
+    testing::TempDir answerDir;
+    std::filesystem::permissions(answerDir.path(), std::filesystem::perms::all);
+    const std::string answerFile = answerDir.path() + "/answer";
+    const pid_t child = ::fork();
+    if (child == -1) return "no child process";
+    if (child == 0) {
+        if (::getuid() == 0 && ::setuid(65534) != 0) ::_exit(10);
+        try {
+            testing::WriteBytes(answerFile, run());
+        } catch (...) {
+            ::_exit(11);
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return "child failed";
+    return testing::ReadBytes(answerFile);
+#else
+    return run();
+#endif
+}
+
 #ifdef __linux__
 // An installed copy as a plain user runs it: the program folder is not
 // his, yet the paths come back at the next start. Run in a child process
@@ -217,25 +251,16 @@ TEST(SettingsLocation, AnInstalledCopyKeepsThePathsForAPlainUser) {
                                                     std::filesystem::perms::group_exec |
                                                     std::filesystem::perms::others_read |
                                                     std::filesystem::perms::others_exec);
-    const pid_t child = ::fork();
-    ASSERT_NE(child, -1);
-    if (child == 0) {
-        if (::getuid() == 0 ? ::setuid(65534) != 0 : ::chmod(programFolder.c_str(), 0555) != 0) ::_exit(10);
-        if (::access(programFolder.c_str(), W_OK) == 0) ::_exit(11);
-        ::unsetenv("XDG_CONFIG_HOME");
+    if (::getuid() != 0) ::chmod(programFolder.c_str(), 0555);  // a plain user already
+    const std::string answer = AsPlainUser([&] {
+        if (::access(programFolder.c_str(), W_OK) == 0) return std::string("the program folder is writable");
+        ::unsetenv("XDG_CONFIG_HOME");  // in the child process only
         ::setenv("HOME", home.c_str(), 1);
-        try {
-            WriteSettings(LocateSettings(programFolder), "/obs/comet.dat", "/obs/objetos.txt");
-            const Read read = ReadFrom(LocateSettings(programFolder));
-            ::_exit(read.comet == "/obs/comet.dat" && read.object == "/obs/objetos.txt" ? 0 : 12);
-        } catch (...) {
-            ::_exit(13);
-        }
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+        WriteSettings(LocateSettings(programFolder), "/obs/comet.dat", "/obs/objetos.txt");
+        const Read read = ReadFrom(LocateSettings(programFolder));
+        return read.comet + "|" + read.object;
+    });
+    EXPECT_EQ(answer, "/obs/comet.dat|/obs/objetos.txt");
     EXPECT_EQ(testing::ReadBytes(home + "/.config/celestra/Celestra.ini"), "/obs/comet.dat\r\n/obs/objetos.txt\r\n");
     EXPECT_FALSE(std::filesystem::exists(programFolder + "Celestra.ini"));
 }
@@ -355,40 +380,6 @@ TEST(SettingsLocation, KnowsTheUsersFolderAsAFallbackEvenWhenTheProgramFolderIsW
     EXPECT_EQ(LocateSettingsOnWindows("D:\\Celestra\\", false, "C:\\Roaming").fallbackFolder,
               "C:\\Roaming\\Celestra\\");
     EXPECT_EQ(LocateSettingsOnWindows("D:\\Celestra\\", true, nullptr).fallbackFolder, "");
-}
-
-// Runs `body` as a plain user would (root writes anywhere, so a child
-// process gives it up first), and returns what it returns: its answer, or
-// the text of what it threw.
-std::string AsPlainUser(const std::function<std::string()>& body) {
-    const auto run = [&] {
-        try {
-            return body();
-        } catch (const std::exception& error) {
-            return std::string("threw: ") + error.what();
-        }
-    };
-#ifdef __linux__
-    testing::TempDir answerDir;
-    std::filesystem::permissions(answerDir.path(), std::filesystem::perms::all);
-    const std::string answerFile = answerDir.path() + "/answer";
-    const pid_t child = ::fork();
-    if (child == -1) return "no child process";
-    if (child == 0) {
-        if (::getuid() == 0 && ::setuid(65534) != 0) ::_exit(10);
-        try {
-            testing::WriteBytes(answerFile, run());
-        } catch (...) {
-            ::_exit(11);
-        }
-        ::_exit(0);
-    }
-    int status = 0;
-    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return "child failed";
-    return testing::ReadBytes(answerFile);
-#else
-    return run();
-#endif
 }
 
 // Folders a plain user may write in, and nothing else of the test's.
