@@ -52,4 +52,16 @@ inline constexpr double kLightAuPerDay = 173.1446326846693;
 // circle of radius a AU about the Sun moves k / a^1.5 radians a day.
 inline constexpr double kGaussianGravitation = 0.01720209895;
 
+
+// ---- A star's own motion -------------------------------------------------------
+
+// Milliarcseconds to radians (radians per milliarcsecond).
+inline constexpr double kMilliarcsecondsToRadians = 4.848136811095359935899141e-9;
+// Days per Julian year, the unit of epochs and proper motions.
+inline constexpr double kDaysPerJulianYear = 365.25;
+// Kilometres a second to AU a Julian year: 86400 s x 365.25 / 149597870.7 km.
+inline constexpr double kKmPerSecondToAuPerYear = 86400.0 * 365.25 / 149597870.7;
+// The Julian year of the epoch J2000.0.
+inline constexpr double kJ2000JulianYear = 2000.0;
+
 }  // namespace celestra::UMath

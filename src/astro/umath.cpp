@@ -124,4 +124,13 @@ double PrecessionInLongitude(double dayCount) {
     return precessionArcsec * kArcsecondsToRadians;
 }
 
+void EarthJ2000(double dayCount, double earthAu[3]) {
+    const auto [sunLongitudeRad, sunDistanceAu] = SunPosition(dayCount);
+    // The Sun's longitude on the equinox of J2000.0; the Earth opposite.
+    const double longitudeRad = sunLongitudeRad - PrecessionInLongitude(dayCount);
+    earthAu[0] = -sunDistanceAu * std::cos(longitudeRad);
+    earthAu[1] = -sunDistanceAu * std::sin(longitudeRad);
+    earthAu[2] = 0.0;
+}
+
 }  // namespace celestra::UMath

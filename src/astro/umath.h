@@ -47,4 +47,10 @@ std::pair<double, double> SunPosition(double dayCount);
 // longitude of the mean equinox of date into one of the equinox of J2000.0.
 double PrecessionInLongitude(double dayCount);
 
+// Given a day count (days since 1899-12-30 0h, taken as TT), returns the
+// Earth's heliocentric position (AU) in the J2000.0 ecliptic frame: the
+// solar series' Sun, its longitude taken back to the equinox of J2000.0,
+// seen from the other side.
+void EarthJ2000(double dayCount, double earthAu[3]);
+
 }  // namespace celestra::UMath

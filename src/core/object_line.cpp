@@ -1,11 +1,13 @@
 #include "core/object_line.h"
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <utility>
 
 #include "astro/constants.h"
 #include "astro/umath.h"
+#include "text/catalogue.h"
 #include "text/errors.h"
 #include "text/number_scan.h"
 #include "text/numbers.h"
@@ -42,6 +44,72 @@ double ReadNumberOf(std::string_view line, const ObjectField& field) {
 
 double SixtiethsToUnits(double units, double minutes, double seconds) {
     return units + minutes / kMinutesPerUnit + seconds / kSecondsPerUnit;
+}
+
+// The bounds of the keyed values: far beyond any star (the fastest moves
+// 10.4" a year, the nearest shows 0.77" of parallax), near enough that a
+// slip of the keyboard does not pass for a place.
+constexpr double kMostProperMotionMasPerYear = 100000;
+constexpr double kEarliestEpochJulianYear = 1000, kLatestEpochJulianYear = 3000;
+constexpr double kMostParallaxMas = 10000;
+constexpr double kMostRadialVelocityKmPerS = 10000;
+
+bool ReadKeyedNumber(std::string_view text, double least, double most, double& value) {
+    long double read = 0;
+    if (text.empty() || !TryTextToFloat(text, read)) return false;
+    value = static_cast<double>(read);
+    return std::isfinite(value) && value >= least && value <= most;
+}
+
+bool IsWordSeparator(char c) { return c == ' ' || c == '\t'; }
+
+// One keyed value into `motion`; false when it does not read.
+bool ReadKeyedValue(std::string_view key, std::string_view value, CatalogueMotion& motion) {
+    if (key == kProperMotionKey) {
+        const std::size_t comma = value.find(',');
+        return comma != std::string_view::npos &&
+               ReadKeyedNumber(value.substr(0, comma), -kMostProperMotionMasPerYear, kMostProperMotionMasPerYear,
+                               motion.pmRaCosDecMasPerYear) &&
+               ReadKeyedNumber(value.substr(comma + 1), -kMostProperMotionMasPerYear, kMostProperMotionMasPerYear,
+                               motion.pmDecMasPerYear);
+    }
+    if (key == kEpochKey) {
+        if (value.starts_with('J')) value.remove_prefix(1);
+        return ReadKeyedNumber(value, kEarliestEpochJulianYear, kLatestEpochJulianYear, motion.epochJulianYear);
+    }
+    if (key == kParallaxKey) return ReadKeyedNumber(value, -kMostParallaxMas, kMostParallaxMas, motion.parallaxMas);
+    return ReadKeyedNumber(value, -kMostRadialVelocityKmPerS, kMostRadialVelocityKmPerS, motion.radialVelocityKmPerS);
+}
+
+// Reads the keyed values of the free text after column 40 into `motion`
+// (left empty when there is none). False, with the offending word, when one
+// does not read or a name stands twice.
+bool ReadMotion(std::string_view line, std::optional<CatalogueMotion>& motion, std::string_view& badWord) {
+    motion.reset();
+    if (line.size() <= kObjectLineLength) return true;
+    const std::string_view tail = line.substr(kObjectLineLength);
+    constexpr std::string_view kKeys[] = {kProperMotionKey, kEpochKey, kParallaxKey, kRadialVelocityKey};
+    bool given[std::size(kKeys)] = {};
+    CatalogueMotion read;
+    std::size_t position = 0;
+    while (position < tail.size()) {
+        if (IsWordSeparator(tail[position])) {
+            ++position;
+            continue;
+        }
+        std::size_t end = position;
+        while (end < tail.size() && !IsWordSeparator(tail[end])) ++end;
+        const std::string_view word = tail.substr(position, end - position);
+        position = end;
+        for (std::size_t k = 0; k < std::size(kKeys); ++k) {
+            if (!word.starts_with(kKeys[k])) continue;
+            badWord = word;
+            if (given[k] || !ReadKeyedValue(kKeys[k], word.substr(kKeys[k].size()), read)) return false;
+            given[k] = true;
+            motion = read;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -108,6 +176,8 @@ ObjectLineKind ReadObjectLine(std::string_view line, ListedObject& listed) {
     }
     const std::string_view sign = FieldText(line, kDecSignField);
     if (sign != "+" && sign != "-") return ObjectLineKind::kMalformed;
+    std::string_view badWord;
+    if (!ReadMotion(line, listed.place.motion, badWord)) return ObjectLineKind::kMalformed;
     PlaceFromFields(
         line, [&](const ObjectField& field) { return values[static_cast<std::size_t>(field.firstColumn)]; },
         listed.place);
@@ -130,6 +200,10 @@ ObjectPlace ReadObjectPlace(std::string_view line) {
     ObjectPlace object;
     PlaceFromFields(
         line, [&](const ObjectField& field) { return ReadNumberOf(line, field); }, object);
+    std::string_view badWord;
+    if (!ReadMotion(line, object.motion, badWord)) {
+        throw ConversionError("'" + std::string(badWord) + kNotAFloatAfter);
+    }
     return object;
 }
 

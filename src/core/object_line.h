@@ -11,9 +11,13 @@
 //   28-29    declination, arc minutes    integer
 //   31-34    declination, arc seconds    decimal   32
 //   37-40    magnitude                   decimal
+//
+// After column 40, free text; in it, the target's own motion may be given
+// as keyed values (see CatalogueMotion).
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -66,17 +70,44 @@ void PutField(std::string& line, const ObjectField& field, std::string_view text
 enum class ObjectLineKind { kSkipped, kMalformed, kAccepted };
 ObjectLineKind ClassifyObjectLine(std::string_view line);
 
-// The place and magnitude read from an object line's fields.
+// The target's own motion, from keyed values in the free text after column
+// 40: words (runs of characters other than blank and tab) that begin with
+// one of the names below, lower case, and "=" with no blank between. Each
+// name may stand once, in any order, among any other words; any other word
+// is free text, as before. For example, a Gaia DR3 place at epoch 2016.0:
+//   pm=-801.551,10362.394 ep=2016.0 plx=546.976 rv=-110.6
+// A keyed value that does not read, a name given twice or a value beyond
+// its bounds makes the line malformed.
+inline constexpr std::string_view kProperMotionKey = "pm=";      // <ra * cos dec>,<dec> in mas a year
+inline constexpr std::string_view kEpochKey = "ep=";             // Julian year, optionally after "J"
+inline constexpr std::string_view kParallaxKey = "plx=";         // mas
+inline constexpr std::string_view kRadialVelocityKey = "rv=";    // km/s, positive away
+
+struct CatalogueMotion {
+    double pmRaCosDecMasPerYear = 0;  // proper motion in right ascension, times cos dec
+    double pmDecMasPerYear = 0;       // proper motion in declination
+    double epochJulianYear = 2000.0;  // the epoch of the place; J2000.0 when not given
+    // Annual parallax; zero or less (as catalogues give for distant stars
+    // within their errors) leaves the distance unknown.
+    double parallaxMas = 0;
+    double radialVelocityKmPerS = 0;  // counts only with a parallax
+};
+
+// The place and magnitude read from an object line's fields, and the
+// target's motion when its line gives any keyed value.
 struct ObjectPlace {
     std::string designation;  // columns 1-8, unchanged
     double raRad = 0;         // right ascension (radians)
     double decRad = 0;        // declination (radians)
     double magnitude = 0;     // catalogue magnitude
+    std::optional<CatalogueMotion> motion;
 };
 
 // Reads the fields of an object line: integer fields as integers, decimal
-// fields as decimal numbers, the sign applied to the whole declination.
-// Throws ConversionError with the text of the first field that fails.
+// fields as decimal numbers, the sign applied to the whole declination; then
+// its keyed values. Throws ConversionError with the text of the first field
+// that fails, or "'<word>' is not a valid floating point value" for the
+// first keyed value that does not read.
 ObjectPlace ReadObjectPlace(std::string_view objectLine);
 
 // An accepted line of the object list as the run keeps it, read once: its

@@ -3,9 +3,11 @@
 #include <cmath>
 
 #include "astro/constants.h"
+#include "astro/space_motion.h"
 #include "astro/umath.h"
 #include "core/element_line.h"
 #include "core/observation_date.h"
+#include "core/place_on_date.h"
 #include "core/pseudo_comet_constants.h"
 #include "text/dates.h"
 #include "text/numbers.h"
@@ -40,13 +42,9 @@ double Dot(const double a[3], const double b[3]) { return a[0] * b[0] + a[1] * b
 // The catalogue direction in the J2000.0 ecliptic frame: the equatorial unit
 // vector turned about the equinox by the obliquity of J2000.0.
 void CatalogueDirection(double raRad, double decRad, double direction[3]) {
-    const double obliquityRad = kObliquityJ2000Arcsec * kArcsecondsToRadians;
-    const double x = std::cos(decRad) * std::cos(raRad);
-    const double y = std::cos(decRad) * std::sin(raRad);
-    const double z = std::sin(decRad);
-    direction[0] = x;
-    direction[1] = std::cos(obliquityRad) * y + std::sin(obliquityRad) * z;
-    direction[2] = -std::sin(obliquityRad) * y + std::cos(obliquityRad) * z;
+    const double equatorial[3] = {std::cos(decRad) * std::cos(raRad), std::cos(decRad) * std::sin(raRad),
+                                  std::sin(decRad)};
+    EquatorToEclipticJ2000(equatorial, direction);
 }
 
 // The calendar moment of a day count, to the ten-thousandth of a day.
@@ -166,15 +164,6 @@ double ArgumentOfLatitude(const WrittenPlane& plane, const double p[3]) {
 
 }  // namespace
 
-void EarthJ2000(double dayCount, double earthAu[3]) {
-    const auto [sunLongitudeRad, sunDistanceAu] = SunPosition(dayCount);
-    // The Sun's longitude on the equinox of J2000.0; the Earth opposite.
-    const double longitudeRad = sunLongitudeRad - PrecessionInLongitude(dayCount);
-    earthAu[0] = -sunDistanceAu * std::cos(longitudeRad);
-    earthAu[1] = -sunDistanceAu * std::sin(longitudeRad);
-    earthAu[2] = 0.0;
-}
-
 PreciseDate PreciseDateOf(std::string_view dateText) {
     PreciseDate date;
     date.dayCount = ReadObservationDate(dateText);
@@ -191,6 +180,10 @@ std::string PreciseElementLine(const ObjectPlace& object, const PreciseDate& dat
 
 void PreciseElementLine(const ObjectPlace& object, const PreciseDate& date, ElementLineWriter& writer,
                         std::string& line) {
+    if (object.motion) {
+        PreciseElementLine(PlaceOnDate(object, date.dayCount), date, writer, line);
+        return;
+    }
     double u[3];
     CatalogueDirection(object.raRad, object.decRad, u);
 

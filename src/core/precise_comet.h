@@ -1,6 +1,7 @@
 // The precise pseudo-comet: elements that put the body, propagated as a
 // two-body orbit in the J2000.0 ecliptic frame and seen from the Earth with
-// light time, at the catalogue place (J2000.0 / ICRS) at 0h of the date, and
+// light time, at the catalogue place (J2000.0 / ICRS), or for a target with
+// its own motion at its place on the date, at 0h of the date, and
 // predict its catalogue magnitude. The orbit lies so far out (99999.999 AU)
 // that the Earth's motion moves the place by 0.02" at most in the 12 hours
 // either side.
@@ -24,12 +25,8 @@ struct PreciseDate {
 // Throws ConversionError "'<text>' is not a valid date".
 PreciseDate PreciseDateOf(std::string_view dateText);
 
-// The Earth's heliocentric position (AU) in the J2000.0 ecliptic frame for a
-// day count: the solar series' Sun, its longitude taken back to the equinox
-// of J2000.0, seen from the other side.
-void EarthJ2000(double dayCount, double earthAu[3]);
-
-// The precise element line of an object.
+// The precise element line of an object: of its place on the date, for a
+// target with its own motion.
 std::string PreciseElementLine(const ObjectPlace& object, const PreciseDate& date);
 // The same by `writer` into `line`, whose room is reused: many lines.
 void PreciseElementLine(const ObjectPlace& object, const PreciseDate& date, ElementLineWriter& writer,

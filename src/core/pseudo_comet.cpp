@@ -5,6 +5,7 @@
 #include "astro/umath.h"
 #include "core/element_line.h"
 #include "core/observation_date.h"
+#include "core/place_on_date.h"
 #include "core/pseudo_comet_constants.h"
 #include "text/date_field.h"
 #include "text/dates.h"
@@ -58,7 +59,8 @@ DateGeometry GeometryOfDate(std::string_view dateText) {
     const PerihelionTime perihelion{TextToInt(DatePart(dateText, kYearPart)), TextToInt(DatePart(dateText, kMonthPart)),
                                     TextToInt(DatePart(dateText, kDayPart)), 0};
     const double obliquityRad = Obliquity(dayCount);
-    return {obliquityRad,
+    return {dayCount,
+            obliquityRad,
             std::sin(obliquityRad),
             std::cos(obliquityRad),
             sunLongitudeRad,
@@ -76,6 +78,10 @@ std::string ClassicElementLine(const ObjectPlace& object, const DateGeometry& da
 
 void ClassicElementLine(const ObjectPlace& object, const DateGeometry& date, ElementLineWriter& writer,
                         std::string& line) {
+    if (object.motion) {
+        ClassicElementLine(PlaceOnDate(object, date.dayCount), date, writer, line);
+        return;
+    }
     const auto [latitudeRad, longitudeRad] =
         EquatorialToEcliptic(date.sinObliquity, date.cosObliquity, object.raRad, object.decRad);
     const HeliocentricDirection direction = DirectionFromSun(latitudeRad, longitudeRad, date);

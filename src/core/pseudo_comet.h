@@ -14,6 +14,7 @@ namespace celestra {
 
 // What the elements need of the observation date.
 struct DateGeometry {
+    double dayCount = 0;      // 0h of the date
     double obliquityRad = 0;  // obliquity of the ecliptic
     double sinObliquity = 0;  // its sine and cosine, for every object of the date
     double cosObliquity = 1;
@@ -28,7 +29,8 @@ struct DateGeometry {
 // ConversionError "'<text>' is not a valid date".
 DateGeometry GeometryOfDate(std::string_view dateText);
 
-// The classic element line of an object for a date's geometry.
+// The classic element line of an object for a date's geometry: of its place
+// on the date, for a target with its own motion.
 std::string ClassicElementLine(const ObjectPlace& object, const DateGeometry& date);
 // The same by `writer` into `line`, whose room is reused: many lines.
 void ClassicElementLine(const ObjectPlace& object, const DateGeometry& date, ElementLineWriter& writer,

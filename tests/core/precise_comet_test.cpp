@@ -70,7 +70,7 @@ TEST(PreciseElementLine, PutsTargetsOnTheirPlaceWithTheirMagnitude) {
         const double dayCount = DayNumber({1990, 1, 1}) + std::floor(unit(random) * 18262);
         PreciseDate date;
         date.dayCount = dayCount;
-        EarthJ2000(dayCount, date.earthAu);
+        UMath::EarthJ2000(dayCount, date.earthAu);
         const Elements e = ReadLine(PreciseElementLine(object, date));
 
         // Light time: where the body stood when the light left it.

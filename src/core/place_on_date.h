@@ -1,0 +1,16 @@
+// Where a target with its own motion stands on the observation date.
+#pragma once
+
+#include "core/object_line.h"
+
+namespace celestra {
+
+// Given a target and a day count (0h of the observation date, days since
+// 1899-12-30, taken as TT), returns it at its astrometric place for the
+// Earth's centre then: its catalogue place carried by its motion from its
+// epoch and, where its parallax is known, seen from the Earth instead of the
+// Sun. The result has no motion left. A target without motion comes back as
+// it is, to the bit.
+ObjectPlace PlaceOnDate(const ObjectPlace& object, double dayCount);
+
+}  // namespace celestra
