@@ -54,6 +54,32 @@ Judgement JudgeLine(const std::string& line, double dayCount, double raRad, doub
     return {eraSepp(geo, target) * ERFA_DR2AS, h + 5 * std::log10(eraPm(geo)) + 2.5 * slope * std::log10(q)};
 }
 
+std::pair<double, double> TargetPlace(const ObjectPlace& object, double dayCount, double hoursFromMidnight) {
+    if (!object.motion) return {object.raRad, object.decRad};
+    const CatalogueMotion& motion = *object.motion;
+    const double epoch = ERFA_DJ00 + (motion.epochJulianYear - 2000.0) * ERFA_DJY;
+    const double instant = dayCount + hoursFromMidnight / 24.0;
+    const double mjd = instant + 15018.0;  // days since 1858-11-17
+    // ERFA's proper motion in right ascension is that of the angle itself.
+    const double pmRa = motion.pmRaCosDecMasPerYear / 1000.0 * ERFA_DAS2R / std::cos(object.decRad);
+    const double pmDec = motion.pmDecMasPerYear / 1000.0 * ERFA_DAS2R;
+    const bool distanceKnown = motion.parallaxMas > 0;
+    const double parallaxArcsec = distanceKnown ? motion.parallaxMas / 1000.0 : 0.0;
+    const double radialVelocity = distanceKnown ? motion.radialVelocityKmPerS : 0.0;
+    double ra = 0, dec = 0, pmRaThen = 0, pmDecThen = 0, parallaxThen = 0, radialVelocityThen = 0;
+    eraPmsafe(object.raRad, object.decRad, pmRa, pmDec, parallaxArcsec, radialVelocity, epoch, 0.0, ERFA_DJM0, mjd,
+              &ra, &dec, &pmRaThen, &pmDecThen, &parallaxThen, &radialVelocityThen);
+    // eraPmsafe lends a star of unknown distance a parallax to keep its
+    // speed below light's; the Earth's offset must not shift it by that.
+    if (!distanceKnown) parallaxThen = 0;
+    double pvh[2][3], pvb[2][3], direction[3];
+    eraEpv00(ERFA_DJM0, mjd, pvh, pvb);
+    eraPmpx(ra, dec, pmRaThen, pmDecThen, parallaxThen, radialVelocityThen, 0.0, pvb[0], direction);
+    double raNow = 0, decNow = 0;
+    eraC2s(direction, &raNow, &decNow);
+    return {eraAnp(raNow), decNow};
+}
+
 std::pair<double, double> NearPole(bool celestial, int hemisphere, double offsetRad, double bearingRad) {
     const double obliquity = eraObl80(ERFA_DJ00, 0.0);
     const double latitude = hemisphere * (ERFA_DPI / 2 - offsetRad);

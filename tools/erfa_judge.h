@@ -27,6 +27,15 @@ struct Judgement {
 Judgement JudgeLine(const std::string& line, double dayCount, double raRad, double decRad,
                     double hoursFromMidnight = 0.0, bool iau2006Ecliptic = false);
 
+// Where a target stands for the Earth's centre `hoursFromMidnight` after 0h
+// (TT) of `dayCount`: its astrometric place (ICRS, radians). A target with
+// its own motion is carried from its epoch by ERFA's eraPmsafe (space
+// motion, light time, the relativistic correction of the observed motion)
+// and seen from the Earth's barycentric position by eraPmpx; a target of
+// unknown distance moves by its proper motion only. A target without motion
+// stands at its catalogue place.
+std::pair<double, double> TargetPlace(const ObjectPlace& object, double dayCount, double hoursFromMidnight = 0.0);
+
 // Right ascension and declination (ICRS, radians) of a place `offsetRad`
 // from the north (+1) or south (-1) pole of the ecliptic of J2000.0 or,
 // when `celestial`, of the equator, towards `bearingRad`: the targets at

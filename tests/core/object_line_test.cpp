@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "astro/umath.h"
@@ -148,6 +149,65 @@ TEST(ObjectLine, PutFieldAlignsNumbersRightAndTheDesignationLeft) {
     PutField(line, kDesignationField, "LONGER-THAN-8");
     EXPECT_EQ(FieldText(line, kDesignationField), "LONGER-T");
     EXPECT_EQ(ObjectKey("  AB    07 33 41.30"), "AB");
+}
+
+// The keyed values after column 40: what counts as one, what each gives, and
+// what makes the line malformed. Free text that only resembles them stays
+// free text, so lists written before keep their meaning.
+TEST(ObjectLine, ReadsTheKeyedValuesOfTheFreeText) {
+    constexpr double kNone = NAN;  // no motion at all
+    const struct {
+        const char* tail;  // after column 40
+        ObjectLineKind kind;
+        double pmRa, pmDec, epoch, parallax, radialVelocity;
+    } rows[] = {
+        {"", ObjectLineKind::kAccepted, kNone, 0, 0, 0, 0},
+        {" HD 12345 V=9.8 PM=1,2 Pm=3 pmra=3 xpm=1,2 note:rv=4 ep plx", ObjectLineKind::kAccepted, kNone, 0, 0, 0, 0},
+        {" pm=-801.551,10362.394 ep=2016.0 plx=546.976 rv=-110.6", ObjectLineKind::kAccepted, -801.551, 10362.394,
+         2016.0, 546.976, -110.6},
+        {"pm=1,2", ObjectLineKind::kAccepted, 1, 2, 2000.0, 0, 0},
+        {"\tGaia\tep=J1991.25\t", ObjectLineKind::kAccepted, 0, 0, 1991.25, 0, 0},
+        {" rv=12 plx=-0.5 comment", ObjectLineKind::kAccepted, 0, 0, 2000.0, -0.5, 12},
+        {" pm=+1e2,-.5", ObjectLineKind::kAccepted, 100, -0.5, 2000.0, 0, 0},
+        {" pm=1", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0},
+        {" pm=1,", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0},
+        {" pm=1,2,3", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0},
+        {" pm=1,2 pm=1,2", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0},
+        {" pm=1;2", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0},
+        {" pm= 1,2", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0},
+        {" pm=100001,0", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0},
+        {" ep=16", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0},
+        {" ep=2016.0y", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0},
+        {" ep=B1950", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0},
+        {" plx=1e5", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0},
+        {" rv=nan", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0},
+        {" rv=", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string("'") + row.tail + "'");
+        const std::string line = kExample + row.tail;
+        ListedObject listed;
+        ASSERT_EQ(ReadObjectLine(line, listed), row.kind);
+        if (row.kind == ObjectLineKind::kMalformed) {
+            EXPECT_THROW(ReadObjectPlace(line), ConversionError);
+            continue;
+        }
+        EXPECT_EQ(listed.place.designation, "STAR01  ");
+        if (std::isnan(row.pmRa)) {
+            EXPECT_FALSE(listed.place.motion);
+            continue;
+        }
+        ASSERT_TRUE(listed.place.motion);
+        const CatalogueMotion& motion = *listed.place.motion;
+        // Exactly as the text reads: no tolerance.
+        EXPECT_EQ(motion.pmRaCosDecMasPerYear, row.pmRa);
+        EXPECT_EQ(motion.pmDecMasPerYear, row.pmDec);
+        EXPECT_EQ(motion.epochJulianYear, row.epoch);
+        EXPECT_EQ(motion.parallaxMas, row.parallax);
+        EXPECT_EQ(motion.radialVelocityKmPerS, row.radialVelocity);
+    }
+    EXPECT_THAT([] { ReadObjectPlace(kExample + " pm=1,2 ep=2016x"); },
+                ThrowsMessage<ConversionError>("'ep=2016x' is not a valid floating point value"));
 }
 
 }  // namespace

@@ -121,6 +121,7 @@ TEST_F(RunTest, ReadObjectListReportsMalformedLines) {
         {{ObjectLine("BADMAG", "07 33 41.30", "+67 32 14.8", "12.x")}, "Error de formato para BADMAG  "},
         {{ObjectLine("FIRST", "07 ab 41.30"), ObjectLine("SECOND", "07 ab 41.30")}, "Error de formato para FIRST   "},
         {{ObjectLine("", "07 ab 41.30")}, "Error de formato para         "},
+        {{ObjectLine("BADPM") + " pm=1;2 ep=2016.0"}, "Error de formato para BADPM   "},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.message);
