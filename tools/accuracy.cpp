@@ -3,8 +3,12 @@
 // days from 1901 to 2099, each judged at instants from 12 hours before to 12
 // hours after 0h of its date. Prints Markdown tables by period and by
 // instant, and writes SVG plots of the separations against the year and
-// against the hour.
-//   celestra_accuracy [YEARS.svg [NIGHT.svg]]
+// against the hour. Then targets with their own motion: the precise and
+// the classic lines against ERFA's place on the date, and how far that place
+// is from the catalogue place. With --lines, also writes every precise line
+// judged, with the instant and the target's place then, for readers of
+// comet elements written by others (tools/readers).
+//   celestra_accuracy [--lines LINES.tsv] [YEARS.svg [NIGHT.svg]]
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -15,6 +19,8 @@
 
 #include "core/precise_comet.h"
 #include "core/pseudo_comet.h"
+#include "astro/constants.h"
+#include "astro/umath.h"
 #include "erfa_judge.h"
 #include "text/dates.h"
 
@@ -23,6 +29,7 @@ namespace {
 using namespace celestra;
 
 constexpr int kRandomTargets = 1200;
+constexpr int kMovingTargets = 400;
 constexpr int kFirstYear = 1901, kLastYear = 2099, kYearsPerPeriod = 20;
 constexpr double kOffsetsHours[] = {-12, -6, -3, 0, 3, 6, 12};
 
@@ -77,9 +84,58 @@ void WritePlot(const char* path, const char* what, const char* xAxis, const std:
         << "<text x='360' y='385' text-anchor='middle'>" << xAxis << "</text>\n</svg>\n";
 }
 
+// Targets with their own motion as catalogues give them: proper motions
+// from 1 mas to 10.4" a year (evenly in their logarithm), parallaxes for
+// most (0.1 to 800 mas, but no less than keeps the star slower than 400 km/s
+// across the line of sight, as stars are), radial velocities for half of
+// those, the epochs of Hipparcos, J2000.0 and Gaia DR3.
+std::vector<ObjectPlace> MovingTargets(std::mt19937& random, int count) {
+    std::uniform_real_distribution<double> unit(0, 1);
+    std::vector<ObjectPlace> targets = judge::SkyTargets(random, count, {});
+    for (ObjectPlace& object : targets) {
+        CatalogueMotion motion;
+        const double pmMasPerYear = std::pow(10.0, 4.017 * unit(random));
+        const double bearingRad = UMath::kTwoPi * unit(random);
+        motion.pmRaCosDecMasPerYear = pmMasPerYear * std::sin(bearingRad);
+        motion.pmDecMasPerYear = pmMasPerYear * std::cos(bearingRad);
+        const double epochs[] = {1991.25, 2000.0, 2016.0};
+        motion.epochJulianYear = epochs[static_cast<int>(3 * unit(random)) % 3];
+        if (unit(random) < 0.7) {
+            // 4.74 km/s is 1 AU a year: a speed across the line of sight of
+            // 4.74 pm / parallax km/s.
+            constexpr double kFastestKmPerS = 400, kKmPerSecondPerAuPerYear = 4.740470;
+            motion.parallaxMas = std::max(std::pow(10.0, -1 + 3.9 * unit(random)),
+                                          kKmPerSecondPerAuPerYear * pmMasPerYear / kFastestKmPerS);
+            if (unit(random) < 0.5) motion.radialVelocityKmPerS = -150 + 300 * unit(random);
+        }
+        object.motion = motion;
+    }
+    return targets;
+}
+
+void WriteReaderRow(std::FILE* out, const char* kind, double dayCount, double hours, const ObjectPlace& object,
+                    const std::string& line) {
+    if (out == nullptr) return;
+    const auto [ra, dec] = judge::TargetPlace(object, dayCount, hours);
+    std::fprintf(out, "%s\t%.6f\t%+.0f\t%.12f\t%.12f\t%.3f\t%s\n", kind,
+                 dayCount + hours / 24.0 + UMath::kJulianDayOfDayCountZero, hours, UMath::RadiansToDegrees(ra),
+                 UMath::RadiansToDegrees(dec), object.magnitude, line.c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::FILE* readerLines = nullptr;
+    if (argc > 2 && std::string(argv[1]) == "--lines") {
+        readerLines = std::fopen(argv[2], "w");
+        if (readerLines == nullptr) {
+            std::perror(argv[2]);
+            return 1;
+        }
+        std::fprintf(readerLines, "kind\tjd_tt\thours\tra_deg\tdec_deg\tmagnitude\tline\n");
+        argc -= 2;
+        argv += 2;
+    }
     std::mt19937 random(2026);
     std::uniform_real_distribution<double> unit(0, 1);
     const std::vector<ObjectPlace> targets = judge::SkyTargets(random, kRandomTargets, {0.0, 0.5, 5.0});
@@ -105,6 +161,7 @@ int main(int argc, char** argv) {
             const double classic =
                 judge::JudgeLine(classicLine, dayCount, object.raRad, object.decRad, hours).separationArcsec;
             const auto precise = judge::JudgeLine(preciseLine, dayCount, object.raRad, object.decRad, hours);
+            WriteReaderRow(readerLines, "fixed", dayCount, hours, object, preciseLine);
             preciseIau2006.push_back(
                 judge::JudgeLine(preciseLine, dayCount, object.raRad, object.decRad, hours, true).separationArcsec);
             classicByPeriod[period].push_back(classic);
@@ -144,6 +201,45 @@ int main(int argc, char** argv) {
     const Stats other = Summarise(preciseIau2006);
     std::printf("precise, read in the ecliptic of the IAU 2006 obliquity (84381.406\"): median %.4f\", max %.4f\"\n",
                 other.median, other.max);
+
+    // Targets with their own motion.
+    std::vector<ObjectPlace> moving = MovingTargets(random, kMovingTargets);
+    std::vector<double> movingPrecise, movingClassic, movingCatalogue;
+    std::vector<std::vector<double>> movingByOffset(kOffsets);
+    for (std::size_t i = 0; i < moving.size(); ++i) {
+        ObjectPlace object = moving[i];
+        object.designation = "M       ";
+        object.magnitude = -1.5 + 26.5 * unit(random);
+        const int year = kFirstYear + static_cast<int>((i * 7) % (kLastYear - kFirstYear + 1));
+        const double dayCount = DayNumber({year, 1, 1}) + std::floor(365 * unit(random));
+        const std::string dateText = DateToText(dayCount);
+        const std::string classicLine = ClassicElementLine(object, GeometryOfDate(dateText));
+        const std::string preciseLine = PreciseElementLine(object, PreciseDateOf(dateText));
+        const auto [raThen, decThen] = judge::TargetPlace(object, dayCount);
+        movingClassic.push_back(judge::JudgeLine(classicLine, dayCount, raThen, decThen).separationArcsec);
+        movingCatalogue.push_back(judge::JudgeLine(preciseLine, dayCount, object.raRad, object.decRad).separationArcsec);
+        for (std::size_t o = 0; o < kOffsets; ++o) {
+            const double hours = kOffsetsHours[o];
+            const auto [ra, dec] = judge::TargetPlace(object, dayCount, hours);
+            const double separation = judge::JudgeLine(preciseLine, dayCount, ra, dec, hours).separationArcsec;
+            movingPrecise.push_back(separation);
+            movingByOffset[o].push_back(separation);
+            WriteReaderRow(readerLines, "moving", dayCount, hours, object, preciseLine);
+        }
+    }
+    if (readerLines != nullptr) std::fclose(readerLines);
+    std::printf("\n%zu targets with their own motion (1 mas to 10.4\" a year, epochs 1991.25, 2000.0, 2016.0, most with"
+                " a parallax), against ERFA's place on the date\n\n",
+                moving.size());
+    std::printf("| hours from 0h | precise median | precise max |\n|---|---|---|\n");
+    for (std::size_t o = 0; o < kOffsets; ++o) {
+        const Stats po = Summarise(movingByOffset[o]);
+        std::printf("| %+.0f | %.4f\" | %.4f\" |\n", kOffsetsHours[o], po.median, po.max);
+    }
+    const Stats mp = Summarise(movingPrecise), mc = Summarise(movingClassic), mk = Summarise(movingCatalogue);
+    std::printf("| all | %.4f\" | %.4f\" |\n\nclassic lines about the place on the date: median %.2f\", max %.2f\"\n",
+                mp.median, mp.max, mc.median, mc.max);
+    std::printf("the place on the date from the catalogue place, at 0h: median %.2f\", max %.2f\"\n", mk.median, mk.max);
 
     if (argc > 1) {
         std::vector<std::string> periodLabels;

@@ -63,18 +63,21 @@ std::pair<double, double> TargetPlace(const ObjectPlace& object, double dayCount
     // ERFA's proper motion in right ascension is that of the angle itself.
     const double pmRa = motion.pmRaCosDecMasPerYear / 1000.0 * ERFA_DAS2R / std::cos(object.decRad);
     const double pmDec = motion.pmDecMasPerYear / 1000.0 * ERFA_DAS2R;
-    const bool distanceKnown = motion.parallaxMas > 0;
-    const double parallaxArcsec = distanceKnown ? motion.parallaxMas / 1000.0 : 0.0;
-    const double radialVelocity = distanceKnown ? motion.radialVelocityKmPerS : 0.0;
-    double ra = 0, dec = 0, pmRaThen = 0, pmDecThen = 0, parallaxThen = 0, radialVelocityThen = 0;
-    eraPmsafe(object.raRad, object.decRad, pmRa, pmDec, parallaxArcsec, radialVelocity, epoch, 0.0, ERFA_DJM0, mjd,
-              &ra, &dec, &pmRaThen, &pmDecThen, &parallaxThen, &radialVelocityThen);
-    // eraPmsafe lends a star of unknown distance a parallax to keep its
-    // speed below light's; the Earth's offset must not shift it by that.
-    if (!distanceKnown) parallaxThen = 0;
     double pvh[2][3], pvb[2][3], direction[3];
     eraEpv00(ERFA_DJM0, mjd, pvh, pvb);
-    eraPmpx(ra, dec, pmRaThen, pmDecThen, parallaxThen, radialVelocityThen, 0.0, pvb[0], direction);
+    if (motion.parallaxMas <= 0) {
+        // Of unknown distance: ERFA's proper motion alone, with no parallax
+        // and no radial velocity. (eraPmsafe would lend the star a parallax
+        // that keeps it at 1% of the speed of light, and its relativistic
+        // treatment of that speed moves a fast star by 0.03" over a century.)
+        eraPmpx(object.raRad, object.decRad, pmRa, pmDec, 0.0, 0.0, (ERFA_DJM0 + mjd - epoch) / ERFA_DJY, pvb[0],
+                direction);
+    } else {
+        double ra = 0, dec = 0, pmRaThen = 0, pmDecThen = 0, parallaxThen = 0, radialVelocityThen = 0;
+        eraPmsafe(object.raRad, object.decRad, pmRa, pmDec, motion.parallaxMas / 1000.0, motion.radialVelocityKmPerS,
+                  epoch, 0.0, ERFA_DJM0, mjd, &ra, &dec, &pmRaThen, &pmDecThen, &parallaxThen, &radialVelocityThen);
+        eraPmpx(ra, dec, pmRaThen, pmDecThen, parallaxThen, radialVelocityThen, 0.0, pvb[0], direction);
+    }
     double raNow = 0, decNow = 0;
     eraC2s(direction, &raNow, &decNow);
     return {eraAnp(raNow), decNow};

@@ -32,7 +32,8 @@ Judgement JudgeLine(const std::string& line, double dayCount, double raRad, doub
 // its own motion is carried from its epoch by ERFA's eraPmsafe (space
 // motion, light time, the relativistic correction of the observed motion)
 // and seen from the Earth's barycentric position by eraPmpx; a target of
-// unknown distance moves by its proper motion only. A target without motion
+// unknown distance moves by its proper motion only (eraPmpx with no
+// parallax). A target without motion
 // stands at its catalogue place.
 std::pair<double, double> TargetPlace(const ObjectPlace& object, double dayCount, double hoursFromMidnight = 0.0);
 
