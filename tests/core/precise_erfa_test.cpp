@@ -60,8 +60,9 @@ TEST(PreciseAgainstErfa, StaysWithinFiveHundredthsOfAnArcsecondThroughTheNight) 
 
 // Targets with their own motion, as users copy them from catalogues: the
 // fastest star, the nearest, a fast pair, slow ones, one of unknown distance
-// with a radial velocity, and some near the poles. Their lines must stand at
-// ERFA's place for the date, not at the catalogue place.
+// with a radial velocity, and some near the poles (the first is the README's
+// example). Their lines must stand at ERFA's place for the date, not at the
+// catalogue place.
 const std::string kMovingTargets[] = {
     testing::ObjectLine("BARNARD", "17 57 47.64", "+04 44 21.9", " 9.5") +
         " pm=-801.551,10362.394 ep=2016.0 plx=546.976 rv=-110.6",
