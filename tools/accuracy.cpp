@@ -17,10 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "core/precise_comet.h"
-#include "core/pseudo_comet.h"
 #include "astro/constants.h"
 #include "astro/umath.h"
+#include "core/precise_comet.h"
+#include "core/pseudo_comet.h"
 #include "erfa_judge.h"
 #include "text/dates.h"
 
@@ -217,7 +217,8 @@ int main(int argc, char** argv) {
         const std::string preciseLine = PreciseElementLine(object, PreciseDateOf(dateText));
         const auto [raThen, decThen] = judge::TargetPlace(object, dayCount);
         movingClassic.push_back(judge::JudgeLine(classicLine, dayCount, raThen, decThen).separationArcsec);
-        movingCatalogue.push_back(judge::JudgeLine(preciseLine, dayCount, object.raRad, object.decRad).separationArcsec);
+        movingCatalogue.push_back(
+            judge::JudgeLine(preciseLine, dayCount, object.raRad, object.decRad).separationArcsec);
         for (std::size_t o = 0; o < kOffsets; ++o) {
             const double hours = kOffsetsHours[o];
             const auto [ra, dec] = judge::TargetPlace(object, dayCount, hours);
@@ -228,9 +229,10 @@ int main(int argc, char** argv) {
         }
     }
     if (readerLines != nullptr) std::fclose(readerLines);
-    std::printf("\n%zu targets with their own motion (1 mas to 10.4\" a year, epochs 1991.25, 2000.0, 2016.0, most with"
-                " a parallax), against ERFA's place on the date\n\n",
-                moving.size());
+    std::printf(
+        "\n%zu targets with their own motion (1 mas to 10.4\" a year, epochs 1991.25, 2000.0, 2016.0, most with"
+        " a parallax), against ERFA's place on the date\n\n",
+        moving.size());
     std::printf("| hours from 0h | precise median | precise max |\n|---|---|---|\n");
     for (std::size_t o = 0; o < kOffsets; ++o) {
         const Stats po = Summarise(movingByOffset[o]);
@@ -239,7 +241,8 @@ int main(int argc, char** argv) {
     const Stats mp = Summarise(movingPrecise), mc = Summarise(movingClassic), mk = Summarise(movingCatalogue);
     std::printf("| all | %.4f\" | %.4f\" |\n\nclassic lines about the place on the date: median %.2f\", max %.2f\"\n",
                 mp.median, mp.max, mc.median, mc.max);
-    std::printf("the place on the date from the catalogue place, at 0h: median %.2f\", max %.2f\"\n", mk.median, mk.max);
+    std::printf("the place on the date from the catalogue place, at 0h: median %.2f\", max %.2f\"\n", mk.median,
+                mk.max);
 
     if (argc > 1) {
         std::vector<std::string> periodLabels;

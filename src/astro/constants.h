@@ -52,7 +52,6 @@ inline constexpr double kLightAuPerDay = 173.1446326846693;
 // circle of radius a AU about the Sun moves k / a^1.5 radians a day.
 inline constexpr double kGaussianGravitation = 0.01720209895;
 
-
 // ---- A star's own motion -------------------------------------------------------
 
 // Milliarcseconds to radians (radians per milliarcsecond).

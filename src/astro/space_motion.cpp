@@ -40,8 +40,9 @@ void AstrometricDirection(const StarMotion& star, double yearsSinceEpoch, const 
         // offset at the instant.
         const double distanceAu = 1.0 / star.parallaxRad;
         for (int i = 0; i < 3; ++i) {
-            const double velocity = distanceAu * (star.pmRaCosDecRadPerYear * east[i] + star.pmDecRadPerYear * north[i]) +
-                                    star.radialVelocityAuPerYear * towardsStar[i];
+            const double velocity =
+                distanceAu * (star.pmRaCosDecRadPerYear * east[i] + star.pmDecRadPerYear * north[i]) +
+                star.radialVelocityAuPerYear * towardsStar[i];
             moved[i] = distanceAu * towardsStar[i] + velocity * yearsSinceEpoch - observerAu[i];
         }
     } else {

@@ -9,11 +9,11 @@ namespace celestra::UMath {
 
 // A catalogue entry with its motion.
 struct StarMotion {
-    double raRad = 0;                  // right ascension at the epoch
-    double decRad = 0;                 // declination at the epoch
-    double pmRaCosDecRadPerYear = 0;   // proper motion in right ascension, times cos dec
-    double pmDecRadPerYear = 0;        // proper motion in declination
-    double parallaxRad = 0;            // annual parallax; 0 when unknown
+    double raRad = 0;                    // right ascension at the epoch
+    double decRad = 0;                   // declination at the epoch
+    double pmRaCosDecRadPerYear = 0;     // proper motion in right ascension, times cos dec
+    double pmDecRadPerYear = 0;          // proper motion in declination
+    double parallaxRad = 0;              // annual parallax; 0 when unknown
     double radialVelocityAuPerYear = 0;  // away from the Sun; counts only with a parallax
 };
 

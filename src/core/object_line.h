@@ -78,10 +78,10 @@ ObjectLineKind ClassifyObjectLine(std::string_view line);
 //   pm=-801.551,10362.394 ep=2016.0 plx=546.976 rv=-110.6
 // A keyed value that does not read, a name given twice or a value beyond
 // its bounds makes the line malformed.
-inline constexpr std::string_view kProperMotionKey = "pm=";      // <ra * cos dec>,<dec> in mas a year
-inline constexpr std::string_view kEpochKey = "ep=";             // Julian year, optionally after "J"
-inline constexpr std::string_view kParallaxKey = "plx=";         // mas
-inline constexpr std::string_view kRadialVelocityKey = "rv=";    // km/s, positive away
+inline constexpr std::string_view kProperMotionKey = "pm=";    // <ra * cos dec>,<dec> in mas a year
+inline constexpr std::string_view kEpochKey = "ep=";           // Julian year, optionally after "J"
+inline constexpr std::string_view kParallaxKey = "plx=";       // mas
+inline constexpr std::string_view kRadialVelocityKey = "rv=";  // km/s, positive away
 
 struct CatalogueMotion {
     double pmRaCosDecMasPerYear = 0;  // proper motion in right ascension, times cos dec

@@ -2,10 +2,9 @@
 // two-body orbit of the written elements: targets over the whole sky and at
 // both ecliptic and both celestial poles, days from 1901 to 2099, instants
 // through the night around 0h.
-#include <gtest/gtest.h>
-
 #include <erfa.h>
 #include <erfam.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
