@@ -35,7 +35,8 @@ const D2R = Math.PI / 180
 
 function usage (msg) {
   if (msg) console.error(msg)
-  console.error('usage: node astronomia_reader.mjs LINES.tsv [--worst N] [--out REPORT.md] [--csv PER_ROW.csv]')
+  console.error('usage: node astronomia_reader.mjs LINES.tsv [--worst N] [--out REPORT.md] [--csv PER_ROW.csv]' +
+    ' [--max-arcsec A] [--max-mag M]')
   process.exit(2)
 }
 
@@ -46,6 +47,8 @@ function parseArgs (argv) {
     if (v === '--worst') a.worst = parseInt(argv[++i], 10)
     else if (v === '--out') a.out = argv[++i]
     else if (v === '--csv') a.csv = argv[++i]
+    else if (v === '--max-arcsec') a.maxArcsec = Number(argv[++i])
+    else if (v === '--max-mag') a.maxMag = Number(argv[++i])
     else if (v.startsWith('--')) usage('unknown option ' + v)
     else if (!a.lines) a.lines = v
     else usage('too many arguments')
@@ -298,7 +301,12 @@ function main () {
     })
     fs.writeFileSync(args.csv, lines.join('\n') + '\n')
   }
-  process.exitCode = refused.length ? 1 : 0
+  // 1: a line could not be read; 2: a row beyond --max-arcsec or --max-mag.
+  const beyond = results.filter(x => x &&
+    ((args.maxArcsec !== undefined && x.sep > args.maxArcsec) ||
+     (args.maxMag !== undefined && Math.abs(x.dmag) > args.maxMag)))
+  if (beyond.length) console.error(`${beyond.length} rows beyond the limits`)
+  process.exitCode = refused.length ? 1 : beyond.length ? 2 : 0
 }
 
 main()

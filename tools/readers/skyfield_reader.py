@@ -15,7 +15,10 @@ functions, so Skyfield's own observe() still does the light-time work.
 
 Usage:
     python3 skyfield_reader.py LINES.tsv [--worst N] [--out REPORT.md]
-            [--csv PER_ROW.csv]
+            [--csv PER_ROW.csv] [--max-arcsec A] [--max-mag M]
+
+Exit status: 1 when a line could not be read, 2 when a row lies beyond
+--max-arcsec or --max-mag.
 """
 
 import argparse
@@ -255,6 +258,10 @@ def main():
     ap.add_argument('--worst', type=int, default=10, help='worst rows to list')
     ap.add_argument('--out', help='also write the Markdown report here')
     ap.add_argument('--csv', help='write per-row results here')
+    ap.add_argument('--max-arcsec', type=float,
+                    help='exit 2 when any separation exceeds this')
+    ap.add_argument('--max-mag', type=float,
+                    help='exit 2 when any magnitude difference exceeds this')
     args = ap.parse_args()
 
     rows = read_rows(args.lines)
@@ -321,10 +328,14 @@ def main():
     for n in notes:
         meta.append(('note', n))
     if erfa_warnings:
-        meta.append(('warnings', '%d raised during the computation, e.g. %s '
-                     '(epv00 is evaluated at emission times, up to ~580 d '
-                     'before the observation)'
-                     % (len(erfa_warnings), str(erfa_warnings[0].message)[:120])))
+        counts = {}
+        for w in erfa_warnings:
+            key = '%s: %s' % (w.category.__name__, str(w.message)[:110])
+            counts[key] = counts.get(key, 0) + 1
+        for key, c in sorted(counts.items(), key=lambda kv: -kv[1]):
+            meta.append(('warning (%d calls)' % c, key))
+        meta.append(('warning context', 'epv00 is evaluated at emission '
+                     'times, up to ~580 d before the observation'))
     if errors:
         meta.append(('lines not computed', str(len(errors))))
         for line, why in errors[:5]:
@@ -343,7 +354,15 @@ def main():
                 w.writerow([r['kind'], '%.6f' % r['jd_tt'], r['hours']]
                            + (['%.6f' % res[0], '%.5f' % res[1], '%.6f' % res[2],
                                '%.6f' % res[3]] if res else ['', '', '', '']))
-    return 0 if not errors else 1
+    if errors:
+        return 1
+    beyond = [res for res in results if res is not None and (
+        (args.max_arcsec is not None and res[0] > args.max_arcsec) or
+        (args.max_mag is not None and abs(res[1]) > args.max_mag))]
+    if beyond:
+        print('%d rows beyond the limits' % len(beyond), file=sys.stderr)
+        return 2
+    return 0
 
 
 if __name__ == '__main__':
