@@ -1,5 +1,6 @@
 #include "core/object_line.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -106,9 +107,9 @@ bool ReadMotion(std::string_view line, std::optional<CatalogueMotion>& motion, s
             badWord = word;
             if (given[k] || !ReadKeyedValue(kKeys[k], word.substr(kKeys[k].size()), read)) return false;
             given[k] = true;
-            motion = read;
         }
     }
+    if (std::find(std::begin(given), std::end(given), true) != std::end(given)) motion = read;
     return true;
 }
 

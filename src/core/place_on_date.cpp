@@ -2,11 +2,10 @@
 
 #include "astro/constants.h"
 #include "astro/space_motion.h"
-#include "astro/umath.h"
 
 namespace celestra {
 
-ObjectPlace PlaceOnDate(const ObjectPlace& object, double dayCount) {
+ObjectPlace PlaceOnDate(const ObjectPlace& object, double dayCount, const double earthEclipticAu[3]) {
     using namespace UMath;
     if (!object.motion) return object;
     const CatalogueMotion& motion = *object.motion;
@@ -23,9 +22,8 @@ ObjectPlace PlaceOnDate(const ObjectPlace& object, double dayCount) {
     const double epochJulianDay = kJulianDayJ2000 + (motion.epochJulianYear - kJ2000JulianYear) * kDaysPerJulianYear;
     const double yearsSinceEpoch = (dayCount + kJulianDayOfDayCountZero - epochJulianDay) / kDaysPerJulianYear;
 
-    double earthEcliptic[3], earth[3], direction[3];
-    EarthJ2000(dayCount, earthEcliptic);
-    EclipticToEquatorJ2000(earthEcliptic, earth);
+    double earth[3], direction[3];
+    EclipticToEquatorJ2000(earthEclipticAu, earth);
     AstrometricDirection(star, yearsSinceEpoch, earth, direction);
 
     ObjectPlace placed = object;

@@ -5,12 +5,13 @@
 
 namespace celestra {
 
-// Given a target and a day count (0h of the observation date, days since
-// 1899-12-30, taken as TT), returns it at its astrometric place for the
-// Earth's centre then: its catalogue place carried by its motion from its
+// Given a target, a day count (0h of the observation date, days since
+// 1899-12-30, taken as TT) and the Earth's heliocentric position then (AU,
+// J2000.0 ecliptic, as UMath::EarthJ2000 gives it once for the date),
+// returns it at its astrometric place for the Earth's centre then: its catalogue place carried by its motion from its
 // epoch and, where its parallax is known, seen from the Earth instead of the
 // Sun. The result has no motion left. A target without motion comes back as
 // it is, to the bit.
-ObjectPlace PlaceOnDate(const ObjectPlace& object, double dayCount);
+ObjectPlace PlaceOnDate(const ObjectPlace& object, double dayCount, const double earthEclipticAu[3]);
 
 }  // namespace celestra

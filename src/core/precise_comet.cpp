@@ -181,7 +181,7 @@ std::string PreciseElementLine(const ObjectPlace& object, const PreciseDate& dat
 void PreciseElementLine(const ObjectPlace& object, const PreciseDate& date, ElementLineWriter& writer,
                         std::string& line) {
     if (object.motion) {
-        PreciseElementLine(PlaceOnDate(object, date.dayCount), date, writer, line);
+        PreciseElementLine(PlaceOnDate(object, date.dayCount, date.earthAu), date, writer, line);
         return;
     }
     double u[3];

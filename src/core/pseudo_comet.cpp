@@ -59,14 +59,16 @@ DateGeometry GeometryOfDate(std::string_view dateText) {
     const PerihelionTime perihelion{TextToInt(DatePart(dateText, kYearPart)), TextToInt(DatePart(dateText, kMonthPart)),
                                     TextToInt(DatePart(dateText, kDayPart)), 0};
     const double obliquityRad = Obliquity(dayCount);
-    return {dayCount,
-            obliquityRad,
-            std::sin(obliquityRad),
-            std::cos(obliquityRad),
-            sunLongitudeRad,
-            sunDistanceAu,
-            perihelion,
-            FormatFloat("0.000000", kPseudoCometDistanceAu)};
+    DateGeometry date{dayCount,
+                      obliquityRad,
+                      std::sin(obliquityRad),
+                      std::cos(obliquityRad),
+                      sunLongitudeRad,
+                      sunDistanceAu,
+                      perihelion,
+                      FormatFloat("0.000000", kPseudoCometDistanceAu)};
+    EarthJ2000(dayCount, date.earthAu);
+    return date;
 }
 
 std::string ClassicElementLine(const ObjectPlace& object, const DateGeometry& date) {
@@ -79,7 +81,7 @@ std::string ClassicElementLine(const ObjectPlace& object, const DateGeometry& da
 void ClassicElementLine(const ObjectPlace& object, const DateGeometry& date, ElementLineWriter& writer,
                         std::string& line) {
     if (object.motion) {
-        ClassicElementLine(PlaceOnDate(object, date.dayCount), date, writer, line);
+        ClassicElementLine(PlaceOnDate(object, date.dayCount, date.earthAu), date, writer, line);
         return;
     }
     const auto [latitudeRad, longitudeRad] =

@@ -22,6 +22,9 @@ struct DateGeometry {
     double sunDistanceAu = 0;     // Sun's distance from the Earth
     PerihelionTime perihelion{};  // 0h of the date, as the date text writes it
     std::string distanceText;     // q as the lines write it, in the conventions of the run
+    // Heliocentric Earth, J2000.0 ecliptic and equinox (AU): where targets
+    // with their own motion are seen from.
+    double earthAu[3] = {0, 0, 0};
 };
 
 // Reads the date text ("dd/mm/yyyy", exactly as the date field holds it)

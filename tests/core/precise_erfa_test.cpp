@@ -90,7 +90,8 @@ TEST(MovingTargetsAgainstErfa, StandWhereErfaCarriesThemThroughTheNight) {
             // The place itself, before any element is written: the Earth's
             // distance from the barycentre, which the program leaves out,
             // shifts the nearest star by up to 0.008".
-            const ObjectPlace placed = PlaceOnDate(object, dayCount);
+            const PreciseDate preciseDate = PreciseDateOf(date);
+            const ObjectPlace placed = PlaceOnDate(object, dayCount, preciseDate.earthAu);
             const auto [raThen, decThen] = judge::TargetPlace(object, dayCount);
             double a[3], b[3];
             eraS2c(placed.raRad, placed.decRad, a);
@@ -99,7 +100,7 @@ TEST(MovingTargetsAgainstErfa, StandWhereErfaCarriesThemThroughTheNight) {
             EXPECT_LT(placeArcsec, 0.01);
             worstPlace = std::max(worstPlace, placeArcsec);
 
-            const std::string line = PreciseElementLine(object, PreciseDateOf(date));
+            const std::string line = PreciseElementLine(object, preciseDate);
             for (const double hours : kOffsetsHours) {
                 const auto [ra, dec] = judge::TargetPlace(object, dayCount, hours);
                 const auto judged = judge::JudgeLine(line, dayCount, ra, dec, hours);
