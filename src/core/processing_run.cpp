@@ -10,10 +10,9 @@
 #include "core/object_line.h"
 #include "core/precise_comet.h"
 #include "core/pseudo_comet.h"
-#include "platform/atomic_file.h"
 #include "platform/line_list_file.h"
 #include "platform/platform_file.h"
-#include "platform/write_journal.h"
+#include "platform/safe_write.h"
 #include "text/catalogue.h"
 #include "text/errors.h"
 #include "text/numbers.h"
@@ -50,6 +49,29 @@ bool IsTheCometFile(const std::string& backupPath, const std::string& cometPath)
     }
     return backupName.regular && backupName.linkCount == 1 && IdentityOf(cometPath, cometFile) == 0 &&
            backupName.SameFileAs(cometFile);
+}
+
+// Goes on from a recovery that put the file back or found nothing to do;
+// anything else ends the run with where the user's bytes are.
+void StopUnlessRecovered(const RecoveryOutcome& outcome, const std::string& path) {
+    switch (outcome.kind) {
+        case RecoveryOutcome::Kind::kPutAside: throw Error(kOldContentKept + outcome.path);
+        case RecoveryOutcome::Kind::kForeign: throw Error(kForeignJournal + outcome.path);
+        case RecoveryOutcome::Kind::kFailed:
+            throw Error(kRepairPending + path + "\n" +
+                        InOutErrorOf(outcome.platformError, FileAccess::kWrite, path).what());
+        default: return;
+    }
+}
+
+// The refusals a replacement can end with besides its errors.
+void StopUnlessWritten(const ReplaceOutcome& outcome, const std::string& cometPath) {
+    switch (outcome.stage) {
+        case ReplaceOutcome::Stage::kChanged: throw Error(kCometFileChanged + cometPath);
+        case ReplaceOutcome::Stage::kBusy: throw Error(kCometFileInUse + cometPath);
+        case ReplaceOutcome::Stage::kForeign: throw Error(kForeignFileAtOwnName + outcome.foreignPath);
+        default: return;
+    }
 }
 
 }  // namespace
@@ -90,18 +112,13 @@ bool ProcessingRun::LoadCometFile() {
 void ProcessingRun::RecoverStoppedWrites() {
     const std::string& cometPath = state_.cometPath;
     const RecoveryOutcome comet = RecoverInterruptedWrite(cometPath);
-    if (comet.kind == RecoveryOutcome::Kind::kFailed) {
-        throw InOutErrorOf(comet.platformError, FileAccess::kWrite, cometPath);
-    }
+    StopUnlessRecovered(comet, cometPath);
     // A backup stopped part way would otherwise stay mixed until this run
     // replaces it; a link at its name is never followed.
     const std::string backupPath = BackupPathFor(cometPath);
     FileIdentity backupName;
     if (NameIdentityOf(backupPath, backupName) == 0 && backupName.regular) {
-        const RecoveryOutcome backup = RecoverInterruptedWrite(backupPath);
-        if (backup.kind == RecoveryOutcome::Kind::kFailed) {
-            throw InOutErrorOf(backup.platformError, FileAccess::kWrite, backupPath);
-        }
+        StopUnlessRecovered(RecoverInterruptedWrite(backupPath), backupPath);
     }
     if (comet.kind == RecoveryOutcome::Kind::kRestored) messages_.Show(kCometFileRestored + cometPath);
 }
@@ -160,9 +177,9 @@ void ProcessingRun::BackUpCometFile() {
     backedUp_ = identity;
     if (IsTheCometFile(backupPath, cometPath)) return;  // a comet file named CometDatBak.Txt: nothing to copy
     const ReplaceOutcome outcome = ReplaceNamedFile(backupPath, content);
+    StopUnlessWritten(outcome, cometPath);
     switch (outcome.stage) {
         case ReplaceOutcome::Stage::kDone: return;
-        case ReplaceOutcome::Stage::kBusy: throw Error(kCometFileInUse + cometPath);
         case ReplaceOutcome::Stage::kLinkKept: throw Error(kBackupLinkKept + backupPath);
         case ReplaceOutcome::Stage::kCreate:
             throw InOutErrorOf(outcome.platformError, FileAccess::kOpenForWriting, backupPath);
@@ -213,11 +230,8 @@ void ProcessingRun::AppendPseudoComets() {
 }
 
 void ProcessingRun::SaveCometList() {
-    switch (SaveToFile(state_.cometList, state_.cometPath, backedUp_ ? &*backedUp_ : nullptr)) {
-        case ReplaceOutcome::Stage::kChanged: throw Error(kCometFileChanged + state_.cometPath);
-        case ReplaceOutcome::Stage::kBusy: throw Error(kCometFileInUse + state_.cometPath);
-        default: break;
-    }
+    StopUnlessWritten(SaveToFile(state_.cometList, state_.cometPath, backedUp_ ? &*backedUp_ : nullptr),
+                      state_.cometPath);
     lock_.Release();
 }
 

@@ -24,11 +24,11 @@ void ReadFromFile(LineList& list, const std::string& path) {
     list.LoadAsRead(std::move(bytes));
 }
 
-ReplaceOutcome::Stage SaveToFile(const LineList& list, const std::string& path, const FileIdentity* expected) {
+ReplaceOutcome SaveToFile(const LineList& list, const std::string& path, const FileIdentity* expected) {
     const ReplaceOutcome outcome = ReplaceFileContent(path, FileContent{list.Lines(), "\r\n"}, expected);
     if (outcome.stage == ReplaceOutcome::Stage::kCreate) throw FileStreamError(kCannotCreateFileBefore + path);
     if (outcome.stage == ReplaceOutcome::Stage::kWrite) throw FileStreamError(kStreamWriteError);
-    return outcome.stage;
+    return outcome;
 }
 
 }  // namespace celestra

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "platform/atomic_file.h"
 #include "platform/platform_file.h"
+#include "platform/safe_write.h"
 #include "text/line_list.h"
 
 namespace celestra {
@@ -23,9 +23,8 @@ void ReadFromFile(LineList& list, const std::string& path);
 // FileStreamError "Cannot create file <path>" when it cannot be created or
 // may not be written, "Stream write error" when not every byte could be
 // written (the old content kept, or put back by the next run). Otherwise
-// returns kDone; kChanged when `expected` is given and another program
-// changed the file (ReplaceFileContent); kBusy when another process held the
-// temporary file for the whole wait.
-ReplaceOutcome::Stage SaveToFile(const LineList& list, const std::string& path, const FileIdentity* expected = nullptr);
+// returns the outcome of ReplaceFileContent: done, changed by another
+// program, busy, or a foreign file at one of its own names.
+ReplaceOutcome SaveToFile(const LineList& list, const std::string& path, const FileIdentity* expected = nullptr);
 
 }  // namespace celestra

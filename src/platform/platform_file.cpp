@@ -7,11 +7,11 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/os_file.h"
 #include "platform/platform_file_internal.h"
 
 namespace celestra {
 
-using platform_file_internal::kStreamBufferBytes;
 using platform_file_internal::LastError;
 
 namespace {
@@ -82,9 +82,9 @@ namespace {
 
 // Opens a file to be read from its start, and takes its identity first when
 // asked: 0, or the platform error number with the access that failed.
-int OpenForWholeReading(const std::string& path, InputFile& file, FileAccess& failedAccess, FileIdentity* identity) {
+int OpenForWholeReading(const std::string& path, OsFile& file, FileAccess& failedAccess, FileIdentity* identity) {
     failedAccess = FileAccess::kOpenForReading;
-    if (const int error = file.Open(path); error != 0) return error;
+    if (const int error = file.Open(path, OsFile::Mode::kRead); error != 0) return error;
     failedAccess = FileAccess::kRead;
     return identity != nullptr ? file.Identity(*identity) : 0;
 }
@@ -92,12 +92,14 @@ int OpenForWholeReading(const std::string& path, InputFile& file, FileAccess& fa
 }  // namespace
 
 int ReadWholeFile(const std::string& path, ByteBuffer& bytes, FileAccess& failedAccess, FileIdentity* identity) {
-    InputFile file;
+    OsFile file;
     if (const int error = OpenForWholeReading(path, file, failedAccess, identity); error != 0) return error;
+    FileIdentity opened;
     // Room for the whole file at once and one byte more, so that a single
     // read and one that finds the end suffice; a file that tells no size
     // (or grows) gets twice the room whenever it fills what it has.
-    std::size_t room = std::max<std::size_t>(file.SizeHint() + 1, kMinimumReadBytes);
+    const std::size_t sizeHint = file.Identity(opened) == 0 ? static_cast<std::size_t>(opened.sizeBytes) : 0;
+    std::size_t room = std::max<std::size_t>(sizeHint + 1, kMinimumReadBytes);
     std::unique_ptr<char[]> content(new char[room]);
     std::size_t used = 0;
     for (;;) {
@@ -107,9 +109,8 @@ int ReadWholeFile(const std::string& path, ByteBuffer& bytes, FileAccess& failed
             content = std::move(larger);
             room *= 2;
         }
-        int error = 0;
-        const std::size_t count = file.Read(content.get() + used, room - used, error);
-        if (error != 0) return error;
+        std::size_t count = 0;
+        if (const int error = file.Read(content.get() + used, room - used, count); error != 0) return error;
         if (count == 0) break;
         used += count;
     }
@@ -120,15 +121,14 @@ int ReadWholeFile(const std::string& path, ByteBuffer& bytes, FileAccess& failed
 int CompareFileContent(const std::string& path, std::string_view expected, bool& same, FileAccess& failedAccess,
                        FileIdentity* identity) {
     same = false;
-    InputFile file;
+    OsFile file;
     if (const int error = OpenForWholeReading(path, file, failedAccess, identity); error != 0) return error;
     // One piece more than `expected` holds tells a longer file.
     const std::unique_ptr<char[]> piece(new char[kComparedPieceBytes]);
     std::size_t compared = 0;
     for (;;) {
-        int error = 0;
-        const std::size_t count = file.Read(piece.get(), kComparedPieceBytes, error);
-        if (error != 0) return error;
+        std::size_t count = 0;
+        if (const int error = file.Read(piece.get(), kComparedPieceBytes, count); error != 0) return error;
         if (count == 0) break;
         if (count > expected.size() - compared || std::memcmp(piece.get(), expected.data() + compared, count) != 0) {
             return 0;  // longer, or different
@@ -137,52 +137,6 @@ int CompareFileContent(const std::string& path, std::string_view expected, bool&
     }
     same = compared == expected.size();
     return 0;
-}
-
-InputFile::~InputFile() { Close(); }
-
-std::size_t InputFile::Read(char* buffer, std::size_t size, int& error) {
-    errno = 0;
-    const std::size_t count = std::fread(buffer, 1, size, file_);
-    error = count < size && std::ferror(file_) ? LastError() : 0;
-    return error != 0 ? 0 : count;
-}
-
-std::size_t InputFile::SizeHint() const {
-    struct stat info {};
-    if (::fstat(::fileno(file_), &info) != 0 || info.st_size <= 0) return 0;
-    return static_cast<std::size_t>(info.st_size);
-}
-
-void InputFile::Close() {
-    if (file_ != nullptr) std::fclose(file_);
-    file_ = nullptr;
-}
-
-OutputFile::~OutputFile() {
-    if (file_ != nullptr) std::fclose(file_);
-}
-
-int OutputFile::Create(const std::string& path) {
-    errno = 0;
-    file_ = platform_file_internal::OpenStream(path, "wb");
-    if (file_ == nullptr) return LastError();
-    std::setvbuf(file_, nullptr, _IOFBF, kStreamBufferBytes);
-    return 0;
-}
-
-int OutputFile::Write(std::string_view bytes) {
-    if (bytes.empty()) return 0;
-    errno = 0;
-    return std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size() ? 0 : LastError();
-}
-
-int OutputFile::Close() {
-    std::FILE* file = file_;
-    file_ = nullptr;
-    if (file == nullptr) return 0;
-    errno = 0;
-    return std::fclose(file) == 0 ? 0 : LastError();
 }
 
 }  // namespace celestra

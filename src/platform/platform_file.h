@@ -6,8 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -51,8 +49,13 @@ struct FileIdentity {
     std::uint64_t fileNumber = 0;  // inode or file index
     std::uint64_t sizeBytes = 0;
     std::int64_t modifiedTicks = 0;  // ns (POSIX) or 100 ns (Windows) since the platform's epoch
+    std::int64_t bornTicks = 0;      // creation, in the same ticks; 0 where the system keeps none
     std::uint64_t linkCount = 0;     // names the file has (hard links)
     bool regular = false;            // a plain file, not a device, pipe or folder
+    bool folder = false;
+    // Owned by the user running this process, and writable by no one else
+    // (on Windows, owned by this user).
+    bool privateToUser = false;
 
     // The same file, under whichever name.
     bool SameFileAs(const FileIdentity& other) const {
@@ -71,10 +74,6 @@ int IdentityOf(const std::string& path, FileIdentity& identity);
 // The identity of the name itself, a symbolic link not followed: 0, or the
 // platform error number.
 int NameIdentityOf(const std::string& path, FileIdentity& identity);
-
-// The identity of an open file, by its descriptor (POSIX) or HANDLE
-// (Windows): 0, or the platform error number.
-int IdentityOfOpenFile(std::intptr_t handle, FileIdentity& identity);
 
 // True when the path leads to a plain file: one that can be read to its end
 // (not a pipe, a device or a folder).
@@ -101,49 +100,5 @@ int ReadWholeFile(const std::string& path, ByteBuffer& bytes, FileAccess& failed
 // as ReadWholeFile gives it. Needs no room for the whole file.
 int CompareFileContent(const std::string& path, std::string_view expected, bool& same, FileAccess& failedAccess,
                        FileIdentity* identity = nullptr);
-
-// A file open for reading, as bytes. Closed on destruction.
-class InputFile {
-public:
-    InputFile() = default;
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
-    ~InputFile();
-
-    // 0, or the platform error number (EISDIR for a folder). Never waits for
-    // a writer, even when the path is a pipe.
-    int Open(const std::string& path);
-    // Reads up to `size` bytes into `buffer`: the count read, 0 at the end.
-    // On failure returns 0 and sets `error` to the platform number.
-    std::size_t Read(char* buffer, std::size_t size, int& error);
-    // The file's size as the file system tells it; 0 when it tells none.
-    std::size_t SizeHint() const;
-    // The open file's identity: 0, or the platform error number.
-    int Identity(FileIdentity& identity) const;
-    void Close();
-
-private:
-    std::FILE* file_ = nullptr;
-};
-
-// A file open for writing, created or emptied on opening. Closed (without
-// reporting) on destruction.
-class OutputFile {
-public:
-    OutputFile() = default;
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
-    ~OutputFile();
-
-    // 0, or the platform error number.
-    int Create(const std::string& path);
-    // 0, or the platform error number; bytes may be held back until Close.
-    int Write(std::string_view bytes);
-    // Writes out what is pending and closes: 0, or the platform error number.
-    int Close();
-
-private:
-    std::FILE* file_ = nullptr;
-};
 
 }  // namespace celestra

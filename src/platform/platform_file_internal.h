@@ -4,12 +4,9 @@
 
 #include <cerrno>
 #include <cstddef>
-#include <cstdio>
 #include <string>
 
 namespace celestra::platform_file_internal {
-
-constexpr std::size_t kStreamBufferBytes = 1 << 16;
 
 // errno, or EIO when a failing call left none.
 inline int LastError() { return errno != 0 ? errno : EIO; }
@@ -24,10 +21,5 @@ int MakeFolder(const std::string& folder);
 // What a path names: false when nothing (or nothing this process may look
 // at), else true with `isFolder` telling a folder from anything else.
 bool LookAt(const std::string& path, bool& isFolder);
-
-// fopen for a path in UTF-8: on Windows through the wide call, so that a
-// name in any script, or a path past 260 characters, opens. `mode` is
-// fopen's, in ASCII. nullptr with errno set on failure.
-std::FILE* OpenStream(const std::string& path, const char* mode);
 
 }  // namespace celestra::platform_file_internal

@@ -1,55 +1,16 @@
-#include <io.h>
 #include <windows.h>
 
 #include <cerrno>
 #include <string>
 
+#include "platform/os_file.h"
 #include "platform/platform_file.h"
 #include "platform/platform_file_internal.h"
-#include "platform/random_access_file.h"
 #include "platform/wide_text.h"
 
 namespace celestra {
 
-using platform_file_internal::kStreamBufferBytes;
 using platform_file_internal::LastError;
-
-namespace {
-
-int IdentityOfHandle(HANDLE handle, FileIdentity& identity) {
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(handle, &info)) return EIO;
-    identity.volume = info.dwVolumeSerialNumber;
-    identity.fileNumber = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-    identity.sizeBytes = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
-    identity.modifiedTicks = static_cast<std::int64_t>((std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
-                                                       info.ftLastWriteTime.dwLowDateTime);
-    identity.linkCount = info.nNumberOfLinks;
-    identity.regular = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && GetFileType(handle) == FILE_TYPE_DISK;
-    return 0;
-}
-
-// The identity of the file at `path`, or of a link there itself.
-int IdentityOfPath(const std::string& path, bool followLinks, FileIdentity& identity) {
-    // Opened for no access at all: a file another program holds is still seen.
-    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-    const HANDLE handle = CreateFileW(WidePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, flags, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_ACCESS_DENIED ? EACCES : ENOENT;
-    const int error = IdentityOfHandle(handle, identity);
-    CloseHandle(handle);
-    return error;
-}
-
-}  // namespace
-
-int IdentityOf(const std::string& path, FileIdentity& identity) { return IdentityOfPath(path, true, identity); }
-
-int NameIdentityOf(const std::string& path, FileIdentity& identity) { return IdentityOfPath(path, false, identity); }
-
-int IdentityOfOpenFile(std::intptr_t handle, FileIdentity& identity) {
-    return IdentityOfHandle(reinterpret_cast<HANDLE>(handle), identity);
-}
 
 bool FolderWritable(const std::string& folder) {
     const std::string probe = folder + "celestra-" + std::to_string(GetCurrentProcessId()) + ".tmp";
@@ -86,12 +47,6 @@ bool LookAt(const std::string& path, bool& isFolder) {
     return true;
 }
 
-std::FILE* OpenStream(const std::string& path, const char* mode) {
-    // The mode is ASCII: each byte is its own wide character.
-    const std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
-    return ::_wfopen(WidePath(path).c_str(), wideMode.c_str());
-}
-
 }  // namespace platform_file_internal
 
 std::string ExecutablePath(const char* argv0) {
@@ -110,18 +65,5 @@ std::string ExecutablePath(const char* argv0) {
 }
 
 bool IsFolderSeparator(char c) { return c == '\\' || c == '/' || c == ':'; }
-
-int InputFile::Open(const std::string& path) {
-    Close();
-    errno = 0;
-    file_ = platform_file_internal::OpenStream(path, "rb");
-    if (file_ == nullptr) return LastError();
-    std::setvbuf(file_, nullptr, _IOFBF, kStreamBufferBytes);
-    return 0;
-}
-
-int InputFile::Identity(FileIdentity& identity) const {
-    return IdentityOfOpenFile(_get_osfhandle(_fileno(file_)), identity);
-}
 
 }  // namespace celestra

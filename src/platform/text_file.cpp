@@ -12,11 +12,12 @@ constexpr char kCarriageReturn = '\r';
 constexpr char kCtrlZ = 26;
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::size_t kReadChunkBytes = 1 << 16;
+constexpr std::size_t kWriteChunkBytes = 1 << 16;
 
 }  // namespace
 
 LineReader::LineReader(const std::string& path) : path_(path), buffer_(kReadChunkBytes) {
-    if (const int error = file_.Open(path); error != 0) {
+    if (const int error = file_.Open(path, OsFile::Mode::kRead); error != 0) {
         throw InOutErrorOf(error, FileAccess::kOpenForReading, path);
     }
 }
@@ -24,8 +25,7 @@ LineReader::LineReader(const std::string& path) : path_(path), buffer_(kReadChun
 bool LineReader::Fill() {
     if (pos_ < end_) return true;
     if (ended_) return false;
-    int error = 0;
-    end_ = file_.Read(buffer_.data(), buffer_.size(), error);
+    const int error = file_.Read(buffer_.data(), buffer_.size(), end_);
     pos_ = 0;
     if (error != 0) throw InOutErrorOf(error, FileAccess::kRead, path_);
     if (end_ == 0) ended_ = true;
@@ -62,18 +62,25 @@ std::string LineReader::ReadLine() {
 void LineReader::Close() { file_.Close(); }
 
 LineWriter::LineWriter(const std::string& path) : path_(path) {
-    if (const int error = file_.Create(path); error != 0) {
+    if (const int error = file_.Open(path, OsFile::Mode::kCreateOrEmpty); error != 0) {
         throw InOutErrorOf(error, FileAccess::kOpenForWriting, path);
     }
 }
 
-void LineWriter::WriteLine(std::string_view line) {
-    int error = file_.Write(line);
-    if (error == 0) error = file_.Write(kLineEnd);
+void LineWriter::WriteOut() {
+    const int error = file_.Write(pending_);
+    pending_.clear();
     if (error != 0) throw InOutErrorOf(error, FileAccess::kWrite, path_);
 }
 
+void LineWriter::WriteLine(std::string_view line) {
+    pending_ += line;
+    pending_ += kLineEnd;
+    if (pending_.size() >= kWriteChunkBytes) WriteOut();
+}
+
 void LineWriter::Close() {
+    if (!pending_.empty()) WriteOut();
     if (const int error = file_.Close(); error != 0) throw InOutErrorOf(error, FileAccess::kWrite, path_);
 }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/os_file.h"
 #include "platform/platform_file.h"
 
 namespace celestra {
@@ -30,15 +31,15 @@ private:
     bool Fill();
 
     std::string path_;
-    InputFile file_;
+    OsFile file_;
     std::vector<char> buffer_;
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
     bool ended_ = false;  // a Ctrl-Z ended the file, or no byte is left
 };
 
-// Every line written ends in CR LF. Writes are buffered, so a failure may
-// surface at a later line or at Close.
+// Every line written ends in CR LF. Lines are gathered and written out in
+// pieces, so a failure may surface at a later line or at Close.
 class LineWriter {
 public:
     // Creates the file, or empties an existing one, at once.
@@ -48,8 +49,12 @@ public:
     void Close();
 
 private:
+    // Writes out what is gathered.
+    void WriteOut();
+
     std::string path_;
-    OutputFile file_;
+    OsFile file_;
+    std::string pending_;
 };
 
 }  // namespace celestra

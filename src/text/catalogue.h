@@ -21,6 +21,16 @@ inline constexpr const char* kNotAPlainFile = "No es un archivo normal: ";
 inline constexpr const char* kBackupLinkKept = "CometDatBak.Txt es un enlace que no se puede reemplazar: ";
 // Shown before the run goes on, when it had to put a comet file back.
 inline constexpr const char* kCometFileRestored = "Comet.dat restaurado tras una escritura interrumpida: ";
+// A stopped write that the run does not repair: it stops, and says where.
+// The file changed after the stop: the old content is kept at this path.
+inline constexpr const char* kOldContentKept =
+    "El archivo cambió tras una escritura interrumpida; su contenido anterior queda en: ";
+// Another user's journal of a stopped write: this path.
+inline constexpr const char* kForeignJournal = "Escritura interrumpida de otro usuario, sin reparar: ";
+// The old content could not be put back; this file, then the cause.
+inline constexpr const char* kRepairPending = "Archivo pendiente de reparar tras una escritura interrumpida: ";
+// Something this run may not remove stands at one of its own names.
+inline constexpr const char* kForeignFileAtOwnName = "Archivo ajeno en el lugar de un archivo de Celestra: ";
 // Running out of memory, in place of the runtime's own text.
 inline constexpr const char* kOutOfMemory = "Memoria insuficiente";
 
@@ -62,6 +72,9 @@ inline constexpr const char* kBadDateText = "Fecha incorrecta";
 
 // ---- Files the system names -----------------------------------------------------
 inline constexpr const char* kBackupFileName = "CometDatBak.Txt";
+// After a file's name: its content from before a stopped write that found
+// the file changed since ("comet.dat.anterior", then "-2", "-3"...).
+inline constexpr const char* kKeptCopySuffix = ".anterior";
 inline constexpr const char* kSettingsFileName = "Celestra.ini";
 inline constexpr const char* kOptionsFileName = "Celestra.opt";
 inline constexpr const char* kDefaultCometFileName = "comet.dat";

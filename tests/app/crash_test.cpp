@@ -215,23 +215,35 @@ INSTANTIATE_TEST_SUITE_P(Signals, StoppedInPlaceWrites,
                                     (test.param.plainUser ? "_PlainUser" : "");
                          });
 
-// True when a journal of an in-place write stands in the state folder.
-bool JournalThere(const std::string& stateHome) {
+// Where the journal of an in-place write of `comet` stands: beside it, or
+// in the state folder when its folder lets no file be made.
+struct JournalPlaces {
+    std::string comet;
+    std::string stateHome;
+};
+
+// True when a whole journal (or, with `unfinished`, one being written)
+// stands in either place.
+bool JournalThere(const JournalPlaces& places, bool unfinished = false) {
+    const std::string suffix = unfinished ? ".tmp" : "";
+    const fs::path comet(places.comet);
+    if (fs::exists(comet.parent_path() / ("." + comet.filename().string() + ".celestra-journal" + suffix))) return true;
     std::error_code error;
-    for (const auto& entry : fs::directory_iterator(stateHome + "/celestra", error)) {
+    for (const auto& entry : fs::directory_iterator(places.stateHome + "/celestra", error)) {
         const std::string name = entry.path().filename().string();
-        if (name.starts_with("journal-") && !name.ends_with(".tmp")) return true;
+        if (name.starts_with("journal-") && name.ends_with(".tmp") == unfinished) return true;
     }
     return false;
 }
 
-// Waits (up to a minute) until the run writes in place: true then; false
-// when it ended first, with its wait status.
-bool WaitForInPlaceWrite(int pid, const std::string& stateHome, int& status) {
+// Waits (up to a minute) until the run writes in place (or, with
+// `unfinished`, writes its journal): true then; false when it ended first,
+// with its wait status.
+bool WaitForInPlaceWrite(int pid, const JournalPlaces& places, int& status, bool unfinished = false) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
     while (std::chrono::steady_clock::now() < deadline) {
         if (::waitpid(pid, &status, WNOHANG) == pid) return false;
-        if (JournalThere(stateHome)) return true;
+        if (JournalThere(places, unfinished)) return true;
         std::this_thread::sleep_for(std::chrono::microseconds(100));  // leaves the run a core
     }
     return true;
@@ -239,9 +251,9 @@ bool WaitForInPlaceWrite(int pid, const std::string& stateHome, int& status) {
 
 // Stops the run `delay` after its in-place write began; a run that ends
 // first is let be. The run's wait status.
-int StopWhileWritingInPlace(int pid, const std::string& stateHome, int signalNumber, std::chrono::microseconds delay) {
+int StopWhileWritingInPlace(int pid, const JournalPlaces& places, int signalNumber, std::chrono::microseconds delay) {
     int status = 0;
-    if (!WaitForInPlaceWrite(pid, stateHome, status)) return status;
+    if (!WaitForInPlaceWrite(pid, places, status)) return status;
     std::this_thread::sleep_for(delay);
     ::kill(pid, signalNumber);
     return Wait(pid);
@@ -268,13 +280,14 @@ TEST_P(StoppedInPlaceWrites, AreUndoneByTheNextRun) {
     }
     const std::string before = ReadBytes(comet);
     const std::vector<std::string> args = {"comet.dat", "objetos.txt", "15/01/2006"};
+    const JournalPlaces places{comet, as.stateHome};
 
     // The clean result, and how long the in-place write of it lasts.
     const int clean = testing::StartBatch(args, data.path, as);
     int cleanStatus = 0;
-    ASSERT_TRUE(WaitForInPlaceWrite(clean, as.stateHome, cleanStatus)) << "not written in place";
+    ASSERT_TRUE(WaitForInPlaceWrite(clean, places, cleanStatus)) << "not written in place";
     const auto journalSeen = std::chrono::steady_clock::now();
-    while (JournalThere(as.stateHome) && std::chrono::steady_clock::now() - journalSeen < std::chrono::minutes(1)) {
+    while (JournalThere(places) && std::chrono::steady_clock::now() - journalSeen < std::chrono::minutes(1)) {
         std::this_thread::sleep_for(std::chrono::microseconds(100));
     }
     const long long writeMicroseconds =
@@ -295,7 +308,7 @@ TEST_P(StoppedInPlaceWrites, AreUndoneByTheNextRun) {
         WriteBytes(backup, "an older backup\r\n");
         const int pid = testing::StartBatch(args, data.path, as);
         const long long delay = attempt % 2 == 0 ? earlyMoment(random) : anyMoment(random);
-        StopWhileWritingInPlace(pid, as.stateHome, stop.signalNumber, std::chrono::microseconds(delay));
+        StopWhileWritingInPlace(pid, places, stop.signalNumber, std::chrono::microseconds(delay));
         const std::string left = ReadBytes(comet);
         mixed += left != before && left != result;
 
@@ -310,16 +323,14 @@ TEST_P(StoppedInPlaceWrites, AreUndoneByTheNextRun) {
     std::printf("[ in place ] %d: %d left mixed, %d put back by the next run (the write lasts %lld us)\n", tries, mixed,
                 restored, writeMicroseconds);
     EXPECT_LE(mixed, restored) << "every mixed file was put back";
-    for (const auto& entry : fs::recursive_directory_iterator(as.stateHome)) {
-        EXPECT_FALSE(entry.path().filename().string().starts_with("journal-") &&
-                     !entry.path().string().ends_with(".tmp"))
-            << "a journal left after a whole run: " << entry.path();
-    }
+    EXPECT_FALSE(JournalThere(places)) << "a journal left after a whole run";
+    EXPECT_FALSE(JournalThere(places, true)) << "an unfinished journal left";
 }
 
 // Another program changes the comet file while it is written in place: it
 // appends a line, or cuts the file to nothing. The run either ends with its
-// message and a non-zero exit, or the change is in the file.
+// message and a non-zero exit, or the change is in the file; an appended
+// line is never lost, even by the run after a stopped one.
 TEST(ChangedDuringAnInPlaceWrite, IsNeverLostByARunThatSucceeds) {
     testing::TempDir dir, state;
     MakeFiles(dir);
@@ -333,7 +344,7 @@ TEST(ChangedDuringAnInPlaceWrite, IsNeverLostByARunThatSucceeds) {
     // From the journal's appearance on: the bytes go out in the first
     // milliseconds of the write.
     std::uniform_int_distribution<long long> delayMicroseconds(0, 3000);
-    int stopped = 0;
+    int stopped = 0, putAside = 0;
     const int tries = CountFromEnvironment("CELESTRA_CHANGE_TRIES", kTrialTries);
     for (int attempt = 0; attempt < 2 * tries; ++attempt) {
         const bool cut = attempt % 2 == 1;
@@ -342,7 +353,7 @@ TEST(ChangedDuringAnInPlaceWrite, IsNeverLostByARunThatSucceeds) {
         const std::string line = "    C/2026 X" + std::to_string(attempt) + "  appended by another program\r\n";
         const int pid = testing::StartBatch(args, dir.path(), limits);
         int status = 0;
-        const bool writing = WaitForInPlaceWrite(pid, state.path(), status);
+        const bool writing = WaitForInPlaceWrite(pid, {comet, state.path()}, status);
         std::this_thread::sleep_for(std::chrono::microseconds(delayMicroseconds(random)));
         std::FILE* other = std::fopen(comet.c_str(), cut ? "wb" : "ab");
         ASSERT_NE(other, nullptr);
@@ -356,13 +367,34 @@ TEST(ChangedDuringAnInPlaceWrite, IsNeverLostByARunThatSucceeds) {
             // Cut: no line of the old file that no run writes, and no hole.
             EXPECT_TRUE(cut ? after.find("C/2004 Q2") == std::string::npos && after.find('\0') == std::string::npos
                             : after.find(line) != std::string::npos);
+            continue;
         }
-        // A stopped run left its journal: the next run puts the old content back.
-        if (WEXITSTATUS(status) == 2) {
-            ASSERT_EQ(WEXITSTATUS(Wait(testing::StartBatch(args, dir.path(), limits))), 0);
+        // A stopped run may leave its journal. The next run puts the old
+        // content back only over a mix of its own; the other program's
+        // change it leaves in place, keeps the old content apart, and says
+        // where; the run after it goes through.
+        const testing::ChildResult next = testing::RunBatch(args, dir.path(), limits);
+        const std::string kept = dir.File("comet.dat.anterior");
+        if (next.exitStatus == 2) {
+            ASSERT_EQ(next.err,
+                      "El archivo cambió tras una escritura interrumpida; su contenido anterior queda en: "
+                      "comet.dat.anterior.\n");
+            EXPECT_TRUE(ReadBytes(kept) == before);
+            fs::remove(kept);
+            putAside += 1;
+        } else {
+            ASSERT_EQ(next.exitStatus, 0) << next.err;
+        }
+        if (!cut) {
+            EXPECT_NE(ReadBytes(comet).find(line), std::string::npos) << "the other program's line is lost";
+        }
+        EXPECT_EQ(ReadBytes(comet).find('\0'), std::string::npos);
+        if (next.exitStatus == 2) {
+            ASSERT_EQ(testing::RunBatch(args, dir.path(), limits).exitStatus, 0);
         }
     }
-    std::printf("[ changes  ] %d: %d runs stopped for the change\n", 2 * tries, stopped);
+    std::printf("[ changes  ] %d: %d runs stopped for the change, %d old contents kept apart\n", 2 * tries, stopped,
+                putAside);
 }
 
 // A run stopped while it waits for the temporary file another run is

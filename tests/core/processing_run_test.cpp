@@ -13,7 +13,8 @@
 
 #include "core/precise_comet.h"
 #include "core/pseudo_comet.h"
-#include "platform/write_journal.h"
+#include "platform/safe_write.h"
+#include "support/journal.h"
 #include "support/run_support.h"
 #include "support/temp_dir.h"
 #include "text/errors.h"
@@ -528,17 +529,52 @@ TEST_F(RunTest, PutsBackAStoppedWriteBeforeAnythingElse) {
     const std::string result = ReadBytes(state.cometPath);
 
     WriteBytes(state.cometPath, original);
-    FileIdentity identity;
-    ASSERT_EQ(IdentityOf(state.cometPath, identity), 0);
-    std::string journalPath;
-    ASSERT_EQ(WriteJournal(identity, original, journalPath), 0);
-    WriteBytes(state.cometPath, result.substr(0, 20) + original);  // stopped part way
+    const std::string journalPath = testing::PlantJournal(state.cometPath, original, result);
+    WriteBytes(state.cometPath, result.substr(0, 20));  // stopped part way
     ASSERT_TRUE(RunOnce());
     EXPECT_EQ(box.shown, (Lines{"Comet.dat restaurado tras una escritura interrumpida: " + state.cometPath,
                                 "Proceso finalizado correctamente para 1 estrellas"}));
     EXPECT_EQ(ReadBytes(state.cometPath), result);
     EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), original);
     EXPECT_FALSE(std::filesystem::exists(journalPath));
+}
+
+// A stopped write that the run may not repair ends it before the load,
+// saying where the user's bytes are; nothing is written, backup included.
+TEST_F(RunTest, StopsAtAStoppedWriteItMayNotRepair) {
+    const std::string original = "    C/2004 Q2\r\n", appended = "    C/2026 A1\r\n";
+    WriteBytes(state.objectPath, CrLf({ObjectLine("STAR01")}));
+    const std::string journalPath = JournalPathFor(state.cometPath);
+    const struct {
+        const char* what;
+        void (*after)(const std::string& journalPath);
+        std::string message;
+    } rows[] = {
+        {"the file changed after the stop", [](const std::string&) {},
+         "El archivo cambió tras una escritura interrumpida; su contenido anterior queda en: " +
+             dir.File("comet.dat.anterior")},
+#ifndef _WIN32
+        {"a journal others may write",
+         [](const std::string& journal) {
+             std::filesystem::permissions(journal, std::filesystem::perms::others_write,
+                                          std::filesystem::perm_options::add);
+         },
+         "Escritura interrumpida de otro usuario, sin reparar: " + journalPath},
+#endif
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        WriteBytes(state.cometPath, original);
+        WriteBytes(dir.File("CometDatBak.Txt"), "old backup");
+        testing::PlantJournal(state.cometPath, original, original + original);
+        WriteBytes(state.cometPath, original + appended);  // not what the stopped write could leave
+        row.after(journalPath);
+        EXPECT_THAT([&] { RunOnce(); }, ::testing::ThrowsMessage<Error>(row.message));
+        EXPECT_EQ(ReadBytes(state.cometPath), original + appended);
+        EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), "old backup");
+        std::filesystem::remove(journalPath);
+    }
+    EXPECT_EQ(ReadBytes(dir.File("comet.dat.anterior")), original);
 }
 
 TEST(ErrorText, NamesRunningOutOfMemoryInSpanish) {

@@ -8,15 +8,14 @@
 #include <vector>
 
 #include "core/processing_run.h"
-#include "platform/atomic_file.h"
 #include "platform/platform_file.h"
+#include "platform/safe_write.h"
 #include "support/run_support.h"
 #include "support/temp_dir.h"
 
 #ifdef _WIN32
 #include <windows.h>
 
-#include "platform/random_access_file.h"
 #include "platform/wide_text.h"
 #endif
 

@@ -1,4 +1,4 @@
-#include "platform/atomic_file.h"
+#include "platform/safe_write.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
