@@ -186,14 +186,16 @@ int OsFile::Write(std::string_view bytes) {
     return 0;
 }
 
-int OsFile::ReadAll(std::string& bytes) const {
+int OsFile::ReadFrom(std::uint64_t offset, std::string& bytes) const {
     struct stat info {};
     if (::fstat(Fd(handle_), &info) != 0) return LastError();
-    bytes.resize(static_cast<std::size_t>(info.st_size));
+    const auto size = static_cast<std::uint64_t>(info.st_size);
+    bytes.resize(static_cast<std::size_t>(size > offset ? size - offset : 0));
     std::size_t used = 0;
     for (;;) {
         if (used == bytes.size()) bytes.resize(bytes.size() + kReadGrowthBytes);  // grown meanwhile: read on
-        const ssize_t count = ::pread(Fd(handle_), bytes.data() + used, bytes.size() - used, static_cast<off_t>(used));
+        const ssize_t count =
+            ::pread(Fd(handle_), bytes.data() + used, bytes.size() - used, static_cast<off_t>(offset + used));
         if (count < 0) {
             if (errno == EINTR) continue;
             return LastError();

@@ -57,7 +57,10 @@ bool FolderRefuses(int error) {
         case ENAMETOOLONG:
         case EMLINK:
         case ENOSPC:
-        case EDQUOT: return true;
+#ifdef EDQUOT
+        case EDQUOT:
+#endif
+            return true;
         default: return false;
     }
 }
@@ -276,9 +279,11 @@ int RemoveJournal(const std::string& journalPath) {
 
 // Writes the journal of the file at `target` durably under its final
 // name: beside the file, or where its folder lets no file be made there,
-// in the private state folder. `journalPath` tells which.
+// in the private state folder. `journalPath` tells which. Interrupts are
+// held (`held`) from just before it takes its name: an interrupt before
+// removes the unfinished journal, one after waits for the write it guards.
 ReplaceOutcome WriteJournal(const std::string& target, const FileIdentity& identity, std::string_view oldBytes,
-                            std::string_view newBytes, std::string& journalPath) {
+                            std::string_view newBytes, std::string& journalPath, std::optional<HeldInterrupts>& held) {
     const std::string header = JournalHeader(identity, FileNameOf(target), oldBytes.size(), newBytes.size());
     const auto writeAt = [&](const std::string& path) -> Attempt {
         const std::string unfinished = path + kUnfinishedSuffix;
@@ -293,7 +298,10 @@ ReplaceOutcome WriteJournal(const std::string& target, const FileIdentity& ident
         }
         if (error == 0) error = journal.Flush();
         if (error == 0 && kRenameNeedsClosedFile) error = journal.Close();
-        if (error == 0) error = RenameWaiting(unfinished, path);
+        if (error == 0) {
+            held.emplace();
+            error = RenameWaiting(unfinished, path);
+        }
         if (error != 0) {
             journal.Close();
             RemoveFile(unfinished);
@@ -353,14 +361,14 @@ ReplaceOutcome WriteInPlace(const std::string& target, const FileContent& conten
     if (expected != nullptr && !identity.SameStateAs(*expected)) return Changed();
     if (const int error = file.ReadAll(oldBytes); error != 0) return Failed(Stage::kWrite, error);
     const std::string newBytes = Joined(content);
+    // From the journal's taking its name, a process that dies leaves it to
+    // the next run; an interrupt waits for the end.
+    std::optional<HeldInterrupts> held;
     std::string journalPath;
-    if (ReplaceOutcome journaled = WriteJournal(target, identity, oldBytes, newBytes, journalPath); !journaled.ok()) {
+    if (ReplaceOutcome journaled = WriteJournal(target, identity, oldBytes, newBytes, journalPath, held);
+        !journaled.ok()) {
         return journaled;
     }
-
-    // From here a process that dies leaves the journal to the next run; an
-    // interrupt waits for the end.
-    const HeldInterrupts held;
     const std::size_t largest = std::max(oldBytes.size(), newBytes.size());
     // The last look before anything changes; the rest is told by the bytes.
     FileIdentity now;
@@ -374,7 +382,7 @@ ReplaceOutcome WriteInPlace(const std::string& target, const FileContent& conten
     int error = file.Reserve(largest);
     if (error == 0) error = file.GrowTo(largest);
     std::string look;
-    if (error == 0) error = file.ReadAll(look);
+    if (error == 0) error = file.ReadFrom(oldBytes.size(), look);
     if (error != 0) {
         if (file.Identity(now) == 0 && now.sizeBytes == oldBytes.size()) RemoveJournal(journalPath);
         return Failed(Stage::kWrite, error);
@@ -382,10 +390,13 @@ ReplaceOutcome WriteInPlace(const std::string& target, const FileContent& conten
     // Between the old end and the new, only the zeros of the growth; bytes
     // there came before it, and stay, without the zeros the growth put
     // after them. (Bytes past it came after, and the size tells them.)
-    if (look.size() < largest || look.compare(0, oldBytes.size(), oldBytes) != 0) return Changed();
-    if (const std::size_t foreign = look.find_first_not_of('\0', oldBytes.size()); foreign < largest) {
+    const std::size_t grownBy = largest - oldBytes.size();
+    if (look.size() < grownBy) return Changed();
+    if (look.find_first_not_of('\0') < grownBy) {
         const std::size_t end = look.find_last_not_of('\0') + 1;
-        if (end < look.size() && file.Identity(now) == 0 && now.sizeBytes == look.size()) file.CutTo(end);
+        if (end < look.size() && file.Identity(now) == 0 && now.sizeBytes == oldBytes.size() + look.size()) {
+            file.CutTo(oldBytes.size() + end);
+        }
         return Changed();
     }
     // A failure puts the old content back at once; should that fail too,

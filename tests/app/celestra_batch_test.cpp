@@ -246,6 +246,44 @@ TEST_F(BatchTest, TakesOverTheTemporaryFilesOfAnEarlierKilledRun) {
     EXPECT_FALSE(std::filesystem::exists(backupTemporary));
 }
 
+#ifndef _WIN32
+// In a shared sticky folder another user makes files at the run's own
+// temporary names first. Root's run never uses them: it makes its own, and
+// the comet file and its backup stay root's. A plain user's run, which may
+// not remove another's file there, stops, names it, and writes nothing.
+TEST_F(BatchTest, NeverUsesATemporaryFileAnotherUserMade) {
+    if (::geteuid() != 0) GTEST_SKIP() << "two users need root";
+    ASSERT_EQ(::chmod(dir.path().c_str(), 01777), 0);
+    const std::string cometTemporary = TemporaryPathFor(dir.File("comet.dat"));
+    const std::string backupTemporary = TemporaryPathFor(dir.File("CometDatBak.Txt"));
+    for (const std::string& planted : {cometTemporary, backupTemporary}) {
+        WriteBytes(planted, "planted\r\n");
+        ASSERT_EQ(::chown(planted.c_str(), testing::kNobody, testing::kNobody), 0);
+        ASSERT_EQ(::chmod(planted.c_str(), 0666), 0);
+    }
+    const auto result = Run({"comet.dat", "objetos.txt", kDate});
+    ASSERT_EQ(result.exitStatus, kExitSuccess) << result.err;
+    for (const char* name : {"comet.dat", "CometDatBak.Txt"}) {
+        struct stat info {};
+        ASSERT_EQ(::stat(dir.File(name).c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, 0u) << name;
+    }
+    EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), kComets);
+    EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"comet.dat", "objetos.txt", "CometDatBak.Txt"}));
+
+    for (const char* name : {"comet.dat", "objetos.txt", "CometDatBak.Txt"}) {
+        ASSERT_EQ(::chown(dir.File(name).c_str(), testing::kNobody, testing::kNobody), 0);
+    }
+    WriteBytes(backupTemporary, "made by root\r\n");
+    const std::string before = ReadBytes(dir.File("comet.dat"));
+    const auto refused = Run({"comet.dat", "objetos.txt", kDate}, {.asPlainUser = true});
+    EXPECT_EQ(refused.exitStatus, kExitError);
+    EXPECT_EQ(refused.err, "Archivo ajeno en el lugar de un archivo de Celestra: .CometDatBak.Txt.celestra.tmp.\n");
+    EXPECT_EQ(ReadBytes(dir.File("comet.dat")), before);
+    EXPECT_EQ(ReadBytes(backupTemporary), "made by root\r\n");
+}
+#endif
+
 TEST_F(BatchTest, TakesBinaryAndHugeFilesWithoutLosingAByte) {
     std::string binary;
     for (int i = 0; i < 4096; ++i) binary += static_cast<char>(i * 7 % 256);  // NUL, CR, LF, Ctrl-Z among them

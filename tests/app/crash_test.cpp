@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <random>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -301,7 +302,7 @@ TEST_P(StoppedInPlaceWrites, AreUndoneByTheNextRun) {
     const long long writeLasts = std::max(writeMicroseconds, 1000LL);
     std::uniform_int_distribution<long long> anyMoment(0, writeLasts * 3 / 2), earlyMoment(0, writeLasts / 8);
     const int tries = CountFromEnvironment("CELESTRA_STOP_TRIES", kTrialTries);
-    int mixed = 0, restored = 0;
+    int mixed = 0, restored = 0, keptApart = 0;
     for (int attempt = 0; attempt < tries; ++attempt) {
         SCOPED_TRACE("attempt " + std::to_string(attempt));
         WriteBytes(comet, before);  // the same file: both names keep it
@@ -312,6 +313,32 @@ TEST_P(StoppedInPlaceWrites, AreUndoneByTheNextRun) {
         const std::string left = ReadBytes(comet);
         mixed += left != before && left != result;
 
+        // Every third time the user adds a line after the stop: a stopped
+        // write's journal then never undoes it. The old content is kept
+        // apart, named, and the run writes nothing.
+        if (attempt % 3 == 2) {
+            const std::string line = "    C/2026 Y" + std::to_string(attempt) + "  added after the stop\r\n";
+            WriteBytes(comet, left + line);
+            const testing::ChildResult next = testing::RunBatch(args, data.path, as);
+            const std::string message =
+                "El archivo cambió tras una escritura interrumpida; su contenido anterior queda en: ";
+            // Stopped while it wrote the comet file (not its backup, nor
+            // before or after): the comet file's journal is there.
+            if (next.exitStatus != 0) {
+                ASSERT_EQ(next.exitStatus, 2) << next.err;
+                ASSERT_TRUE(next.err.starts_with(message)) << next.err;
+                std::string keptPath = next.err.substr(message.size(), next.err.size() - message.size() - 2);
+                if (keptPath.front() != '/') keptPath = data.File(keptPath);
+                EXPECT_TRUE(ReadBytes(keptPath) == before);
+                EXPECT_TRUE(ReadBytes(comet) == left + line) << "the user's line is kept, nothing written";
+                fs::remove(keptPath);
+                keptApart += 1;
+            } else {
+                ASSERT_EQ(next.exitStatus, 0) << next.err;
+                EXPECT_NE(ReadBytes(comet).find(line), std::string::npos);
+            }
+            continue;
+        }
         const testing::ChildResult next = testing::RunBatch(args, data.path, as);
         ASSERT_EQ(next.exitStatus, 0) << next.err;
         restored += next.out.starts_with("Comet.dat restaurado tras una escritura interrumpida: comet.dat\n");
@@ -320,9 +347,11 @@ TEST_P(StoppedInPlaceWrites, AreUndoneByTheNextRun) {
         const std::string kept = ReadBytes(backup);
         ASSERT_TRUE(kept == before || kept == result) << kept.size() << " bytes";
     }
-    std::printf("[ in place ] %d: %d left mixed, %d put back by the next run (the write lasts %lld us)\n", tries, mixed,
-                restored, writeMicroseconds);
-    EXPECT_LE(mixed, restored) << "every mixed file was put back";
+    std::printf(
+        "[ in place ] %d: %d left mixed, %d put back by the next run, %d edited after the stop and kept apart (the "
+        "write lasts %lld us)\n",
+        tries, mixed, restored, keptApart, writeMicroseconds);
+    EXPECT_LE(mixed, restored + keptApart) << "every mixed file was put back, or kept apart when edited";
     EXPECT_FALSE(JournalThere(places)) << "a journal left after a whole run";
     EXPECT_FALSE(JournalThere(places, true)) << "an unfinished journal left";
 }
@@ -395,6 +424,45 @@ TEST(ChangedDuringAnInPlaceWrite, IsNeverLostByARunThatSucceeds) {
     }
     std::printf("[ changes  ] %d: %d runs stopped for the change, %d old contents kept apart\n", 2 * tries, stopped,
                 putAside);
+}
+
+// Stopped by TERM, INT or HUP while it writes the journal of an in-place
+// write: the run ends by the signal and leaves neither its unfinished
+// journal nor any other file the size of the comet file; the comet file is
+// untouched, or, when the journal had just taken its name, written whole.
+TEST(StoppedWhileJournaling, LeavesNoJournalBehind) {
+    const std::vector<std::string> args = {"comet.dat", "objetos.txt", "15/01/2006"};
+    const std::set<std::string> runsFiles = {"comet.dat", "second-name.dat", "objetos.txt", "CometDatBak.Txt"};
+    for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(sigabbrev_np(signalNumber));
+        testing::TempDir dir, state;
+        MakeFiles(dir);
+        const std::string comet = dir.File("comet.dat");
+        fs::create_hard_link(comet, dir.File("second-name.dat"));
+        const std::string before = ReadBytes(comet);
+        ASSERT_EQ(testing::RunBatch(args, dir.path(), {.stateHome = state.path()}).exitStatus, 0);
+        const std::string result = ReadBytes(comet);
+        WriteBytes(comet, before);
+        int caught = 0;
+        for (int attempt = 0; attempt < kTrialTries; ++attempt) {
+            const int pid = testing::StartBatch(args, dir.path(), {.stateHome = state.path()});
+            int status = 0;
+            if (WaitForInPlaceWrite(pid, {comet, state.path()}, status, true)) {
+                ::kill(pid, signalNumber);
+                status = Wait(pid);
+            }
+            const bool stopped = WIFSIGNALED(status) && WTERMSIG(status) == signalNumber;
+            caught += stopped;
+            std::set<std::string> names;
+            for (const auto& entry : fs::directory_iterator(dir.path())) names.insert(entry.path().filename().string());
+            ASSERT_EQ(names, runsFiles) << "attempt " << attempt;
+            const std::string left = ReadBytes(comet);
+            ASSERT_TRUE(left == before || left == result) << "attempt " << attempt;
+            WriteBytes(comet, before);
+        }
+        std::printf("[ journal  ] %s: %d of %d runs stopped while journaling\n", sigabbrev_np(signalNumber), caught,
+                    kTrialTries);
+    }
 }
 
 // A run stopped while it waits for the temporary file another run is

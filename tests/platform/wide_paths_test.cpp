@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/processing_run.h"
+#include "platform/os_file.h"
 #include "platform/platform_file.h"
 #include "platform/safe_write.h"
 #include "support/run_support.h"
