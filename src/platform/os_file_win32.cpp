@@ -72,7 +72,10 @@ int IdentityOfHandle(HANDLE handle, FileIdentity& identity) {
     identity.fileNumber = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
     identity.sizeBytes = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
     identity.modifiedTicks = Ticks(info.ftLastWriteTime);
-    identity.bornTicks = Ticks(info.ftCreationTime);
+    // The file index of NTFS counts the reuses of its record in its high
+    // bits: a later file never has a deleted one's. (Creation times are no
+    // help: Windows hands a deleted file's to a new one of the same name.)
+    identity.bornTicks = 0;
     identity.linkCount = info.nNumberOfLinks;
     identity.folder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     identity.regular = !identity.folder && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
@@ -164,8 +167,15 @@ int OsFile::Open(const std::string& path, Mode mode) {
     if (handle == INVALID_HANDLE_VALUE) return mode == Mode::kRead ? LastError() : BusyOrError();
     handle_ = reinterpret_cast<std::intptr_t>(handle);
     FileIdentity identity;
+    BY_HANDLE_FILE_INFORMATION info{};
     int error = 0;
     if (mode == Mode::kReadWriteNoLink && (IdentityOfHandle(handle, identity) != 0 || !identity.regular)) error = ELOOP;
+    // A read-only file is not written, whatever the system let open.
+    const bool writes = mode == Mode::kReadWrite || mode == Mode::kReadWriteNoLink;
+    if (error == 0 && writes && GetFileInformationByHandle(handle, &info) &&
+        (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        error = EACCES;
+    }
     if (error == 0 && mode == Mode::kCreateOrEmpty) error = CutTo(0);
     if (error != 0) Close();
     return error;

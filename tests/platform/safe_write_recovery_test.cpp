@@ -88,6 +88,10 @@ TEST(RecoverInterruptedWrite, NeverAppliesAJournalToAnotherFile) {
     } rows[] = {
         {"saved by rename (an editor, sed -i)",
          [](const std::string& path, const std::string& other) { fs::rename(other, path); }},
+#ifndef _WIN32
+        // Windows tells a reused record by the sequence number in its file
+        // index; Wine, which gives the inode there, cannot, nor make a
+        // second name of a file.
         {"deleted, and a new file made at its name",
          [](const std::string& path, const std::string&) {
              fs::remove(path);
@@ -98,6 +102,7 @@ TEST(RecoverInterruptedWrite, NeverAppliesAJournalToAnotherFile) {
              fs::remove(path);
              fs::create_hard_link(other, path);
          }},
+#endif
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
