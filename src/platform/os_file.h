@@ -100,6 +100,15 @@ int CopyFileAttributes(const OsFile& from, const std::string& fromPath, OsFile& 
 // The permission bits a new file gets from the process's umask (POSIX).
 int SetNewFileMode(OsFile& file);
 
+// The mark an in-place write leaves on its file while its journal stands
+// away from it (in a private state folder), so that a run of any user
+// knows of the journal: its path. An extended attribute on POSIX; Windows
+// has no such place that every file system keeps, and marks nothing (0,
+// and an empty path read). Reading a file without one gives an empty path.
+int SetJournalMark(OsFile& file, const std::string& journalPath);
+int ReadJournalMark(const std::string& path, std::string& journalPath);
+int RemoveJournalMark(OsFile& file);
+
 // A folder that belongs to this user alone and outlives the process and a
 // restart of the machine: "$XDG_STATE_HOME/celestra/",
 // "~/.local/state/celestra/" or "%LOCALAPPDATA%\Celestra\", else a private

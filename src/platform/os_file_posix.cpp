@@ -16,6 +16,8 @@ namespace {
 constexpr int kMaxLinkDepth = 40;
 // The access control list, kept among the extended attributes.
 constexpr const char* kAccessAclAttribute = "system.posix_acl_access";
+// The journal's mark: a file's own, never copied to its replacement.
+constexpr const char* kJournalMarkAttribute = "user.celestra.journal";
 constexpr std::size_t kReadGrowthBytes = 1 << 12;
 constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
 
@@ -84,6 +86,7 @@ int CopyExtendedAttributes(int from, int to) {
     bool hasAccessAcl = false;
     for (std::size_t at = 0; at < names.size(); at = names.find('\0', at) + 1) {
         const std::string name = names.c_str() + at;
+        if (name == kJournalMarkAttribute) continue;
         std::string value;
         if (const int error = ReadAttributeBytes(
                 value, [&](char* bytes, std::size_t size) { return ::fgetxattr(from, name.c_str(), bytes, size); });
@@ -323,6 +326,25 @@ int SetNewFileMode(OsFile& file) {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return ::fchmod(Fd(file.NativeHandle()), 0666 & ~mask) == 0 ? 0 : LastError();
+}
+
+int SetJournalMark(OsFile& file, const std::string& journalPath) {
+    return ::fsetxattr(Fd(file.NativeHandle()), kJournalMarkAttribute, journalPath.data(), journalPath.size(), 0) == 0
+               ? 0
+               : LastError();
+}
+
+int ReadJournalMark(const std::string& path, std::string& journalPath) {
+    const int error = ReadAttributeBytes(journalPath, [&](char* bytes, std::size_t size) {
+        return ::getxattr(path.c_str(), kJournalMarkAttribute, bytes, size);
+    });
+    if (error == ENODATA || error == ENOTSUP) journalPath.clear();
+    return error == ENODATA || error == ENOTSUP ? 0 : error;
+}
+
+int RemoveJournalMark(OsFile& file) {
+    if (::fremovexattr(Fd(file.NativeHandle()), kJournalMarkAttribute) == 0) return 0;
+    return errno == ENODATA || errno == ENOTSUP ? 0 : LastError();
 }
 
 std::string PrivateStateFolder() {

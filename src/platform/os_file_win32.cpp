@@ -319,6 +319,15 @@ int CopyFileAttributes(const OsFile& from, const std::string& fromPath, OsFile& 
 
 int SetNewFileMode(OsFile& file) { return SetAttributes(AsHandle(file.NativeHandle()), FILE_ATTRIBUTE_NORMAL); }
 
+int SetJournalMark(OsFile&, const std::string&) { return 0; }
+
+int ReadJournalMark(const std::string&, std::string& journalPath) {
+    journalPath.clear();
+    return 0;
+}
+
+int RemoveJournalMark(OsFile&) { return 0; }
+
 std::string PrivateStateFolder() {
     if (std::string folder = FolderUnder(L"LOCALAPPDATA", true); !folder.empty()) return folder;
     return FolderUnder(L"TEMP", true);

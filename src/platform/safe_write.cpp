@@ -271,9 +271,12 @@ bool ReadOwnJournal(const std::string& path, std::string& bytes, Journal& journa
     return file.ReadAll(bytes) == 0 && ParseJournal(bytes, journal);
 }
 
-int RemoveJournal(const std::string& journalPath) {
-    const int error = RemoveFile(journalPath);
+// Removes the journal, then the mark that points at it on `file` (given
+// when open), so that a mark never outlives its journal for long.
+int RemoveJournal(const std::string& journalPath, OsFile* file) {
+    int error = RemoveFile(journalPath);
     if (error == 0) SyncFolder(DirectoryPart(journalPath));
+    if (error == 0 && file != nullptr) error = RemoveJournalMark(*file);
     return error;
 }
 
@@ -369,11 +372,19 @@ ReplaceOutcome WriteInPlace(const std::string& target, const FileContent& conten
         !journaled.ok()) {
         return journaled;
     }
+    // A journal away from its file is marked on the file for every later
+    // run to see; where no mark can be made, nothing is written.
+    if (journalPath != JournalPathFor(target)) {
+        if (const int error = SetJournalMark(file, journalPath); error != 0) {
+            RemoveJournal(journalPath, nullptr);
+            return Failed(Stage::kWrite, error);
+        }
+    }
     const std::size_t largest = std::max(oldBytes.size(), newBytes.size());
     // The last look before anything changes; the rest is told by the bytes.
     FileIdentity now;
     if (file.Identity(now) != 0 || !now.SameStateAs(identity) || now.sizeBytes != oldBytes.size()) {
-        RemoveJournal(journalPath);
+        RemoveJournal(journalPath, &file);
         return Changed();
     }
     // Room and size first, grown and never cut: a full disk or a size limit
@@ -384,7 +395,7 @@ ReplaceOutcome WriteInPlace(const std::string& target, const FileContent& conten
     std::string look;
     if (error == 0) error = file.ReadFrom(oldBytes.size(), look);
     if (error != 0) {
-        if (file.Identity(now) == 0 && now.sizeBytes == oldBytes.size()) RemoveJournal(journalPath);
+        if (file.Identity(now) == 0 && now.sizeBytes == oldBytes.size()) RemoveJournal(journalPath, &file);
         return Failed(Stage::kWrite, error);
     }
     // Between the old end and the new, only the zeros of the growth; bytes
@@ -402,7 +413,7 @@ ReplaceOutcome WriteInPlace(const std::string& target, const FileContent& conten
     // A failure puts the old content back at once; should that fail too,
     // the journal stays for the next run.
     const auto putBack = [&](int writeError) {
-        if (WriteWhole(file, oldBytes) == 0) RemoveJournal(journalPath);
+        if (WriteWhole(file, oldBytes) == 0) RemoveJournal(journalPath, &file);
         return Failed(Stage::kWrite, writeError);
     };
     if (const int writeError = file.WriteAt(0, newBytes); writeError != 0) return putBack(writeError);
@@ -419,7 +430,7 @@ ReplaceOutcome WriteInPlace(const std::string& target, const FileContent& conten
     if (error == 0) error = file.ReadAll(look);
     if (error != 0) return putBack(error);
     if (look != newBytes) return Changed();
-    if (const int removeError = RemoveJournal(journalPath); removeError != 0) {
+    if (const int removeError = RemoveJournal(journalPath, &file); removeError != 0) {
         return Failed(Stage::kWrite, removeError);
     }
     if (const int closeError = file.Close(); closeError != 0) return Failed(Stage::kWrite, closeError);
@@ -494,34 +505,43 @@ RecoveryOutcome PutAside(const std::string& journalPath, const Journal& journal)
             RemoveFile(keptPath);
             return RecoveryFailed(error);
         }
-        if (const int removeError = RemoveJournal(journalPath); removeError != 0) return RecoveryFailed(removeError);
+        if (const int removeError = RemoveJournal(journalPath, nullptr); removeError != 0) {
+            return RecoveryFailed(removeError);
+        }
         return {Kind::kPutAside, 0, keptPath};
     }
     return RecoveryFailed(EEXIST);
 }
 
-RecoveryOutcome RecoverFrom(const std::string& journalPath, const std::string& target) {
+// `marked`: the journal was found by the file's mark, which anyone who may
+// write the file could have set: it is acted on only for its own file.
+RecoveryOutcome RecoverFrom(const std::string& journalPath, const std::string& target, bool marked) {
     std::string bytes;
     Journal journal;
     if (!ReadOwnJournal(journalPath, bytes, journal)) return {Kind::kForeign, 0, journalPath};
     OsFile file;
     if (const int error = file.Open(target, OsFile::Mode::kReadWriteNoLink); error != 0) {
         // Gone, or a link now: not the journal's file.
-        return error == ENOENT || error == ELOOP ? PutAside(journalPath, journal) : RecoveryFailed(error);
+        if (error != ENOENT && error != ELOOP) return RecoveryFailed(error);
+        return marked ? RecoveryOutcome{} : PutAside(journalPath, journal);
     }
     FileIdentity identity;
     std::string current;
     if (const int error = file.Identity(identity); error != 0) return RecoveryFailed(error);
-    if (!IsJournalsFile(identity, journal)) return PutAside(journalPath, journal);
+    if (!IsJournalsFile(identity, journal)) return marked ? RecoveryOutcome{} : PutAside(journalPath, journal);
     if (const int error = file.ReadAll(current); error != 0) return RecoveryFailed(error);
+    if (current != journal.oldBytes && !IsAMixOf(current, journal.oldBytes, journal.newBytes)) {
+        RecoveryOutcome outcome = PutAside(journalPath, journal);
+        if (outcome.kind == Kind::kPutAside) RemoveJournalMark(file);
+        return outcome;
+    }
     Kind kind = Kind::kNothing;
     if (current != journal.oldBytes) {
-        if (!IsAMixOf(current, journal.oldBytes, journal.newBytes)) return PutAside(journalPath, journal);
         const HeldInterrupts held;
         if (const int error = WriteWhole(file, journal.oldBytes); error != 0) return RecoveryFailed(error);
         kind = Kind::kRestored;
     }
-    if (const int error = RemoveJournal(journalPath); error != 0) return RecoveryFailed(error);
+    if (const int error = RemoveJournal(journalPath, &file); error != 0) return RecoveryFailed(error);
     return {kind, 0, {}};
 }
 
@@ -555,11 +575,20 @@ RecoveryOutcome RecoverInterruptedWrite(const std::string& path) {
     if (NameIdentityOf(target, identity) != 0 || !identity.regular) return {};
     std::vector<std::string> journals = {JournalPathFor(target)};
     for (const std::string& folder : PrivateStateFolders()) journals.push_back(folder + StateJournalName(identity));
+    std::string markedPath;
+    if (const int error = ReadJournalMark(target, markedPath); error != 0) return RecoveryFailed(error);
+    const bool markKnown = std::find(journals.begin(), journals.end(), markedPath) != journals.end();
+    if (!markedPath.empty() && !markKnown) journals.push_back(markedPath);
     RecoveryOutcome outcome;
     for (const std::string& journalPath : journals) {
+        const bool marked = !markKnown && journalPath == markedPath;
         FileIdentity there;
-        if (NameIdentityOf(journalPath, there) != 0) continue;
-        const RecoveryOutcome found = RecoverFrom(journalPath, target);
+        if (const int error = NameIdentityOf(journalPath, there); error != 0) {
+            // Another user's journal, in a folder this user may not look into.
+            if (marked && error != ENOENT) return {Kind::kForeign, 0, journalPath};
+            continue;
+        }
+        const RecoveryOutcome found = RecoverFrom(journalPath, target, marked);
         if (found.kind == Kind::kRestored) outcome = found;
         if (found.kind != Kind::kNothing && found.kind != Kind::kRestored) return found;
     }

@@ -9,6 +9,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -354,6 +355,63 @@ TEST_P(StoppedInPlaceWrites, AreUndoneByTheNextRun) {
     EXPECT_LE(mixed, restored + keptApart) << "every mixed file was put back, or kept apart when edited";
     EXPECT_FALSE(JournalThere(places)) << "a journal left after a whole run";
     EXPECT_FALSE(JournalThere(places, true)) << "an unfinished journal left";
+}
+
+// A plain user's in-place write, in a folder where neither that user nor
+// root may make a file beside the comet file, is killed: its journal stands
+// in that user's state folder, marked on the comet file. A run of root's
+// then neither backs up the half-written file nor writes anything: it names
+// the journal and stops. The user's own next run puts the file back.
+TEST(StoppedInPlaceWriteOfAnotherUser, IsNeverTakenForTheCometFile) {
+    if (::geteuid() != 0) GTEST_SKIP() << "two users need root";
+    testing::TempDir dir, rootState;
+    const Folder data{dir.File("data")};
+    fs::create_directory(data.path);
+    MakeFiles(data);
+    const std::string comet = data.File("comet.dat"), backup = data.File("CometDatBak.Txt");
+    WriteBytes(backup, "");
+    const testing::ChildLimits plain{.asPlainUser = true, .stateHome = dir.File("state")};
+    fs::create_directory(plain.stateHome);
+    for (const std::string& path : {comet, backup, plain.stateHome}) {
+        ASSERT_EQ(::chown(path.c_str(), testing::kNobody, testing::kNobody), 0);
+    }
+    ::chmod(dir.path().c_str(), 0755);
+    ::chmod(data.path.c_str(), 0555);  // not even root's run may make a file there: ENOSPC aside, EACCES is root's too
+    const std::string before = ReadBytes(comet);
+    const std::vector<std::string> args = {"comet.dat", "objetos.txt", "15/01/2006"};
+    ASSERT_EQ(testing::RunBatch(args, data.path, plain).exitStatus, 0);
+    const std::string result = ReadBytes(comet);
+
+    // Killed as soon as the comet file bears the mark of its journal (up to
+    // a minute, a few tries for the odd run that ends first).
+    const auto marked = [&] { return ::getxattr(comet.c_str(), "user.celestra.journal", nullptr, 0) > 0; };
+    for (int attempt = 0; attempt < 5 && !marked(); ++attempt) {
+        WriteBytes(comet, before);
+        const int pid = testing::StartBatch(args, data.path, plain);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+        int status = 0;
+        while (!marked() && ::waitpid(pid, &status, WNOHANG) == 0 && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        }
+        ::kill(pid, SIGKILL);
+        Wait(pid);
+    }
+    ASSERT_TRUE(marked()) << "no kill left the comet file's journal";
+    const std::string left = ReadBytes(comet), backupLeft = ReadBytes(backup);
+
+    const testing::ChildResult rootRun = testing::RunBatch(args, data.path, {.stateHome = rootState.path()});
+    EXPECT_EQ(rootRun.exitStatus, 2);
+    EXPECT_TRUE(rootRun.err.starts_with("Escritura interrumpida de otro usuario, sin reparar: " + plain.stateHome +
+                                        "/celestra/journal-"))
+        << rootRun.err;
+    EXPECT_TRUE(ReadBytes(comet) == left);
+    EXPECT_TRUE(ReadBytes(backup) == backupLeft) << "the half-written file never becomes the backup";
+
+    const testing::ChildResult ownRun = testing::RunBatch(args, data.path, plain);
+    EXPECT_EQ(ownRun.exitStatus, 0) << ownRun.err;
+    EXPECT_TRUE(ReadBytes(comet) == result);
+    EXPECT_FALSE(marked());
+    ::chmod(data.path.c_str(), 0755);
 }
 
 // Another program changes the comet file while it is written in place: it

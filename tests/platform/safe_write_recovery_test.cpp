@@ -2,6 +2,7 @@
 
 #ifndef _WIN32
 #include <sys/resource.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -12,6 +13,9 @@
 #include <string>
 
 #include "platform/safe_write.h"
+#ifndef _WIN32
+#include "support/child_process.h"
+#endif
 #include "support/journal.h"
 #include "support/temp_dir.h"
 
@@ -193,6 +197,38 @@ TEST(RecoverInterruptedWrite, FindsAJournalInAnyOfTheUsersStateFolders) {
     fs::permissions(state.File("celestra"), fs::perms::owner_all);
     EXPECT_EQ(RecoverInterruptedWrite(path).kind, Kind::kRestored);
     EXPECT_TRUE(ReadBytes(path) == kOld);
+}
+
+// A journal away from its file, in a folder no other run looks in, is found
+// by the mark on the file: applied when it is this user's own, and
+// otherwise named, the file untouched.
+TEST(RecoverInterruptedWrite, FollowsTheMarkOnTheFileToItsJournal) {
+    constexpr const char* kMark = "user.celestra.journal";
+    for (const bool othersJournal : {false, true}) {
+        SCOPED_TRACE(othersJournal ? "another user's journal" : "this user's");
+        if (othersJournal && ::geteuid() != 0) continue;  // another user needs root
+        testing::TempDir dir, elsewhere;
+        const std::string path = dir.File("comet.dat");
+        WriteBytes(path, kOld);
+        const std::string journalPath = PlantJournal(path, kOld, kNew, elsewhere.path() + "/");
+        if (::setxattr(path.c_str(), kMark, journalPath.data(), journalPath.size(), 0) != 0) {
+            GTEST_SKIP() << "no user attributes here";
+        }
+        if (othersJournal) {
+            ASSERT_EQ(::chown(journalPath.c_str(), testing::kNobody, testing::kNobody), 0);
+        }
+        WriteBytes(path, kNew);
+        const RecoveryOutcome outcome = RecoverInterruptedWrite(path);
+        if (othersJournal) {
+            EXPECT_EQ(outcome.kind, Kind::kForeign);
+            EXPECT_EQ(outcome.path, journalPath);
+            EXPECT_TRUE(ReadBytes(path) == kNew);
+        } else {
+            EXPECT_EQ(outcome.kind, Kind::kRestored);
+            EXPECT_TRUE(ReadBytes(path) == kOld);
+            EXPECT_LT(::getxattr(path.c_str(), kMark, nullptr, 0), 0) << "the mark goes with its journal";
+        }
+    }
 }
 
 // A recovery that meets a size limit, or a full disk, stops before the
