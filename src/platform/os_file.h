@@ -18,10 +18,11 @@ namespace celestra {
 class OsFile {
 public:
     enum class Mode {
-        kRead,             // an existing file, read only; a pipe without a writer is no wait; a folder is EISDIR
-        kReadWrite,        // an existing file, read and written, shared with other programs; links followed
-        kReadWriteNoLink,  // the same, refused (ELOOP) when the name itself is a link
-        kCreateOrEmpty,    // created, or emptied when it exists; written only
+        kRead,  // an existing file, read only; a pipe without a writer is no wait; a folder is EISDIR
+        // An existing file, read and written, shared with other programs;
+        // refused (ELOOP) when the name itself is a link.
+        kReadWriteNoLink,
+        kCreateOrEmpty,  // created, or emptied when it exists; written only
         // Made by this call and no one else's: refused (EEXIST) whenever a
         // name of any kind stands there, never through a link; readable and
         // writable by this user alone (hidden on Windows, and shared with no
@@ -78,6 +79,12 @@ inline constexpr bool kRenameNeedsClosedFile = false;
 
 // Gives `from` the name `to`, replacing a file or link of that name.
 int RenameFile(const std::string& from, const std::string& to);
+// Makes one folder, its parent already there: 0, or the error (EEXIST when
+// something stands there).
+int MakeFolder(const std::string& folder);
+// The length of a path's root, which is never made: "/" on POSIX; on
+// Windows a drive ("C:" or "C:\\") or a share ("\\\\server\\share\\").
+std::size_t RootLength(const std::string& path);
 // Removes a name (a link, not what it leads to).
 int RemoveFile(const std::string& path);
 // Removes what a run of this program left at `path` when it was killed:
@@ -112,12 +119,10 @@ int RemoveJournalMark(OsFile& file);
 // A folder that belongs to this user alone and outlives the process and a
 // restart of the machine: "$XDG_STATE_HOME/celestra/",
 // "~/.local/state/celestra/" or "%LOCALAPPDATA%\Celestra\", else a private
-// one of the system's ("/var/tmp/celestra-<uid>/", "%TEMP%\Celestra\").
-// With `make`, the first that can be had, made when missing (empty when
-// none); without, every one there is now, none made, in the same order, as
-// a run with other settings (a scheduled job) may have used another.
-std::string PrivateStateFolder();
-std::vector<std::string> PrivateStateFolders();
+// one of the system's ("/var/tmp/celestra-<uid>/", "%TEMP%\Celestra\"): the
+// first that can be had, made when missing and `make`; empty when none.
+// Ends with its separator.
+std::string PrivateStateFolder(bool make);
 
 #ifdef _WIN32
 // The errno that stands for a Windows error code: the one conversion.

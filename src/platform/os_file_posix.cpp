@@ -51,7 +51,6 @@ int OpenFlags(OsFile::Mode mode) {
     constexpr int kAlways = O_CLOEXEC | O_NOCTTY;
     switch (mode) {
         case OsFile::Mode::kRead: return O_RDONLY | O_NONBLOCK | kAlways;
-        case OsFile::Mode::kReadWrite: return O_RDWR | O_NONBLOCK | kAlways;
         case OsFile::Mode::kReadWriteNoLink: return O_RDWR | O_NONBLOCK | O_NOFOLLOW | kAlways;
         case OsFile::Mode::kCreateOrEmpty: return O_WRONLY | O_CREAT | O_TRUNC | kAlways;
         case OsFile::Mode::kCreateNew: return O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | kAlways;
@@ -122,25 +121,6 @@ std::string StateFolderUnder(const std::string& base, bool make) {
         ::chmod(folder.c_str(), 0700);  // made with the umask's bits; never shared
     }
     return PrivateToThisUser(folder) ? folder : std::string();
-}
-
-std::vector<std::string> StateFolders(bool make) {
-    std::vector<std::string> folders;
-    const auto consider = [&](const std::string& folder) {
-        if (!folder.empty()) folders.push_back(folder);
-    };
-    const char* state = std::getenv("XDG_STATE_HOME");
-    consider(StateFolderUnder(state != nullptr ? state : "", make && folders.empty()));
-    const char* home = std::getenv("HOME");
-    consider(StateFolderUnder(home != nullptr && home[0] == '/' ? std::string(home) + "/.local/state" : "",
-                              make && folders.empty()));
-    // A user without a home of their own (a service account, "nobody"):
-    // a folder of theirs in the system's lasting temporary folder, refused
-    // when someone else made it first.
-    const std::string shared = "/var/tmp/celestra-" + std::to_string(::geteuid()) + "/";
-    if (make && folders.empty()) ::mkdir(shared.c_str(), 0700);
-    if (PrivateToThisUser(shared)) consider(shared);
-    return folders;
 }
 
 }  // namespace
@@ -265,6 +245,25 @@ int NameIdentityOf(const std::string& path, FileIdentity& identity) {
     return IdentityAt(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, identity);
 }
 
+bool FolderWritable(const std::string& folder) {
+    return ::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) == 0;
+}
+
+int MakeFolder(const std::string& folder) { return ::mkdir(folder.c_str(), 0777) == 0 ? 0 : LastError(); }
+
+std::size_t RootLength(const std::string& path) { return !path.empty() && IsFolderSeparator(path[0]) ? 1 : 0; }
+
+bool IsFolderSeparator(char c) { return c == '/'; }
+
+std::string ExecutablePath(const char* argv0) {
+    std::string path(4096, '\0');
+    const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
+    if (length > 0 && static_cast<std::size_t>(length) < path.size()) {
+        return path.substr(0, static_cast<std::size_t>(length));
+    }
+    return argv0 != nullptr ? argv0 : "";
+}
+
 int RenameFile(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : LastError();
 }
@@ -347,11 +346,19 @@ int RemoveJournalMark(OsFile& file) {
     return errno == ENODATA || errno == ENOTSUP ? 0 : LastError();
 }
 
-std::string PrivateStateFolder() {
-    const std::vector<std::string> folders = StateFolders(true);
-    return folders.empty() ? std::string() : folders.front();
+std::string PrivateStateFolder(bool make) {
+    const char* state = std::getenv("XDG_STATE_HOME");
+    const char* home = std::getenv("HOME");
+    for (const std::string& base : {std::string(state != nullptr ? state : ""),
+                                    home != nullptr && home[0] == '/' ? std::string(home) + "/.local/state" : ""}) {
+        if (std::string folder = StateFolderUnder(base, make); !folder.empty()) return folder;
+    }
+    // A user without a home of their own (a service account, "nobody"): a
+    // folder of theirs in the system's lasting temporary folder, refused
+    // when someone else made it first.
+    const std::string shared = "/var/tmp/celestra-" + std::to_string(::geteuid()) + "/";
+    if (make) ::mkdir(shared.c_str(), 0700);
+    return PrivateToThisUser(shared) ? shared : std::string();
 }
-
-std::vector<std::string> PrivateStateFolders() { return StateFolders(false); }
 
 }  // namespace celestra

@@ -147,7 +147,6 @@ int OsFile::Open(const std::string& path, Mode mode) {
     DWORD flags = FILE_ATTRIBUTE_NORMAL;
     switch (mode) {
         case Mode::kRead: access = GENERIC_READ; break;
-        case Mode::kReadWrite: break;
         case Mode::kReadWriteNoLink: flags |= FILE_FLAG_OPEN_REPARSE_POINT; break;
         case Mode::kCreateOrEmpty:
             // Not CREATE_ALWAYS, which refuses a hidden file.
@@ -171,8 +170,7 @@ int OsFile::Open(const std::string& path, Mode mode) {
     int error = 0;
     if (mode == Mode::kReadWriteNoLink && (IdentityOfHandle(handle, identity) != 0 || !identity.regular)) error = ELOOP;
     // A read-only file is not written, whatever the system let open.
-    const bool writes = mode == Mode::kReadWrite || mode == Mode::kReadWriteNoLink;
-    if (error == 0 && writes && GetFileInformationByHandle(handle, &info) &&
+    if (error == 0 && mode == Mode::kReadWriteNoLink && GetFileInformationByHandle(handle, &info) &&
         (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
         error = EACCES;
     }
@@ -275,6 +273,46 @@ int IdentityOf(const std::string& path, FileIdentity& identity) { return Identit
 
 int NameIdentityOf(const std::string& path, FileIdentity& identity) { return IdentityOfPath(path, false, identity); }
 
+bool FolderWritable(const std::string& folder) {
+    const std::string probe = folder + "celestra-" + std::to_string(GetCurrentProcessId()) + ".tmp";
+    const HANDLE file = CreateFileW(WidePath(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
+std::size_t RootLength(const std::string& path) {
+    if (path.size() >= 2 && path[1] == ':') return path.size() > 2 && IsFolderSeparator(path[2]) ? 3 : 2;
+    if (path.size() >= 2 && IsFolderSeparator(path[0]) && IsFolderSeparator(path[1])) {
+        std::size_t separators = 2, at = 2;
+        while (at < path.size() && separators < 4) separators += IsFolderSeparator(path[at++]) ? 1u : 0u;
+        return at;
+    }
+    return !path.empty() && IsFolderSeparator(path[0]) ? 1 : 0;
+}
+
+int MakeFolder(const std::string& folder) {
+    return CreateDirectoryW(WidePath(folder).c_str(), nullptr) ? 0 : LastError();
+}
+
+std::string ExecutablePath(const char* argv0) {
+    // A program folder may be deeper than 260 characters: the room doubles
+    // until the whole name fits (a name cut short fills the room exactly).
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD room = static_cast<DWORD>(path.size());
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), room);
+        if (length == 0) break;
+        if (length < room) return Utf8Text(std::wstring_view(path.data(), length));
+        if (path.size() >= 32768) break;  // the longest path Windows has
+        path.resize(path.size() * 2);
+    }
+    return argv0 != nullptr ? argv0 : "";
+}
+
+bool IsFolderSeparator(char c) { return c == '\\' || c == '/' || c == ':'; }
+
 int RenameFile(const std::string& from, const std::string& to) {
     // Another program (a virus scanner, a sync client) may hold the target
     // for a moment: the caller waits. A rename, not ReplaceFile, which moves
@@ -328,17 +366,9 @@ int ReadJournalMark(const std::string&, std::string& journalPath) {
 
 int RemoveJournalMark(OsFile&) { return 0; }
 
-std::string PrivateStateFolder() {
-    if (std::string folder = FolderUnder(L"LOCALAPPDATA", true); !folder.empty()) return folder;
-    return FolderUnder(L"TEMP", true);
-}
-
-std::vector<std::string> PrivateStateFolders() {
-    std::vector<std::string> folders;
-    for (const wchar_t* variable : {L"LOCALAPPDATA", L"TEMP"}) {
-        if (std::string folder = FolderUnder(variable, false); !folder.empty()) folders.push_back(folder);
-    }
-    return folders;
+std::string PrivateStateFolder(bool make) {
+    if (std::string folder = FolderUnder(L"LOCALAPPDATA", make); !folder.empty()) return folder;
+    return FolderUnder(L"TEMP", make);
 }
 
 }  // namespace celestra

@@ -1,19 +1,12 @@
 #include "platform/platform_file.h"
 
-#include <sys/stat.h>
-#include <sys/types.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 #include "platform/os_file.h"
-#include "platform/platform_file_internal.h"
 
 namespace celestra {
-
-using platform_file_internal::LastError;
-
 namespace {
 
 constexpr std::size_t kMinimumReadBytes = 1 << 12;
@@ -28,24 +21,22 @@ bool IsRegularFile(const std::string& path) {
 }
 
 bool FileExists(const std::string& path) {
-    bool isFolder = false;
-    return !path.empty() && platform_file_internal::LookAt(path, isFolder) && !isFolder;
+    FileIdentity identity;
+    return !path.empty() && IdentityOf(path, identity) == 0 && !identity.folder;
 }
 
 bool FolderExists(const std::string& path) {
-    bool isFolder = false;
-    return !path.empty() && platform_file_internal::LookAt(path, isFolder) && isFolder;
+    FileIdentity identity;
+    return !path.empty() && IdentityOf(path, identity) == 0 && identity.folder;
 }
 
 int MakeFolders(const std::string& folder) {
     // Each prefix after the root that ends at a separator, then the whole path.
-    for (std::size_t end = platform_file_internal::RootLength(folder) + 1; end <= folder.size(); ++end) {
+    for (std::size_t end = RootLength(folder) + 1; end <= folder.size(); ++end) {
         if (end < folder.size() && !IsFolderSeparator(folder[end])) continue;
         const std::string prefix = folder.substr(0, end);
         if (FolderExists(prefix)) continue;
-        errno = 0;
-        const int made = platform_file_internal::MakeFolder(prefix);
-        if (made != 0 && errno != EEXIST) return LastError();
+        if (const int error = MakeFolder(prefix); error != 0 && error != EEXIST) return error;
     }
     return FolderExists(folder) ? 0 : ENOTDIR;
 }

@@ -24,9 +24,6 @@ constexpr const char* kJournalSuffix = ".celestra-journal";
 // A journal in the private state folder is named after its file's volume
 // and number, since names there would collide.
 constexpr const char* kStateJournalPrefix = "journal-";
-// A journal is made under its name and this suffix, then renamed, so that
-// a journal under its own name is always whole.
-constexpr const char* kUnfinishedSuffix = ".tmp";
 constexpr int kMostKeptCopies = 100;
 // How long a file another run holds is waited for; a rename that another
 // program (a virus scanner) stops for a moment, briefly.
@@ -171,9 +168,12 @@ Attempt ForeignOrFailed(int error, Stage stage, const std::string& path) {
 
 // The new content in a file of its own, then renamed over `target`. `old`,
 // when the target exists: its permissions and attributes go to the new
-// file, and it is closed before the rename.
-Attempt ThroughNewFile(const std::string& target, const FileContent& content, OsFile* old,
-                       const FileIdentity* expected) {
+// file, and it is closed before the rename. `holdFromRename`, for a
+// journal: the file stays this user's alone, and interrupts are held from
+// just before it takes its name, so that one before removes it and one
+// after waits for the write it guards.
+Attempt ThroughNewFile(const std::string& target, const FileContent& content, OsFile* old, const FileIdentity* expected,
+                       std::optional<HeldInterrupts>* holdFromRename = nullptr) {
     const std::string temp = TemporaryPathFor(target);
     OsFile file;
     std::optional<PendingTemporaryFile> pending;
@@ -192,7 +192,7 @@ Attempt ThroughNewFile(const std::string& target, const FileContent& content, Os
             return abandon(Failed(Stage::kCreate, error), true);
         }
         old->Close();
-    } else if (const int error = SetNewFileMode(file); error != 0) {
+    } else if (const int error = holdFromRename != nullptr ? 0 : SetNewFileMode(file); error != 0) {
         return abandon(Failed(Stage::kWrite, error), false);
     }
     int error = WriteGathered(content, [&](std::string_view bytes) { return file.Write(bytes); });
@@ -200,6 +200,7 @@ Attempt ThroughNewFile(const std::string& target, const FileContent& content, Os
     if (error == 0 && kRenameNeedsClosedFile) error = file.Close();
     if (error != 0) return abandon(Failed(Stage::kWrite, error), false);
     if (!StillAsExpected(target, expected)) return abandon(Changed(), false);
+    if (holdFromRename != nullptr) holdFromRename->emplace();
     if (const int renameError = RenameWaiting(temp, target); renameError != 0) {
         return abandon(Failed(Stage::kCreate, renameError), FolderRefuses(renameError));
     }
@@ -282,44 +283,24 @@ int RemoveJournal(const std::string& journalPath, OsFile* file) {
 
 // Writes the journal of the file at `target` durably under its final
 // name: beside the file, or where its folder lets no file be made there,
-// in the private state folder. `journalPath` tells which. Interrupts are
-// held (`held`) from just before it takes its name: an interrupt before
-// removes the unfinished journal, one after waits for the write it guards.
+// in the private state folder. `journalPath` tells which; `held` holds
+// interrupts from its taking its name on.
 ReplaceOutcome WriteJournal(const std::string& target, const FileIdentity& identity, std::string_view oldBytes,
                             std::string_view newBytes, std::string& journalPath, std::optional<HeldInterrupts>& held) {
     const std::string header = JournalHeader(identity, FileNameOf(target), oldBytes.size(), newBytes.size());
-    const auto writeAt = [&](const std::string& path) -> Attempt {
-        const std::string unfinished = path + kUnfinishedSuffix;
-        OsFile journal;
-        std::optional<PendingTemporaryFile> pending;
-        if (const int error = CreateOwnFile(unfinished, journal, pending); error != 0) {
-            return ForeignOrFailed(error, Stage::kWrite, unfinished);
-        }
-        int error = journal.Reserve(header.size() + oldBytes.size() + newBytes.size());
-        for (const std::string_view part : {std::string_view(header), oldBytes, newBytes}) {
-            if (error == 0) error = journal.Write(part);
-        }
-        if (error == 0) error = journal.Flush();
-        if (error == 0 && kRenameNeedsClosedFile) error = journal.Close();
-        if (error == 0) {
-            held.emplace();
-            error = RenameWaiting(unfinished, path);
-        }
-        if (error != 0) {
-            journal.Close();
-            RemoveFile(unfinished);
-            return {Failed(Stage::kWrite, error), FolderRefuses(error)};
-        }
-        SyncFolder(DirectoryPart(path));
-        return {};
-    };
+    const std::string_view parts[] = {header, oldBytes, newBytes};
+    const FileContent journal{parts, {}};
     journalPath = JournalPathFor(target);
-    const Attempt beside = writeAt(journalPath);
-    if (!beside.folderRefused) return beside.outcome;
-    const std::string folder = PrivateStateFolder();
-    if (folder.empty()) return beside.outcome;
-    journalPath = folder + StateJournalName(identity);
-    return writeAt(journalPath).outcome;
+    Attempt written = ThroughNewFile(journalPath, journal, nullptr, nullptr, &held);
+    if (written.folderRefused) {
+        if (const std::string folder = PrivateStateFolder(true); !folder.empty()) {
+            journalPath = folder + StateJournalName(identity);
+            written = ThroughNewFile(journalPath, journal, nullptr, nullptr, &held);
+        }
+    }
+    // The comet file itself stays as it was: a failure to write.
+    if (written.outcome.stage == Stage::kCreate) written.outcome.stage = Stage::kWrite;
+    return written.outcome;
 }
 
 // ---- Writing in place, and putting the old content back ---------------------
@@ -381,7 +362,7 @@ ReplaceOutcome WriteInPlace(const std::string& target, const FileContent& conten
         }
     }
     const std::size_t largest = std::max(oldBytes.size(), newBytes.size());
-    // The last look before anything changes; the rest is told by the bytes.
+    // A look before anything changes.
     FileIdentity now;
     if (file.Identity(now) != 0 || !now.SameStateAs(identity) || now.sizeBytes != oldBytes.size()) {
         RemoveJournal(journalPath, &file);
@@ -416,6 +397,9 @@ ReplaceOutcome WriteInPlace(const std::string& target, const FileContent& conten
         if (WriteWhole(file, oldBytes) == 0) RemoveJournal(journalPath, &file);
         return Failed(Stage::kWrite, writeError);
     };
+    // The last look, just before the first byte: a cut by another program
+    // since the growth shows in the size.
+    if (file.Identity(now) != 0 || now.sizeBytes != largest) return Changed();
     if (const int writeError = file.WriteAt(0, newBytes); writeError != 0) return putBack(writeError);
     if (const int lookError = file.Identity(now); lookError != 0) return putBack(lookError);
     if (now.sizeBytes != largest) {
@@ -573,8 +557,12 @@ RecoveryOutcome RecoverInterruptedWrite(const std::string& path) {
     const std::string target = ResolveLinks(path);
     FileIdentity identity;
     if (NameIdentityOf(target, identity) != 0 || !identity.regular) return {};
+    // Beside the file, in this user's state folder, and where a mark on the
+    // file points (a run with other settings, another user).
     std::vector<std::string> journals = {JournalPathFor(target)};
-    for (const std::string& folder : PrivateStateFolders()) journals.push_back(folder + StateJournalName(identity));
+    if (const std::string folder = PrivateStateFolder(false); !folder.empty()) {
+        journals.push_back(folder + StateJournalName(identity));
+    }
     std::string markedPath;
     if (const int error = ReadJournalMark(target, markedPath); error != 0) return RecoveryFailed(error);
     const bool markKnown = std::find(journals.begin(), journals.end(), markedPath) != journals.end();

@@ -227,13 +227,16 @@ struct JournalPlaces {
 // True when a whole journal (or, with `unfinished`, one being written)
 // stands in either place.
 bool JournalThere(const JournalPlaces& places, bool unfinished = false) {
-    const std::string suffix = unfinished ? ".tmp" : "";
+    // A journal is written as ".<its name>.celestra.tmp", then renamed.
+    const auto named = [unfinished](const std::string& name) {
+        return unfinished ? "." + name + ".celestra.tmp" : name;
+    };
     const fs::path comet(places.comet);
-    if (fs::exists(comet.parent_path() / ("." + comet.filename().string() + ".celestra-journal" + suffix))) return true;
+    if (fs::exists(comet.parent_path() / named("." + comet.filename().string() + ".celestra-journal"))) return true;
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(places.stateHome + "/celestra", error)) {
         const std::string name = entry.path().filename().string();
-        if (name.starts_with("journal-") && name.ends_with(".tmp") == unfinished) return true;
+        if (name.starts_with(named("journal-")) && name.ends_with(".celestra.tmp") == unfinished) return true;
     }
     return false;
 }
