@@ -40,9 +40,8 @@ public:
     int Read(char* buffer, std::size_t size, std::size_t& count);
     // Writes on after the last write, all of `bytes` or an error.
     int Write(std::string_view bytes);
-    // The content from `offset` to its end, however long it has grown.
-    int ReadFrom(std::uint64_t offset, std::string& bytes) const;
-    int ReadAll(std::string& bytes) const { return ReadFrom(0, bytes); }
+    // The whole content from its first byte, however long it has grown.
+    int ReadAll(std::string& bytes) const;
     int WriteAt(std::uint64_t offset, std::string_view bytes);
     // Grows the file with zero bytes to at least `sizeBytes`, never cutting
     // it: bytes another program appended meanwhile stay.

@@ -169,16 +169,14 @@ int OsFile::Write(std::string_view bytes) {
     return 0;
 }
 
-int OsFile::ReadFrom(std::uint64_t offset, std::string& bytes) const {
+int OsFile::ReadAll(std::string& bytes) const {
     struct stat info {};
     if (::fstat(Fd(handle_), &info) != 0) return LastError();
-    const auto size = static_cast<std::uint64_t>(info.st_size);
-    bytes.resize(static_cast<std::size_t>(size > offset ? size - offset : 0));
+    bytes.resize(static_cast<std::size_t>(info.st_size));
     std::size_t used = 0;
     for (;;) {
         if (used == bytes.size()) bytes.resize(bytes.size() + kReadGrowthBytes);  // grown meanwhile: read on
-        const ssize_t count =
-            ::pread(Fd(handle_), bytes.data() + used, bytes.size() - used, static_cast<off_t>(offset + used));
+        const ssize_t count = ::pread(Fd(handle_), bytes.data() + used, bytes.size() - used, static_cast<off_t>(used));
         if (count < 0) {
             if (errno == EINTR) continue;
             return LastError();

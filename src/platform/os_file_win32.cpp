@@ -199,15 +199,14 @@ int OsFile::Write(std::string_view bytes) {
     return 0;
 }
 
-int OsFile::ReadFrom(std::uint64_t offset, std::string& bytes) const {
+int OsFile::ReadAll(std::string& bytes) const {
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(AsHandle(handle_), &size)) return LastError();
-    const auto fileSize = static_cast<std::uint64_t>(size.QuadPart);
-    bytes.resize(static_cast<std::size_t>(fileSize > offset ? fileSize - offset : 0));
+    bytes.resize(static_cast<std::size_t>(size.QuadPart));
     std::size_t used = 0;
     for (;;) {
         if (used == bytes.size()) bytes.resize(bytes.size() + 4096);  // grown meanwhile: read on
-        OVERLAPPED at = At(offset + used);
+        OVERLAPPED at = At(used);
         const DWORD wanted =
             bytes.size() - used > kLargestPiece ? kLargestPiece : static_cast<DWORD>(bytes.size() - used);
         DWORD count = 0;

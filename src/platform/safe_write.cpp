@@ -374,21 +374,19 @@ ReplaceOutcome WriteInPlace(const std::string& target, const FileContent& conten
     int error = file.Reserve(largest);
     if (error == 0) error = file.GrowTo(largest);
     std::string look;
-    if (error == 0) error = file.ReadFrom(oldBytes.size(), look);
+    if (error == 0) error = file.ReadAll(look);
     if (error != 0) {
         if (file.Identity(now) == 0 && now.sizeBytes == oldBytes.size()) RemoveJournal(journalPath, &file);
         return Failed(Stage::kWrite, error);
     }
-    // Between the old end and the new, only the zeros of the growth; bytes
-    // there came before it, and stay, without the zeros the growth put
-    // after them. (Bytes past it came after, and the size tells them.)
-    const std::size_t grownBy = largest - oldBytes.size();
-    if (look.size() < grownBy) return Changed();
-    if (look.find_first_not_of('\0') < grownBy) {
+    // The old content, then only the zeros of the growth: another program's
+    // cut or write before it shows here, and stays. Bytes it appended just
+    // before the growth stay too, without the zeros the growth put after
+    // them. (Bytes appended after the growth lie past it: the size tells.)
+    if (look.size() < largest || look.compare(0, oldBytes.size(), oldBytes) != 0) return Changed();
+    if (look.find_first_not_of('\0', oldBytes.size()) < largest) {
         const std::size_t end = look.find_last_not_of('\0') + 1;
-        if (end < look.size() && file.Identity(now) == 0 && now.sizeBytes == oldBytes.size() + look.size()) {
-            file.CutTo(oldBytes.size() + end);
-        }
+        if (end < look.size() && file.Identity(now) == 0 && now.sizeBytes == look.size()) file.CutTo(end);
         return Changed();
     }
     // A failure puts the old content back at once; should that fail too,

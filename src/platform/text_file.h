@@ -4,38 +4,32 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "platform/line_list_file.h"
 #include "platform/os_file.h"
-#include "platform/platform_file.h"
+#include "text/line_list.h"
 
 namespace celestra {
 
 // Lines end at LF; a CR is never part of a line (before LF it belongs to the
 // line end, anywhere else it is dropped). A Ctrl-Z at the start of a line
-// ends the file.
+// ends the file. The file is read whole when opened: the files read this
+// way (the settings) are a few lines long.
 class LineReader {
 public:
-    // Opens an existing file for reading.
-    explicit LineReader(const std::string& path);
+    // Reads an existing file.
+    explicit LineReader(const std::string& path) { ReadFromFile(lines_, path); }
 
-    // True when no byte is left or the next line starts with Ctrl-Z.
-    bool Eof();
+    // True when no line is left (or the next one began with Ctrl-Z).
+    bool Eof() const { return next_ >= lines_.Count(); }
     // The next line without its line end; at the end of the file, the empty
     // line, however often it is asked for.
-    std::string ReadLine();
-    void Close();
+    std::string ReadLine() { return Eof() ? std::string() : std::string(lines_[next_++]); }
+    void Close() {}
 
 private:
-    // Refills the buffer when it is used up; false at the end of the file.
-    bool Fill();
-
-    std::string path_;
-    OsFile file_;
-    std::vector<char> buffer_;
-    std::size_t pos_ = 0;
-    std::size_t end_ = 0;
-    bool ended_ = false;  // a Ctrl-Z ended the file, or no byte is left
+    LineList lines_;
+    std::size_t next_ = 0;
 };
 
 // Every line written ends in CR LF. Lines are gathered and written out in

@@ -24,7 +24,7 @@ inline constexpr const char* kCometFileRestored = "Comet.dat restaurado tras una
 // A stopped write that the run does not repair: it stops, and says where.
 // The file changed after the stop: the old content is kept at this path.
 inline constexpr const char* kOldContentKept =
-    "El archivo cambió tras una escritura interrumpida; su contenido anterior queda en: ";
+    "El archivo cambió tras una escritura interrumpida, su contenido anterior queda en: ";
 // Another user's journal of a stopped write: this path.
 inline constexpr const char* kForeignJournal = "Escritura interrumpida de otro usuario, sin reparar: ";
 // The old content could not be put back; this file, then the cause.

@@ -211,7 +211,8 @@ class StoppedInPlaceWrites : public ::testing::TestWithParam<InPlaceStop> {};
 INSTANTIATE_TEST_SUITE_P(Signals, StoppedInPlaceWrites,
                          ::testing::Values(InPlaceStop{SIGKILL, false}, InPlaceStop{SIGTERM, false},
                                            InPlaceStop{SIGINT, false}, InPlaceStop{SIGHUP, false},
-                                           InPlaceStop{SIGKILL, true}, InPlaceStop{SIGTERM, true}),
+                                           InPlaceStop{SIGKILL, true}, InPlaceStop{SIGTERM, true},
+                                           InPlaceStop{SIGINT, true}, InPlaceStop{SIGHUP, true}),
                          [](const auto& test) {
                              return std::string(sigabbrev_np(test.param.signalNumber)) +
                                     (test.param.plainUser ? "_PlainUser" : "");
@@ -325,7 +326,7 @@ TEST_P(StoppedInPlaceWrites, AreUndoneByTheNextRun) {
             WriteBytes(comet, left + line);
             const testing::ChildResult next = testing::RunBatch(args, data.path, as);
             const std::string message =
-                "El archivo cambió tras una escritura interrumpida; su contenido anterior queda en: ";
+                "El archivo cambió tras una escritura interrumpida, su contenido anterior queda en: ";
             // Stopped while it wrote the comet file (not its backup, nor
             // before or after): the comet file's journal is there.
             if (next.exitStatus != 0) {
@@ -467,7 +468,7 @@ TEST(ChangedDuringAnInPlaceWrite, IsNeverLostByARunThatSucceeds) {
         const std::string kept = dir.File("comet.dat.anterior");
         if (next.exitStatus == 2) {
             ASSERT_EQ(next.err,
-                      "El archivo cambió tras una escritura interrumpida; su contenido anterior queda en: "
+                      "El archivo cambió tras una escritura interrumpida, su contenido anterior queda en: "
                       "comet.dat.anterior.\n");
             EXPECT_TRUE(ReadBytes(kept) == before);
             fs::remove(kept);

@@ -551,7 +551,7 @@ TEST_F(RunTest, StopsAtAStoppedWriteItMayNotRepair) {
         std::string message;
     } rows[] = {
         {"the file changed after the stop", [](const std::string&) {},
-         "El archivo cambió tras una escritura interrumpida; su contenido anterior queda en: " +
+         "El archivo cambió tras una escritura interrumpida, su contenido anterior queda en: " +
              dir.File("comet.dat.anterior")},
 #ifndef _WIN32
         {"a journal others may write",
