@@ -160,12 +160,6 @@ struct Attempt {
     bool folderRefused = false;  // the file itself may still be written in place
 };
 
-Attempt ForeignOrFailed(int error, Stage stage, const std::string& path) {
-    if (error == EWOULDBLOCK) return {Failed(Stage::kBusy, error)};
-    if (error == EEXIST) return {{Stage::kForeign, error, path}};
-    return {Failed(stage, error), FolderRefuses(error)};
-}
-
 // The new content in a file of its own, then renamed over `target`. `old`,
 // when the target exists: its permissions and attributes go to the new
 // file, and it is closed before the rename. `holdFromRename`, for a
@@ -178,7 +172,9 @@ Attempt ThroughNewFile(const std::string& target, const FileContent& content, Os
     OsFile file;
     std::optional<PendingTemporaryFile> pending;
     if (const int error = CreateOwnFile(temp, file, pending); error != 0) {
-        return ForeignOrFailed(error, Stage::kCreate, temp);
+        if (error == EWOULDBLOCK) return {Failed(Stage::kBusy, error)};
+        if (error == EEXIST) return {{Stage::kForeign, error, temp}};
+        return {Failed(Stage::kCreate, error), FolderRefuses(error)};
     }
     const auto abandon = [&](ReplaceOutcome outcome, bool folderRefused) {
         file.Close();

@@ -4,7 +4,6 @@ namespace celestra {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-constexpr std::size_t kWriteChunkBytes = 1 << 16;
 
 }  // namespace
 
@@ -14,20 +13,13 @@ LineWriter::LineWriter(const std::string& path) : path_(path) {
     }
 }
 
-void LineWriter::WriteOut() {
-    const int error = file_.Write(pending_);
-    pending_.clear();
+void LineWriter::WriteLine(std::string_view line) {
+    int error = file_.Write(line);
+    if (error == 0) error = file_.Write(kLineEnd);
     if (error != 0) throw InOutErrorOf(error, FileAccess::kWrite, path_);
 }
 
-void LineWriter::WriteLine(std::string_view line) {
-    pending_ += line;
-    pending_ += kLineEnd;
-    if (pending_.size() >= kWriteChunkBytes) WriteOut();
-}
-
 void LineWriter::Close() {
-    if (!pending_.empty()) WriteOut();
     if (const int error = file_.Close(); error != 0) throw InOutErrorOf(error, FileAccess::kWrite, path_);
 }
 

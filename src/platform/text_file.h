@@ -32,8 +32,7 @@ private:
     std::size_t next_ = 0;
 };
 
-// Every line written ends in CR LF. Lines are gathered and written out in
-// pieces, so a failure may surface at a later line or at Close.
+// Every line written ends in CR LF.
 class LineWriter {
 public:
     // Creates the file, or empties an existing one, at once.
@@ -43,12 +42,8 @@ public:
     void Close();
 
 private:
-    // Writes out what is gathered.
-    void WriteOut();
-
     std::string path_;
     OsFile file_;
-    std::string pending_;
 };
 
 }  // namespace celestra

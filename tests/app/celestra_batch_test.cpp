@@ -233,7 +233,7 @@ TEST_F(BatchTest, ReplacesTheFileALinkNamesAndKeepsItsPermissions) {
 
 // A killed run leaves its temporary files under the names a run writes to:
 // the next run takes them over, and none of their bytes reach the files.
-TEST_F(BatchTest, TakesOverTheTemporaryFilesOfAnEarlierKilledRun) {
+TEST_F(BatchTest, RemovesTheTemporaryFilesOfAnEarlierKilledRun) {
     const std::string cometTemporary = TemporaryPathFor(dir.File("comet.dat"));
     const std::string backupTemporary = TemporaryPathFor(dir.File("CometDatBak.Txt"));
     WriteBytes(cometTemporary, "left by a killed run\r\n");

@@ -162,7 +162,7 @@ std::set<std::string> Names(const testing::TempDir& dir) {
     return names;
 }
 
-TEST(ReplaceFileContent, ReusesATemporaryFileAKilledRunLeft) {
+TEST(ReplaceFileContent, RemovesATemporaryFileAKilledRunLeft) {
     testing::TempDir dir;
     const std::string path = dir.File("comet.dat");
     testing::WriteBytes(path, "old\r\n");
