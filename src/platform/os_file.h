@@ -84,12 +84,9 @@ int MakeFolder(const std::string& folder);
 // The length of a path's root, which is never made: "/" on POSIX; on
 // Windows a drive ("C:" or "C:\\") or a share ("\\\\server\\share\\").
 std::size_t RootLength(const std::string& path);
-// Removes a name (a link, not what it leads to).
+// Removes a name (a link, not what it leads to): EWOULDBLOCK while another
+// program holds the file without letting it be removed (Windows).
 int RemoveFile(const std::string& path);
-// Removes what a run of this program left at `path` when it was killed:
-// EWOULDBLOCK when a live run holds it; EPERM or EACCES when it is not this
-// user's to remove; 0 once the name is gone (or was never there).
-int RemoveLeftover(const std::string& path);
 // Makes a folder's last renames and removals durable, as far as the system
 // offers it; best effort.
 void SyncFolder(const std::string& folder);

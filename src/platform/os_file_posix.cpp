@@ -268,23 +268,6 @@ int RenameFile(const std::string& from, const std::string& to) {
 
 int RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0 ? 0 : LastError(); }
 
-int RemoveLeftover(const std::string& path) {
-    FileIdentity named;
-    if (const int error = NameIdentityOf(path, named); error != 0) return error == ENOENT ? 0 : error;
-    // A link or a pipe planted there is only a name to remove. A file is
-    // removed only while locked by this run, so never from under a live
-    // run, and one this user may not read may be another's run at work.
-    OsFile file;
-    if (named.regular) {
-        if (const int error = file.Open(path, OsFile::Mode::kRead); error != 0) return error == ENOENT ? 0 : error;
-        if (const int error = file.TryLock(); error != 0) return error;
-        FileIdentity opened;
-        if (file.Identity(opened) != 0 || !opened.SameFileAs(named)) return EWOULDBLOCK;  // replaced meanwhile
-    }
-    const int error = RemoveFile(path);
-    return error == ENOENT ? 0 : error;
-}
-
 void SyncFolder(const std::string& folder) {
     const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;

@@ -323,14 +323,7 @@ int RenameFile(const std::string& from, const std::string& to) {
     return GetLastError() == ERROR_ACCESS_DENIED ? EWOULDBLOCK : BusyOrError();
 }
 
-int RemoveFile(const std::string& path) { return DeleteFileW(WidePath(path).c_str()) ? 0 : LastError(); }
-
-int RemoveLeftover(const std::string& path) {
-    // A live run holds its file shared with no remover.
-    if (DeleteFileW(WidePath(path).c_str())) return 0;
-    const int error = BusyOrError();
-    return error == ENOENT ? 0 : error;
-}
+int RemoveFile(const std::string& path) { return DeleteFileW(WidePath(path).c_str()) ? 0 : BusyOrError(); }
 
 void SyncFolder(const std::string&) {}  // MOVEFILE_WRITE_THROUGH has done it
 

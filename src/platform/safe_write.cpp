@@ -120,6 +120,25 @@ bool LockedAtItsName(OsFile& file, const std::string& path) {
            opened.SameFileAs(named);
 }
 
+// Removes what a run of this program left at `path` when it was killed:
+// EWOULDBLOCK while a live run holds it; EPERM or EACCES when it is not
+// this user's to remove; 0 once the name is gone. A link or a pipe planted
+// there is only a name to remove. A file goes only while this run holds
+// its lock, so never from under a live run; one this user may not read may
+// be another user's run at work, and stays.
+int RemoveLeftover(const std::string& path) {
+    FileIdentity named, opened;
+    if (const int error = NameIdentityOf(path, named); error != 0) return error == ENOENT ? 0 : error;
+    OsFile file;
+    if (named.regular) {
+        if (const int error = file.Open(path, OsFile::Mode::kRead); error != 0) return error == ENOENT ? 0 : error;
+        if (const int error = file.TryLock(); error != 0) return error;
+        if (file.Identity(opened) != 0 || !opened.SameFileAs(named)) return EWOULDBLOCK;  // replaced meanwhile
+    }
+    const int error = RemoveFile(path);
+    return error == ENOENT ? 0 : error;
+}
+
 // Makes a file of this process's own at `path`, locked, and registered so
 // that an interrupt removes it. What a killed run of this program left
 // there is removed first; one that a live run holds is waited for
