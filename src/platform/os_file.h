@@ -1,8 +1,9 @@
 // The system's files as the rest of the program holds them: one type for an
 // open file, and the few calls on names that go with it. Every call answers
 // 0 or the platform's error number, as errno spells it (Windows errors are
-// converted once, in os_file_win32.cpp). The POSIX and Win32 halves hold
-// only system calls; what is decided about files is decided above them.
+// converted once, in os_file_win32.cpp); EWOULDBLOCK says that another
+// process holds the file for now. The POSIX and Win32 halves hold only
+// system calls; what is decided about files is decided above them.
 #pragma once
 
 #include <cstddef>

@@ -162,8 +162,7 @@ int OsFile::Open(const std::string& path, Mode mode) {
             break;
     }
     const HANDLE handle = CreateFileW(WidePath(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
-    // A file held for a moment is waited for by the writes, not the reads.
-    if (handle == INVALID_HANDLE_VALUE) return mode == Mode::kRead ? LastError() : BusyOrError();
+    if (handle == INVALID_HANDLE_VALUE) return BusyOrError();
     handle_ = reinterpret_cast<std::intptr_t>(handle);
     FileIdentity identity;
     BY_HANDLE_FILE_INFORMATION info{};

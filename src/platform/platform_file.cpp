@@ -64,7 +64,9 @@ InOutError InOutErrorOf(int platformError, FileAccess access, const std::string&
         case EACCES:
         case EPERM:
         case EROFS:
-        case EISDIR: return InOutError::FromCode(InOutError::kAccessDenied, path);
+        case EISDIR:
+        case EWOULDBLOCK:  // another program holds it without sharing (Windows)
+            return InOutError::FromCode(InOutError::kAccessDenied, path);
         default: return InOutError::FromPlatform(platformError, path);
     }
 }
