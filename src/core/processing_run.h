@@ -40,7 +40,9 @@ struct RunState {
 // the one it loaded when it takes the backup and again just before the
 // save: a change another program made meanwhile ends the run, and is kept.
 // Before anything else it puts back the comet file (and the backup) that an
-// in-place write stopped part way, from the write's journal.
+// in-place write stopped part way, from the write's journal; a journal it
+// may not act on (the file changed since, another user's) ends the run
+// with where the user's bytes are (safe_write.h).
 class ProcessingRun {
 public:
     ProcessingRun(RunState& state, MessageBox& messages) : state_(state), messages_(messages) {}
