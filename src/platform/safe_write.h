@@ -22,7 +22,8 @@
 //   in a file of their own for the user, and the run stops and says where.
 // - A journal stands beside its file, where a later run of any user finds
 //   it; only when the folder lets no file be made there does it go to the
-//   user's private state folder.
+//   user's private state folder, and then a mark on the file names it for
+//   every run (where no mark can be made, nothing is written in place).
 #pragma once
 
 #include <cstdint>
