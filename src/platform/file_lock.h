@@ -8,6 +8,8 @@
 #include <chrono>
 #include <string>
 
+#include "platform/os_file.h"
+
 namespace celestra {
 
 class FileLock {
@@ -30,12 +32,12 @@ public:
     // lock file beside it, "<name>.lock", is held open with no sharing and
     // goes when closed.
     Outcome Acquire(const std::string& path, std::chrono::milliseconds wait);
-    void Release();
-    bool held() const { return handle_ != kNoHandle; }
+    // Closing the file releases the lock.
+    void Release() { file_.Close(); }
+    bool held() const { return file_.IsOpen(); }
 
 private:
-    static constexpr long long kNoHandle = -1;
-    long long handle_ = kNoHandle;  // a descriptor (POSIX) or a HANDLE (Windows)
+    OsFile file_;
 };
 
 }  // namespace celestra

@@ -24,6 +24,10 @@ public:
         // refused (ELOOP) when the name itself is a link.
         kReadWriteNoLink,
         kCreateOrEmpty,  // created, or emptied when it exists; written only
+        // To be locked (FileLock): the file itself, read only, on POSIX; on
+        // Windows a file of the lock's own, made when missing, shared with
+        // no one and gone when closed (EWOULDBLOCK while another holds it).
+        kLock,
         // Made by this call and no one else's: refused (EEXIST) whenever a
         // name of any kind stands there, never through a link; readable and
         // writable by this user alone (hidden on Windows, and shared with no

@@ -50,7 +50,8 @@ int IdentityAt(int folderFd, const char* path, int flags, FileIdentity& identity
 int OpenFlags(OsFile::Mode mode) {
     constexpr int kAlways = O_CLOEXEC | O_NOCTTY;
     switch (mode) {
-        case OsFile::Mode::kRead: return O_RDONLY | O_NONBLOCK | kAlways;
+        case OsFile::Mode::kRead:
+        case OsFile::Mode::kLock: return O_RDONLY | O_NONBLOCK | kAlways;
         case OsFile::Mode::kReadWriteNoLink: return O_RDWR | O_NONBLOCK | O_NOFOLLOW | kAlways;
         case OsFile::Mode::kCreateOrEmpty: return O_WRONLY | O_CREAT | O_TRUNC | kAlways;
         case OsFile::Mode::kCreateNew: return O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | kAlways;

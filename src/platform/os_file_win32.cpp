@@ -154,6 +154,11 @@ int OsFile::Open(const std::string& path, Mode mode) {
             share = FILE_SHARE_READ | FILE_SHARE_WRITE;
             disposition = OPEN_ALWAYS;
             break;
+        case Mode::kLock:
+            share = 0;
+            disposition = OPEN_ALWAYS;
+            flags = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE;
+            break;
         case Mode::kCreateNew:
             // Shared with no writer and no remover: another run waits.
             share = FILE_SHARE_READ;
@@ -162,7 +167,12 @@ int OsFile::Open(const std::string& path, Mode mode) {
             break;
     }
     const HANDLE handle = CreateFileW(WidePath(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return BusyOrError();
+    if (handle == INVALID_HANDLE_VALUE) {
+        // A lock file another run is closing denies access while it is still there.
+        const bool closing = mode == Mode::kLock && GetLastError() == ERROR_ACCESS_DENIED &&
+                             GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+        return closing ? EWOULDBLOCK : BusyOrError();
+    }
     handle_ = reinterpret_cast<std::intptr_t>(handle);
     FileIdentity identity;
     BY_HANDLE_FILE_INFORMATION info{};
