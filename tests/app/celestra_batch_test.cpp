@@ -12,6 +12,7 @@
 #include "celestra/version.h"
 #include "platform/safe_write.h"
 #include "support/child_process.h"
+#include "support/journal.h"
 #include "support/run_support.h"
 #include "support/temp_dir.h"
 #include "text/line_list.h"
@@ -283,6 +284,28 @@ TEST_F(BatchTest, NeverUsesATemporaryFileAnotherUserMade) {
     EXPECT_EQ(ReadBytes(backupTemporary), "made by root\r\n");
 }
 #endif
+
+// A stopped write whose old content cannot be put back (a size limit):
+// the run writes nothing, says which file awaits its repair and why, and
+// the journal waits for a run with room.
+TEST_F(BatchTest, SaysWhichFileAwaitsItsRepair) {
+    const std::string longOld = kComets + std::string(4000, 'x') + "\r\n";
+    WriteBytes(dir.File("comet.dat"), longOld);
+    const std::string journal = testing::PlantJournal(dir.File("comet.dat"), longOld, kComets);
+    WriteBytes(dir.File("comet.dat"), kComets);  // the stopped write had written it all
+    const auto result =
+        Run({"comet.dat", "objetos.txt", kDate}, {.fileSizeBytes = static_cast<long long>(kComets.size()) + 100});
+    EXPECT_EQ(result.exitStatus, kExitError);
+    EXPECT_EQ(result.err, "Archivo pendiente de reparar tras una escritura interrumpida: comet.dat\nI/O error " +
+                              std::to_string(EFBIG) + ": comet.dat.\n");
+    EXPECT_EQ(ReadBytes(dir.File("comet.dat")), kComets);
+    EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), kOldBackup);
+    EXPECT_TRUE(fs::exists(journal));
+
+    const auto repaired = Run({"comet.dat", "objetos.txt", kDate});
+    EXPECT_EQ(repaired.exitStatus, 0) << repaired.err;
+    EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), longOld);
+}
 
 TEST_F(BatchTest, TakesBinaryAndHugeFilesWithoutLosingAByte) {
     std::string binary;
