@@ -45,8 +45,15 @@ std::unique_ptr<char[]> TokenPart(HANDLE token, TOKEN_INFORMATION_CLASS part) {
 }
 
 // True when this process's user, or the owner it gives its new files (the
-// Administrators group for an elevated run), owns the open file.
+// Administrators group for an elevated run), owns the open file; also on a
+// volume that keeps no owners (FAT, a memory stick), where anyone may write
+// anything.
 bool OwnedByThisUser(HANDLE file) {
+    DWORD volumeFlags = 0;
+    if (GetVolumeInformationByHandleW(file, nullptr, 0, nullptr, nullptr, &volumeFlags, nullptr, 0) &&
+        (volumeFlags & FILE_PERSISTENT_ACLS) == 0) {
+        return true;
+    }
     DWORD size = 0;
     GetKernelObjectSecurity(file, OWNER_SECURITY_INFORMATION, nullptr, 0, &size);
     if (size == 0) return false;
