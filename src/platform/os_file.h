@@ -29,9 +29,9 @@ public:
         // no one and gone when closed (EWOULDBLOCK while another holds it).
         kLock,
         // Made by this call and no one else's: refused (EEXIST) whenever a
-        // name of any kind stands there, never through a link; readable and
-        // writable by this user alone (hidden on Windows, and shared with no
-        // other writer).
+        // name of any kind stands there, never through a link; on POSIX
+        // readable and writable by this user alone (0600), on Windows hidden,
+        // shared with no other writer, with the folder's permissions.
         kCreateNew,
     };
 
@@ -60,6 +60,11 @@ public:
     // What was written reaches the disk.
     int Flush();
     int Identity(FileIdentity& identity) const;
+    // Owned by the user running this process and writable by no one else;
+    // on Windows owned by this user (or by the Administrators group an
+    // elevated run gives its files), or on a volume that keeps no owners,
+    // where anyone may write anything.
+    bool PrivateToUser() const;
     // An exclusive lock that other runs of this program test, taken without
     // waiting: EWOULDBLOCK while another process holds it. (On Windows the
     // sharing of kCreateNew already excludes them: always 0.)

@@ -43,7 +43,6 @@ int IdentityAt(int folderFd, const char* path, int flags, FileIdentity& identity
     identity.linkCount = info.stx_nlink;
     identity.regular = S_ISREG(info.stx_mode);
     identity.folder = S_ISDIR(info.stx_mode);
-    identity.privateToUser = info.stx_uid == ::geteuid() && (info.stx_mode & (S_IWGRP | S_IWOTH)) == 0;
     return 0;
 }
 
@@ -226,6 +225,11 @@ int OsFile::Reserve(std::uint64_t sizeBytes) {
 int OsFile::Flush() { return ::fsync(Fd(handle_)) == 0 ? 0 : LastError(); }
 
 int OsFile::Identity(FileIdentity& identity) const { return IdentityAt(Fd(handle_), "", AT_EMPTY_PATH, identity); }
+
+bool OsFile::PrivateToUser() const {
+    struct stat info {};
+    return ::fstat(Fd(handle_), &info) == 0 && info.st_uid == ::geteuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
 
 int OsFile::TryLock() { return ::flock(Fd(handle_), LOCK_EX | LOCK_NB) == 0 ? 0 : LastError(); }
 

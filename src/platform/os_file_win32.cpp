@@ -87,17 +87,14 @@ int IdentityOfHandle(HANDLE handle, FileIdentity& identity) {
     identity.folder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     identity.regular = !identity.folder && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
                        GetFileType(handle) == FILE_TYPE_DISK;
-    identity.privateToUser = OwnedByThisUser(handle);
     return 0;
 }
 
 // The identity of the file at `path`, or of a link there itself.
 int IdentityOfPath(const std::string& path, bool followLinks, FileIdentity& identity) {
-    // Opened for no access but its security: a file another program holds
-    // is still seen.
+    // Opened for no access at all: a file another program holds is still seen.
     const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-    const HANDLE handle =
-        CreateFileW(WidePath(path).c_str(), READ_CONTROL, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr);
+    const HANDLE handle = CreateFileW(WidePath(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_ACCESS_DENIED ? EACCES : ENOENT;
     const int error = IdentityOfHandle(handle, identity);
     CloseHandle(handle);
@@ -274,6 +271,8 @@ int OsFile::Reserve(std::uint64_t sizeBytes) {
 int OsFile::Flush() { return FlushFileBuffers(AsHandle(handle_)) ? 0 : LastError(); }
 
 int OsFile::Identity(FileIdentity& identity) const { return IdentityOfHandle(AsHandle(handle_), identity); }
+
+bool OsFile::PrivateToUser() const { return OwnedByThisUser(AsHandle(handle_)); }
 
 int OsFile::TryLock() { return 0; }
 

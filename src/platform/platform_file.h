@@ -53,9 +53,6 @@ struct FileIdentity {
     std::uint64_t linkCount = 0;     // names the file has (hard links)
     bool regular = false;            // a plain file, not a device, pipe or folder
     bool folder = false;
-    // Owned by the user running this process, and writable by no one else
-    // (on Windows, owned by this user).
-    bool privateToUser = false;
 
     // The same file, under whichever name.
     bool SameFileAs(const FileIdentity& other) const {

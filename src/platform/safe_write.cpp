@@ -140,11 +140,11 @@ int RemoveLeftover(const std::string& path) {
 }
 
 // Makes a file of this process's own at `path`, locked, and registered so
-// that an interrupt removes it. What a killed run of this program left
-// there is removed first; one that a live run holds is waited for
-// (EWOULDBLOCK after the wait). Anything there that this user may not
-// remove, or that is not a file of this program's that no one holds, is
-// left alone: EEXIST.
+// that an interrupt removes it. Whatever stands at that name and no live
+// run holds is taken for a killed run's leftover and its name removed (a
+// link or pipe as well: only the name goes); one that a live run holds is
+// waited for (EWOULDBLOCK after the wait); one this user may not read or
+// remove is left alone: EEXIST.
 int CreateOwnFile(const std::string& path, OsFile& file, std::optional<PendingTemporaryFile>& pending) {
     return RetryWhileBusy(kBusyWait, [&] {
         for (;;) {
@@ -283,7 +283,7 @@ bool ReadOwnJournal(const std::string& path, std::string& bytes, Journal& journa
     if (NameIdentityOf(path, named) != 0 || file.Open(path, OsFile::Mode::kRead) != 0 || file.Identity(opened) != 0) {
         return false;
     }
-    if (!opened.SameFileAs(named) || !named.regular || opened.linkCount != 1 || !opened.privateToUser) return false;
+    if (!opened.SameFileAs(named) || !named.regular || opened.linkCount != 1 || !file.PrivateToUser()) return false;
     return file.ReadAll(bytes) == 0 && ParseJournal(bytes, journal);
 }
 
@@ -321,9 +321,9 @@ ReplaceOutcome WriteJournal(const std::string& target, const FileIdentity& ident
 // ---- Writing in place, and putting the old content back ---------------------
 
 // What a file may hold while its in-place write, or the putting back of its
-// old content, is under way: at every place the old byte, the new one, or
-// a zero where the file was grown and not yet written; a size between the
-// two contents'. (No comet file holds a zero byte.)
+// old content, is under way: at every place the old byte, the new one, or,
+// past the shorter of the two, a zero where the file was grown and not yet
+// written; a size between the two contents'.
 bool IsAMixOf(std::string_view bytes, std::string_view oldBytes, std::string_view newBytes) {
     const std::size_t shorter = std::min(oldBytes.size(), newBytes.size());
     if (bytes.size() < shorter || bytes.size() > std::max(oldBytes.size(), newBytes.size())) return false;

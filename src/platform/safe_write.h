@@ -10,8 +10,9 @@
 // - New content reaches a file in one of two ways, chosen once, by one rule
 //   (below): a file this process made itself (never one it found at that
 //   name), written whole and flushed, then renamed over it; or, in place,
-//   only after a journal is durable that names the file (volume, number,
-//   birth) and holds its old bytes and its new ones. The journal goes only
+//   only after a journal is durable that names the file (volume, number
+//   and, where the system keeps one, birth) and holds its old bytes and its
+//   new ones. The journal goes only
 //   once the new content is on disk and read back.
 // - A journal is acted on only when it is this user's own, only on the file
 //   it names, opened without following a link and checked on the open file,
