@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "celestra/version.h"
+#include "core/object_table.h"
 #include "core/unattended_run.h"
 #include "platform/console.h"
 
@@ -18,7 +19,7 @@ constexpr int kExitError = 2;        // an error that ended the run
 constexpr int kExitUsage = 64;       // wrong usage (EX_USAGE)
 
 constexpr const char* kUsage =
-    "usage: celestra-batch [--precise] COMET_FILE OBJECT_FILE [DATE]\n"
+    "usage: celestra-batch [--precise] [--epoch YEAR] COMET_FILE OBJECT_FILE [DATE]\n"
     "\n"
     "Replaces the pseudo-comet lines of COMET_FILE with one line per object of\n"
     "OBJECT_FILE for the observation date DATE (dd/mm/yyyy, with the date\n"
@@ -30,10 +31,16 @@ constexpr const char* kUsage =
     "             away: each target within 0.05 arc seconds of its place from\n"
     "             12 hours before to 12 hours after 0h of the date (the classic\n"
     "             lines, the default, are off by some 10 arc seconds in 2026)\n"
+    "  --epoch YEAR  the epoch (Julian year, 2016.0 or J2016.0) of the places\n"
+    "             of a table that does not tell it in an epoch column, in its\n"
+    "             columns' descriptions or as SIMBAD's J2000 places\n"
     "  --help     show this text\n"
     "  --version  show the version\n"
     "\n"
-    "Exit status: 0 done, 1 a file is missing or an object line is malformed,\n"
+    "OBJECT_FILE is a list in fixed columns, or a table: CSV (the Gaia archive,\n"
+    "SIMBAD), VizieR's tab-separated values, ECSV or VOTable.\n"
+    "\n"
+    "Exit status: 0 done, 1 a file is missing or an object line or table is malformed,\n"
     "2 an error ended the run, 64 wrong usage.\n";
 
 }  // namespace
@@ -47,11 +54,22 @@ int main(int argc, char** argv) {
     std::vector<std::string> operands;
     bool optionsEnded = false;
     celestra::UnattendedRequest request;
-    for (const std::string& arg : celestra::CommandLineArguments(argc, argv)) {
+    const std::vector<std::string> args = celestra::CommandLineArguments(argc, argv);
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (!optionsEnded && arg == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && arg == "--precise") {
             request.precise = true;
+        } else if (!optionsEnded && arg == "--epoch") {
+            double epochJulianYear = 0;
+            if (i + 1 == args.size() || !celestra::ReadEpochText(args[i + 1], epochJulianYear)) {
+                celestra::WriteLine(std::cerr, "celestra-batch: --epoch takes a Julian year from 1000 to 3000");
+                std::cerr << kUsage;
+                return kExitUsage;
+            }
+            request.tableEpochJulianYear = epochJulianYear;
+            ++i;
         } else if (!optionsEnded && arg == "--help") {
             std::cout << kUsage;
             return kExitSuccess;

@@ -21,6 +21,8 @@ inline constexpr double kDaysPerJulianCentury = 36525.0;
 
 // One turn (degrees).
 inline constexpr double kDegreesPerTurn = 360.0;
+// A right angle: the pole's declination (degrees).
+inline constexpr double kDegreesPerRightAngle = 90.0;
 
 // Hours of right ascension to degrees (degrees per hour).
 inline constexpr double kDegreesPerHour = 15.0;

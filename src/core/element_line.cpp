@@ -177,7 +177,7 @@ void ElementLineWriter::Write(const ElementValues& values, std::string& line) {
         {&kElementInclination, inclination},
         {&kElementAbsoluteMagnitude, values.absoluteMagnitude},
         {&kElementSlope, slope},
-        {&kElementDesignationKey, Trim(values.designation)},
+        {&kElementDesignationKey, values.name.empty() ? Trim(values.designation) : values.name},
     };
 
     // Every text within its field: each in its columns of a blank line.

@@ -12,7 +12,8 @@
 //   73-79    inclination (degrees)                 "00.0000", [0, 90]
 //   92-95    absolute magnitude H                  "-9.9"
 //   97-100   slope                                 "00.0", "-0.0" below zero
-//   103-     designation key                       the designation, trimmed
+//   103-     name                                  the designation, trimmed, or
+//                                                  the whole name a key stands for
 #pragma once
 
 #include <memory>
@@ -90,6 +91,9 @@ struct ElementValues {
     OrbitOrientation orbit;
     std::string_view absoluteMagnitude;  // four characters
     double slope;
+    // The whole name where the designation is a key made from it; the name
+    // field then holds it instead of the trimmed designation.
+    std::string_view name = {};
 };
 
 // Writes element lines: each field's text padded to its width and followed

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <utility>
+#include <vector>
 
 #include "astro/constants.h"
 #include "astro/umath.h"
@@ -47,32 +48,43 @@ double SixtiethsToUnits(double units, double minutes, double seconds) {
     return units + minutes / kMinutesPerUnit + seconds / kSecondsPerUnit;
 }
 
-// The bounds of the keyed values: far beyond any star (the fastest moves
-// 10.4" a year, the nearest shows 0.77" of parallax), near enough that a
-// slip of the keyboard does not pass for a place.
-constexpr double kMostProperMotionMasPerYear = 100000;
-constexpr double kEarliestEpochJulianYear = 1000, kLatestEpochJulianYear = 3000;
-constexpr double kMostParallaxMas = 10000;
-constexpr double kMostRadialVelocityKmPerS = 10000;
+// How a keyed number reads.
+enum class KeyedRead { kRead, kUnread, kOutOfRange };
 
-bool ReadKeyedNumber(std::string_view text, double least, double most, double& value) {
+KeyedRead ReadKeyedNumber(std::string_view text, double least, double most, double& value) {
     long double read = 0;
-    if (text.empty() || !TryTextToFloat(text, read)) return false;
+    if (text.empty() || !TryTextToFloat(text, read) || !std::isfinite(static_cast<double>(read))) {
+        return KeyedRead::kUnread;
+    }
     value = static_cast<double>(read);
-    return std::isfinite(value) && value >= least && value <= most;
+    return value >= least && value <= most ? KeyedRead::kRead : KeyedRead::kOutOfRange;
 }
 
-bool IsWordSeparator(char c) { return c == ' ' || c == '\t'; }
+// The keyed values' names, each with its bounds' refusal.
+struct Key {
+    std::string_view name;  // with its "="
+    const char* outOfRange;
+};
+constexpr Key kKeys[] = {
+    {kProperMotionKey, kProperMotionOutOfRange},
+    {kEpochKey, kEpochOutOfRange},
+    {kParallaxKey, kParallaxOutOfRange},
+    {kRadialVelocityKey, kRadialVelocityOutOfRange},
+};
 
-// One keyed value into `motion`; false when it does not read.
-bool ReadKeyedValue(std::string_view key, std::string_view value, CatalogueMotion& motion) {
+// Units a value might be followed by, which would be read as free text.
+constexpr std::string_view kUnitWords[] = {"mas", "mas/yr", "mas/a", "km/s", "yr", "arcsec", "\"", "deg"};
+
+// One keyed value into `motion`.
+KeyedRead ReadKeyedValue(std::string_view key, std::string_view value, CatalogueMotion& motion) {
     if (key == kProperMotionKey) {
         const std::size_t comma = value.find(',');
-        return comma != std::string_view::npos &&
-               ReadKeyedNumber(value.substr(0, comma), -kMostProperMotionMasPerYear, kMostProperMotionMasPerYear,
-                               motion.pmRaCosDecMasPerYear) &&
-               ReadKeyedNumber(value.substr(comma + 1), -kMostProperMotionMasPerYear, kMostProperMotionMasPerYear,
-                               motion.pmDecMasPerYear);
+        if (comma == std::string_view::npos) return KeyedRead::kUnread;
+        const KeyedRead ra = ReadKeyedNumber(value.substr(0, comma), -kMostProperMotionMasPerYear,
+                                             kMostProperMotionMasPerYear, motion.pmRaCosDecMasPerYear);
+        const KeyedRead dec = ReadKeyedNumber(value.substr(comma + 1), -kMostProperMotionMasPerYear,
+                                              kMostProperMotionMasPerYear, motion.pmDecMasPerYear);
+        return ra != KeyedRead::kRead ? ra : dec;
     }
     if (key == kEpochKey) {
         if (value.starts_with('J')) value.remove_prefix(1);
@@ -82,31 +94,95 @@ bool ReadKeyedValue(std::string_view key, std::string_view value, CatalogueMotio
     return ReadKeyedNumber(value, -kMostRadialVelocityKmPerS, kMostRadialVelocityKmPerS, motion.radialVelocityKmPerS);
 }
 
-// Reads the keyed values of the free text after column 40 into `motion`
-// (left empty when there is none). False, with the offending word, when one
-// does not read or a name stands twice.
-bool ReadMotion(std::string_view line, std::optional<CatalogueMotion>& motion, std::string_view& badWord) {
-    motion.reset();
-    if (line.size() <= kObjectLineLength) return true;
-    const std::string_view tail = line.substr(kObjectLineLength);
-    constexpr std::string_view kKeys[] = {kProperMotionKey, kEpochKey, kParallaxKey, kRadialVelocityKey};
-    bool given[std::size(kKeys)] = {};
-    CatalogueMotion read;
-    std::size_t position = 0;
-    while (position < tail.size()) {
-        if (IsWordSeparator(tail[position])) {
-            ++position;
+// The length of the word separator at `at`, 0 when there is none: a
+// blank, a tab, or a non-breaking space in UTF-8 or (after a plain
+// character) in Windows-1252.
+std::size_t SeparatorAt(std::string_view text, std::size_t at) {
+    const char c = text[at];
+    if (c == ' ' || c == '\t') return 1;
+    if (c == '\xC2' && at + 1 < text.size() && text[at + 1] == '\xA0') return 2;
+    if (c == '\xA0' && (at == 0 || static_cast<unsigned char>(text[at - 1]) < 0x80)) return 1;
+    return 0;
+}
+
+struct Word {
+    std::string_view text;
+    std::size_t offset;  // from the line's start
+};
+
+std::vector<Word> WordsAfterFields(std::string_view line) {
+    std::vector<Word> words;
+    std::size_t at = kObjectLineLength;
+    while (at < line.size()) {
+        if (const std::size_t separator = SeparatorAt(line, at); separator > 0) {
+            at += separator;
             continue;
         }
-        std::size_t end = position;
-        while (end < tail.size() && !IsWordSeparator(tail[end])) ++end;
-        const std::string_view word = tail.substr(position, end - position);
-        position = end;
+        std::size_t end = at;
+        while (end < line.size() && SeparatorAt(line, end) == 0) ++end;
+        words.push_back({line.substr(at, end - at), at});
+        at = end;
+    }
+    return words;
+}
+
+// "columnas 41-45" or "columna 41": where words stand, 1-based.
+std::string ColumnsText(std::size_t first, std::size_t last) {
+    if (first == last) return kWhereOneColumn + IntToText(static_cast<std::int64_t>(first));
+    return kWhereColumnsBefore + IntToText(static_cast<std::int64_t>(first)) + "-" +
+           IntToText(static_cast<std::int64_t>(last));
+}
+
+std::string WordsRefusal(std::string_view line, const Word& first, const Word& last, std::string_view why) {
+    const std::size_t end = last.offset + last.text.size();
+    return ColumnsText(first.offset + 1, end) + ": '" + std::string(line.substr(first.offset, end - first.offset)) +
+           std::string(why);
+}
+
+// Reads the keyed values of the free text after column 40 into `motion`
+// (left empty when there is none). False, with where and why, when one
+// does not read, a name stands twice or a name claims a value in another
+// form.
+bool ReadMotion(std::string_view line, std::optional<CatalogueMotion>& motion, std::string& refusal) {
+    motion.reset();
+    if (line.size() <= kObjectLineLength) return true;
+    const std::vector<Word> words = WordsAfterFields(line);
+    bool given[std::size(kKeys)] = {};
+    CatalogueMotion read;
+    for (std::size_t w = 0; w < words.size(); ++w) {
+        const Word& word = words[w];
+        const Word* next = w + 1 < words.size() ? &words[w + 1] : nullptr;
         for (std::size_t k = 0; k < std::size(kKeys); ++k) {
-            if (!word.starts_with(kKeys[k])) continue;
-            badWord = word;
-            if (given[k] || !ReadKeyedValue(kKeys[k], word.substr(kKeys[k].size()), read)) return false;
-            given[k] = true;
+            const std::string_view key = kKeys[k].name;
+            const std::string_view bare = key.substr(0, key.size() - 1);
+            const std::string unread = kUnreadKeyedWordMiddle + std::string(key) + kKeyedValueSuffix;
+            if (word.text.starts_with(key)) {
+                if (given[k]) {
+                    refusal = ColumnsText(word.offset + 1, word.offset + word.text.size()) + ": '" + std::string(key) +
+                              kGivenTwiceAfter;
+                    return false;
+                }
+                if (next != nullptr &&
+                    std::find(std::begin(kUnitWords), std::end(kUnitWords), next->text) != std::end(kUnitWords)) {
+                    refusal = WordsRefusal(line, word, *next, unread);
+                    return false;
+                }
+                switch (ReadKeyedValue(key, word.text.substr(key.size()), read)) {
+                    case KeyedRead::kRead: break;
+                    case KeyedRead::kUnread: refusal = WordsRefusal(line, word, word, unread); return false;
+                    case KeyedRead::kOutOfRange:
+                        refusal =
+                            ColumnsText(word.offset + 1, word.offset + word.text.size()) + ": " + kKeys[k].outOfRange;
+                        return false;
+                }
+                given[k] = true;
+            } else if ((word.text == bare && next != nullptr &&
+                        (next->text.starts_with('=') || next->text.starts_with(':'))) ||
+                       (word.text.starts_with(bare) && word.text.substr(bare.size()).starts_with(':'))) {
+                const Word& last = word.text == bare ? *next : word;
+                refusal = WordsRefusal(line, word, last, unread);
+                return false;
+            }
         }
     }
     if (std::find(std::begin(given), std::end(given), true) != std::end(given)) motion = read;
@@ -156,7 +232,7 @@ void PlaceFromFields(std::string_view line, Number number, ObjectPlace& object) 
 
 }  // namespace
 
-ObjectLineKind ReadObjectLine(std::string_view line, ListedObject& listed) {
+ObjectLineKind ReadObjectLine(std::string_view line, ListedObject& listed, std::string* refusal) {
     if (!LooksLikeObjectLine(line)) return ObjectLineKind::kSkipped;
     // Each numeric field is read once. Every one must read as a number,
     // integer fields included; an integer field that is no integer (a point
@@ -167,7 +243,14 @@ ObjectLineKind ReadObjectLine(std::string_view line, ListedObject& listed) {
         if (!IsNumeric(field)) continue;
         const std::string_view text = FieldText(line, field);
         long double value = 0;
-        if (!TryTextToFloat(text, value)) return ObjectLineKind::kMalformed;
+        if (!TryTextToFloat(text, value)) {
+            if (refusal != nullptr) {
+                *refusal = ColumnsText(static_cast<std::size_t>(field.firstColumn),
+                                       static_cast<std::size_t>(field.firstColumn + field.width - 1)) +
+                           ": '" + std::string(text) + kNotANumberAfter;
+            }
+            return ObjectLineKind::kMalformed;
+        }
         if (field.kind == ObjectFieldKind::kInteger) {
             std::int32_t whole = 0;
             if (!TryTextToInt(text, whole) && readError.empty()) readError = NotAnIntegerError(text).what();
@@ -176,9 +259,18 @@ ObjectLineKind ReadObjectLine(std::string_view line, ListedObject& listed) {
         values[static_cast<std::size_t>(field.firstColumn)] = static_cast<double>(value);
     }
     const std::string_view sign = FieldText(line, kDecSignField);
-    if (sign != "+" && sign != "-") return ObjectLineKind::kMalformed;
-    std::string_view badWord;
-    if (!ReadMotion(line, listed.place.motion, badWord)) return ObjectLineKind::kMalformed;
+    if (sign != "+" && sign != "-") {
+        if (refusal != nullptr) {
+            const auto column = static_cast<std::size_t>(kDecSignField.firstColumn);
+            *refusal = ColumnsText(column, column) + ": " + kMissingSign;
+        }
+        return ObjectLineKind::kMalformed;
+    }
+    std::string why;
+    if (!ReadMotion(line, listed.place.motion, why)) {
+        if (refusal != nullptr) *refusal = std::move(why);
+        return ObjectLineKind::kMalformed;
+    }
     PlaceFromFields(
         line, [&](const ObjectField& field) { return values[static_cast<std::size_t>(field.firstColumn)]; },
         listed.place);
@@ -201,10 +293,8 @@ ObjectPlace ReadObjectPlace(std::string_view line) {
     ObjectPlace object;
     PlaceFromFields(
         line, [&](const ObjectField& field) { return ReadNumberOf(line, field); }, object);
-    std::string_view badWord;
-    if (!ReadMotion(line, object.motion, badWord)) {
-        throw ConversionError("'" + std::string(badWord) + kNotAFloatAfter);
-    }
+    std::string why;
+    if (!ReadMotion(line, object.motion, why)) throw ConversionError(why);
     return object;
 }
 

@@ -74,19 +74,32 @@ ObjectLineKind ClassifyObjectLine(std::string_view line);
 // 40: words (runs of characters other than blank and tab) that begin with
 // one of the names below, lower case, and "=" with no blank between. Each
 // name may stand once, in any order, among any other words; any other word
-// is free text, as before. For example, a Gaia DR3 place at epoch 2016.0:
+// is free text, as before. Words are separated by blanks, tabs and
+// non-breaking spaces. For example, a Gaia DR3 place at epoch 2016.0:
 //   pm=-801.551,10362.394 ep=2016.0 plx=546.976 rv=-110.6
-// A keyed value that does not read, a name given twice or a value beyond
-// its bounds makes the line malformed.
+// A keyed value that does not read, a name given twice, a value beyond its
+// bounds, a unit after a value ("plx=5 mas") or a name that claims a value
+// in another form ("pm =1,2", "pm:1,2") makes the line malformed.
 inline constexpr std::string_view kProperMotionKey = "pm=";    // <ra * cos dec>,<dec> in mas a year
 inline constexpr std::string_view kEpochKey = "ep=";           // Julian year, optionally after "J"
 inline constexpr std::string_view kParallaxKey = "plx=";       // mas
 inline constexpr std::string_view kRadialVelocityKey = "rv=";  // km/s, positive away
 
+// The bounds of the keyed values, which a table's columns keep too: far
+// beyond any star (the fastest moves 10.4" a year, the nearest shows 0.77"
+// of parallax), near enough that a slip of the keyboard or a wrong column
+// does not pass for a place.
+inline constexpr double kMostProperMotionMasPerYear = 100000;
+inline constexpr double kEarliestEpochJulianYear = 1000, kLatestEpochJulianYear = 3000;
+inline constexpr double kMostParallaxMas = 10000;
+inline constexpr double kMostRadialVelocityKmPerS = 10000;
+// The epoch of a place that gives none.
+inline constexpr double kDefaultEpochJulianYear = 2000.0;
+
 struct CatalogueMotion {
-    double pmRaCosDecMasPerYear = 0;  // proper motion in right ascension, times cos dec
-    double pmDecMasPerYear = 0;       // proper motion in declination
-    double epochJulianYear = 2000.0;  // the epoch of the place; J2000.0 when not given
+    double pmRaCosDecMasPerYear = 0;                   // proper motion in right ascension, times cos dec
+    double pmDecMasPerYear = 0;                        // proper motion in declination
+    double epochJulianYear = kDefaultEpochJulianYear;  // the epoch of the place
     // Annual parallax; zero or less (as catalogues give for distant stars
     // within their errors) leaves the distance unknown.
     double parallaxMas = 0;
@@ -97,9 +110,12 @@ struct CatalogueMotion {
 // target's motion when its line gives any keyed value.
 struct ObjectPlace {
     std::string designation;  // columns 1-8, unchanged
-    double raRad = 0;         // right ascension (radians)
-    double decRad = 0;        // declination (radians)
-    double magnitude = 0;     // catalogue magnitude
+    // The whole name, where the designation is a key made from it (a
+    // table's long names); empty for an object line.
+    std::string name;
+    double raRad = 0;      // right ascension (radians)
+    double decRad = 0;     // declination (radians)
+    double magnitude = 0;  // catalogue magnitude
     std::optional<CatalogueMotion> motion;
 };
 
@@ -120,8 +136,10 @@ struct ListedObject {
 };
 
 // ClassifyObjectLine and ReadObjectPlace in one reading of the fields: the
-// verdict and, for an accepted line, its listing.
-ObjectLineKind ReadObjectLine(std::string_view line, ListedObject& listed);
+// verdict and, for an accepted line, its listing; for a malformed one,
+// `refusal` (when given) says where and why, as "columnas 14-15: 'ab' no es
+// un número".
+ObjectLineKind ReadObjectLine(std::string_view line, ListedObject& listed, std::string* refusal = nullptr);
 
 // The listing of an accepted line, as ReadObjectLine gives it.
 ListedObject ListObject(std::string_view acceptedLine);

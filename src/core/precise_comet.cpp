@@ -239,7 +239,7 @@ void PreciseElementLine(const ObjectPlace& object, const PreciseDate& date, Elem
     const std::string distanceText = FormatFloat(kPreciseDistanceFormat, q);
     const std::string absoluteMagnitudeText = FormatFloat("00.0;-0.0", absoluteMagnitude);
     writer.Write({object.designation, PerihelionOfDayCount(perihelionDayCount), distanceText, orbit,
-                  absoluteMagnitudeText, slope},
+                  absoluteMagnitudeText, slope, object.name},
                  line);
 }
 

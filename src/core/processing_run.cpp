@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "core/object_line.h"
+#include "core/object_table.h"
 #include "core/precise_comet.h"
 #include "core/pseudo_comet.h"
+#include "platform/file_source.h"
 #include "platform/line_list_file.h"
 #include "platform/platform_file.h"
 #include "platform/safe_write.h"
@@ -64,6 +66,40 @@ void StopUnlessRecovered(const RecoveryOutcome& outcome, const std::string& path
     }
 }
 
+// A source whose first bytes are read ahead, to tell the file's kind, and
+// then given again before the rest.
+class HeadFirst final : public ByteSource {
+public:
+    explicit HeadFirst(ByteSource& source) : source_(source) {
+        head_.resize(kHeadBytes);
+        std::size_t size = 0;
+        while (size < head_.size()) {
+            const std::size_t read = source_.Read(head_.data() + size, head_.size() - size);
+            if (read == 0) break;
+            size += read;
+        }
+        head_.resize(size);
+    }
+    std::string_view Head() const { return head_; }
+
+    std::size_t Read(char* buffer, std::size_t size) override {
+        if (given_ < head_.size()) {
+            const std::size_t count = std::min(size, head_.size() - given_);
+            std::copy_n(head_.data() + given_, count, buffer);
+            given_ += count;
+            return count;
+        }
+        return source_.Read(buffer, size);
+    }
+
+private:
+    // Enough for VizieR's column comments before its header.
+    static constexpr std::size_t kHeadBytes = std::size_t{64} << 10;
+    ByteSource& source_;
+    std::string head_;
+    std::size_t given_ = 0;
+};
+
 // The refusals a replacement can end with besides its errors.
 void StopUnlessWritten(const ReplaceOutcome& outcome, const std::string& cometPath) {
     switch (outcome.stage) {
@@ -76,8 +112,10 @@ void StopUnlessWritten(const ReplaceOutcome& outcome, const std::string& cometPa
 
 }  // namespace
 
-std::string ClosingMessage(std::size_t objectCount) {
-    return kClosingMessageBefore + IntToText(static_cast<std::int64_t>(objectCount)) + kClosingMessageAfter;
+std::string ClosingMessage(std::size_t objectCount, std::string_view magnitudeColumn) {
+    std::string text = kClosingMessageBefore + IntToText(static_cast<std::int64_t>(objectCount)) + kClosingMessageAfter;
+    if (!magnitudeColumn.empty()) text += "\n" + (kMagnitudeFromBefore + std::string(magnitudeColumn)) + "'";
+    return text;
 }
 
 bool ProcessingRun::Run() {
@@ -89,7 +127,7 @@ bool ProcessingRun::Run() {
         SaveCometList();
     }
     lock_.Release();  // before any box that may stay open for long
-    if (success) messages_.Show(ClosingMessage(state_.objects.size()));
+    if (success) messages_.Show(ClosingMessage(state_.objects.size(), state_.magnitudeColumn));
     return success;
 }
 
@@ -124,30 +162,57 @@ void ProcessingRun::RecoverStoppedWrites() {
 }
 
 bool ProcessingRun::ReadObjectList() {
-    std::optional<std::string> firstMalformed;  // its designation
-    bool found = FileExists(state_.objectPath);
-    if (found) {
-        RefuseUnlessPlainFile(state_.objectPath);
-        state_.objects.clear();
-        LineList lines;
-        ReadFromFile(lines, state_.objectPath);
-        if (lines.Count() > 0 && lines[0].starts_with(kByteOrderMark)) {
-            lines.Replace(0, lines[0].substr(kByteOrderMark.size()));
-        }
-        state_.objects.reserve(lines.Count());
-        for (const std::string_view line : lines.Lines()) {
-            ListedObject listed;
-            const ObjectLineKind kind = ReadObjectLine(line, listed);
-            if (kind == ObjectLineKind::kAccepted) state_.objects.push_back(std::move(listed));
-            if (kind == ObjectLineKind::kMalformed && !firstMalformed) {
-                firstMalformed = FieldText(line, kDesignationField);
-            }
+    if (!FileExists(state_.objectPath)) {
+        lock_.Release();
+        messages_.Show(kObjectFileNotFound);
+        return false;
+    }
+    RefuseUnlessPlainFile(state_.objectPath);
+    state_.objects.clear();
+    state_.magnitudeColumn.clear();
+    try {
+        ReadObjectFile();
+    } catch (const ObjectListError& refusal) {
+        lock_.Release();
+        messages_.Show(refusal.what());
+        return false;
+    }
+    return true;
+}
+
+void ProcessingRun::ReadObjectFile() {
+    // The kind is told from the first bytes; a table is then read on from
+    // them in one pass, a fixed-column list whole, as it always was.
+    FileSource source(state_.objectPath);
+    HeadFirst head(source);
+    const TableKind kind = ObjectListKindOf(head.Head());
+    if (kind != TableKind::kNotATable) {
+        ObjectTable table = ReadObjectTable(kind, head, state_.tableEpochJulianYear,
+                                            state_.objectPath.substr(DirectoryPart(state_.objectPath).size()));
+        state_.objects = std::move(table.objects);
+        state_.magnitudeColumn = std::move(table.magnitudeColumn);
+        return;
+    }
+    LineList lines;
+    ReadFromFile(lines, state_.objectPath);
+    if (lines.Count() > 0 && lines[0].starts_with(kByteOrderMark)) {
+        lines.Replace(0, lines[0].substr(kByteOrderMark.size()));
+    }
+    state_.objects.reserve(lines.Count());
+    std::optional<ObjectListError> firstMalformed;  // the one named; the reading goes on past it
+    std::size_t lineNumber = 0;
+    for (const std::string_view line : lines.Lines()) {
+        ++lineNumber;
+        ListedObject listed;
+        std::string refusal;
+        const ObjectLineKind lineKind = ReadObjectLine(line, listed, firstMalformed ? nullptr : &refusal);
+        if (lineKind == ObjectLineKind::kAccepted) state_.objects.push_back(std::move(listed));
+        if (lineKind == ObjectLineKind::kMalformed && !firstMalformed) {
+            firstMalformed.emplace(std::string(FieldText(line, kDesignationField)),
+                                   kWhereLine + IntToText(static_cast<std::int64_t>(lineNumber)) + ", " + refusal);
         }
     }
-    if (found && !firstMalformed) return true;
-    lock_.Release();
-    messages_.Show(found ? kFormatErrorFor + *firstMalformed : std::string(kObjectFileNotFound));
-    return false;
+    if (firstMalformed) throw *firstMalformed;
 }
 
 void ProcessingRun::BackUpCometFile() {

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/messages.h"
@@ -24,6 +25,11 @@ struct RunState {
     LineList cometList;      // the comet-elements file's lines
     // The object list's accepted lines, each read once, in order.
     std::vector<ListedObject> objects;
+    // The column a table's magnitudes came from, for the closing message;
+    // empty for a fixed-column list.
+    std::string magnitudeColumn;
+    // The epoch of a table's places where the table does not tell it.
+    std::optional<double> tableEpochJulianYear;
     // Precise placement (J2000.0 frame, light time, magnitude) instead of
     // the classic element lines.
     bool precise = false;
@@ -54,8 +60,9 @@ public:
     // The comet-elements file replaces the comet list; from here the run
     // holds the file's lock.
     bool LoadCometFile();
-    // The object list file's well-formed lines, read, replace the objects;
-    // the first malformed line is named.
+    // The object list (a fixed-column list, or a catalogue table) replaces
+    // the objects; the first malformed line or row is named, with where
+    // and why.
     bool ReadObjectList();
     // A byte-for-byte copy of the comet-elements file, as it is on disk now,
     // to CometDatBak.Txt in its folder, written as a name: a link there is
@@ -71,6 +78,7 @@ public:
 
 private:
     void RecoverStoppedWrites();
+    void ReadObjectFile();
 
     RunState& state_;
     MessageBox& messages_;
@@ -79,7 +87,8 @@ private:
     std::optional<FileIdentity> backedUp_;  // the file's state when the backup read it
 };
 
-// "Proceso finalizado correctamente para N estrellas".
-std::string ClosingMessage(std::size_t objectCount);
+// "Proceso finalizado correctamente para N estrellas"; after a table, a
+// second line names the column its magnitudes came from.
+std::string ClosingMessage(std::size_t objectCount, std::string_view magnitudeColumn = {});
 
 }  // namespace celestra

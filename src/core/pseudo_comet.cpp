@@ -89,7 +89,7 @@ void ClassicElementLine(const ObjectPlace& object, const DateGeometry& date, Ele
     const HeliocentricDirection direction = DirectionFromSun(latitudeRad, longitudeRad, date);
     writer.Write({object.designation, date.perihelion, date.distanceText,
                   OrientationOfPerihelion(direction.latitudeDeg, direction.longitudeDeg), kClassicAbsoluteMagnitude,
-                  (object.magnitude - kSlopeMagnitudeOffset) / kSlopeMagnitudeDivisor},
+                  (object.magnitude - kSlopeMagnitudeOffset) / kSlopeMagnitudeDivisor, object.name},
                  line);
 }
 

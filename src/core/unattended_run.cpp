@@ -39,6 +39,7 @@ UnattendedResult RunUnattended(const UnattendedRequest& request) {
         state.objectPath = request.objectPath;
         state.dateText = request.dateText ? *request.dateText : DefaultObservationDate();
         state.precise = request.precise;
+        state.tableEpochJulianYear = request.tableEpochJulianYear;
         if (!ProcessingRun(state, messages).Run()) return messages.Ending(End::kStepMessage);
     } catch (const std::exception& error) {  // the run's errors, and running out of memory
         return messages.Ending(End::kError, ErrorBoxText(ErrorText(error)));

@@ -14,6 +14,8 @@ struct UnattendedRequest {
     std::string objectPath;
     std::optional<std::string> dateText;  // the default observation date when empty
     bool precise = false;                 // precise placement instead of the classic lines
+    // The epoch of a table's places where the table does not tell it.
+    std::optional<double> tableEpochJulianYear;
 };
 
 struct UnattendedResult {

@@ -124,7 +124,7 @@ TEST_F(BatchTest, ReportsStepMessagesWithStatus1) {
     WriteBytes(dir.File("objetos.txt"), kObjects + ObjectLine("BAD", "07 33 41.30", " 67 32 14.8") + "\r\n");
     const auto result = Run({"comet.dat", "objetos.txt", kDate});
     EXPECT_EQ(result.exitStatus, kExitStepMessage);
-    EXPECT_EQ(result.err, "Error de formato para BAD     \n");
+    EXPECT_EQ(result.err, "Error de formato para BAD     \nlínea 3, columna 24: falta el signo de la declinación\n");
     EXPECT_EQ(ReadBytes(dir.File("comet.dat")), kComets);
     EXPECT_EQ(ReadBytes(dir.File("CometDatBak.Txt")), kOldBackup);
 }
@@ -362,12 +362,16 @@ TEST_F(BatchTest, ChecksItsUsage) {
         {{"a", "b", "c", "d"}, kExitUsage, false, true},
         {{"--bogus", "comet.dat", "objetos.txt"}, kExitUsage, false, true},
         {{"--help"}, kExitSuccess, true, false},
+        {{"--epoch", "B1950", "comet.dat", "objetos.txt"}, kExitUsage, false, true},
+        {{"--epoch", "16", "comet.dat", "objetos.txt"}, kExitUsage, false, true},
+        {{"comet.dat", "objetos.txt", "--epoch"}, kExitUsage, false, true},
     };
     for (const auto& row : rows) {
         const auto result = Run(row.args);
         EXPECT_EQ(result.exitStatus, row.status);
-        EXPECT_EQ(result.out.find("usage: celestra-batch [--precise] COMET_FILE OBJECT_FILE [DATE]") == 0,
-                  row.usageOnOut);
+        EXPECT_EQ(
+            result.out.find("usage: celestra-batch [--precise] [--epoch YEAR] COMET_FILE OBJECT_FILE [DATE]") == 0,
+            row.usageOnOut);
         EXPECT_EQ(result.err.find("usage: celestra-batch") != std::string::npos, row.usageOnErr);
     }
     const auto version = Run({"--version"});

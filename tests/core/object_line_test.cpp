@@ -117,21 +117,29 @@ TEST(ObjectLine, PlainFieldsReadAsTheGeneralConversionsDo) {
         const ObjectField& field;
         const char* text;
         ObjectLineKind kind;
-        const char* message;  // of the conversion; none when it reads
+        const char* message;       // of the conversion; none when it reads
+        const char* refusal = "";  // the reader's where and why, for a malformed line
     } others[] = {
         {kRaMinutesField, "3 ", ObjectLineKind::kAccepted, "'3 ' is not a valid integer value"},
-        {kRaMinutesField, "  ", ObjectLineKind::kMalformed, "'  ' is not a valid integer value"},
-        {kRaSecondsField, "11.2.", ObjectLineKind::kMalformed, "'11.2.' is not a valid floating point value"},
-        {kRaSecondsField, "41 .3", ObjectLineKind::kMalformed, "'41 .3' is not a valid floating point value"},
+        {kRaMinutesField, "  ", ObjectLineKind::kMalformed, "'  ' is not a valid integer value",
+         "columnas 14-15: '  ' no es un número"},
+        {kRaSecondsField, "11.2.", ObjectLineKind::kMalformed, "'11.2.' is not a valid floating point value",
+         "columnas 17-21: '11.2.' no es un número"},
+        {kRaSecondsField, "41 .3", ObjectLineKind::kMalformed, "'41 .3' is not a valid floating point value",
+         "columnas 17-21: '41 .3' no es un número"},
         {kMagnitudeField, "  . ", ObjectLineKind::kAccepted, nullptr},
         {kMagnitudeField, "1e1 ", ObjectLineKind::kAccepted, nullptr},
-        {kMagnitudeField, "5,0 ", ObjectLineKind::kMalformed, "'5,0 ' is not a valid floating point value"},
+        {kMagnitudeField, "5,0 ", ObjectLineKind::kMalformed, "'5,0 ' is not a valid floating point value",
+         "columnas 37-40: '5,0 ' no es un número"},
     };
     for (const auto& row : others) {
         SCOPED_TRACE(std::string("'") + row.text + "'");
         std::string line = kExample;
         PutField(line, row.field, row.text);
-        EXPECT_EQ(ClassifyObjectLine(line), row.kind);
+        ListedObject listed;
+        std::string refusal;
+        EXPECT_EQ(ReadObjectLine(line, listed, &refusal), row.kind);
+        EXPECT_EQ(refusal, row.refusal);
         if (row.message == nullptr) {
             EXPECT_NO_THROW(ReadObjectPlace(line));
         } else {
@@ -160,6 +168,7 @@ TEST(ObjectLine, ReadsTheKeyedValuesOfTheFreeText) {
         const char* tail;  // after column 40
         ObjectLineKind kind;
         double pmRa, pmDec, epoch, parallax, radialVelocity;
+        const char* refusal = "";  // where and why, for a malformed line
     } rows[] = {
         {"", ObjectLineKind::kAccepted, kNone, 0, 0, 0, 0},
         {" HD 12345 V=9.8 PM=1,2 Pm=3 pmra=3 xpm=1,2 note:rv=4 ep plx", ObjectLineKind::kAccepted, kNone, 0, 0, 0, 0},
@@ -169,27 +178,44 @@ TEST(ObjectLine, ReadsTheKeyedValuesOfTheFreeText) {
         {"\tGaia\tep=J1991.25\t", ObjectLineKind::kAccepted, 0, 0, 1991.25, 0, 0},
         {" rv=12 plx=-0.5 comment", ObjectLineKind::kAccepted, 0, 0, 2000.0, -0.5, 12},
         {" pm=+1e2,-.5", ObjectLineKind::kAccepted, 100, -0.5, 2000.0, 0, 0},
-        {" pm=1", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0},
-        {" pm=1,", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0},
-        {" pm=1,2,3", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0},
-        {" pm=1,2 pm=1,2", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0},
-        {" pm=1;2", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0},
-        {" pm= 1,2", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0},
-        {" pm=100001,0", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0},
-        {" ep=16", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0},
-        {" ep=2016.0y", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0},
-        {" ep=B1950", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0},
-        {" plx=1e5", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0},
-        {" rv=nan", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0},
-        {" rv=", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0},
+        // A non-breaking space separates words, in UTF-8 and in Windows-1252;
+        // the same byte inside a UTF-8 letter ("\xC3\xA0" is "a" with a grave
+        // accent) does not.
+        {"\xC2\xA0pm=1,2\xC2\xA0plx=3", ObjectLineKind::kAccepted, 1, 2, 2000.0, 3, 0},
+        {" x\xA0pm=3,4", ObjectLineKind::kAccepted, 3, 4, 2000.0, 0, 0},
+        {" \xC3\xA0pm=1,2", ObjectLineKind::kAccepted, kNone, 0, 0, 0, 0},
+        {" pm=1", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0, "columnas 42-45: 'pm=1' no se lee como pm=<valor>"},
+        {" pm=1,", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0, "columnas 42-46: 'pm=1,' no se lee como pm=<valor>"},
+        {" pm=1,2,3", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0,
+         "columnas 42-49: 'pm=1,2,3' no se lee como pm=<valor>"},
+        {" pm=1,2 pm=1,2", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0, "columnas 49-54: 'pm=' dado dos veces"},
+        {" pm=1;2", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0, "columnas 42-47: 'pm=1;2' no se lee como pm=<valor>"},
+        {" pm= 1,2", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0, "columnas 42-44: 'pm=' no se lee como pm=<valor>"},
+        {" pm =1,2", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0, "columnas 42-48: 'pm =1,2' no se lee como pm=<valor>"},
+        {" pm = 1,2", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0, "columnas 42-45: 'pm =' no se lee como pm=<valor>"},
+        {" pm:1,2", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0, "columnas 42-47: 'pm:1,2' no se lee como pm=<valor>"},
+        {" plx=5 mas", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0,
+         "columnas 42-50: 'plx=5 mas' no se lee como plx=<valor>"},
+        {" pm=100001,0", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0, "columnas 42-52: movimiento propio fuera de rango"},
+        {" ep=16", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0, "columnas 42-46: época fuera de rango"},
+        {" ep=2016.0y", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0,
+         "columnas 42-51: 'ep=2016.0y' no se lee como ep=<valor>"},
+        {" ep=B1950", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0,
+         "columnas 42-49: 'ep=B1950' no se lee como ep=<valor>"},
+        {" plx=1e5", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0, "columnas 42-48: paralaje fuera de rango"},
+        {" rv=nan", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0, "columnas 42-47: 'rv=nan' no se lee como rv=<valor>"},
+        {" rv=", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0, "columnas 42-44: 'rv=' no se lee como rv=<valor>"},
+        {" rv=20000", ObjectLineKind::kMalformed, 0, 0, 0, 0, 0, "columnas 42-49: velocidad radial fuera de rango"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string("'") + row.tail + "'");
         const std::string line = kExample + row.tail;
         ListedObject listed;
-        ASSERT_EQ(ReadObjectLine(line, listed), row.kind);
+        std::string refusal;
+        ASSERT_EQ(ReadObjectLine(line, listed, &refusal), row.kind);
         if (row.kind == ObjectLineKind::kMalformed) {
-            EXPECT_THROW(ReadObjectPlace(line), ConversionError);
+            EXPECT_EQ(refusal, row.refusal);
+            EXPECT_THAT([&] { ReadObjectPlace(line); }, ThrowsMessage<ConversionError>(row.refusal));
             continue;
         }
         EXPECT_EQ(listed.place.designation, "STAR01  ");
@@ -206,8 +232,6 @@ TEST(ObjectLine, ReadsTheKeyedValuesOfTheFreeText) {
         EXPECT_EQ(motion.parallaxMas, row.parallax);
         EXPECT_EQ(motion.radialVelocityKmPerS, row.radialVelocity);
     }
-    EXPECT_THAT([] { ReadObjectPlace(kExample + " pm=1,2 ep=2016x"); },
-                ThrowsMessage<ConversionError>("'ep=2016x' is not a valid floating point value"));
 }
 
 }  // namespace

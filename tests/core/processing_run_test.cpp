@@ -116,13 +116,20 @@ TEST_F(RunTest, ReadObjectListReportsMalformedLines) {
         Lines lines;
         const char* message;
     } rows[] = {
-        {{ObjectLine("NOSIGN", "07 33 41.30", " 67 32 14.8")}, "Error de formato para NOSIGN  "},
-        {{ObjectLine("LETTERS", "07 ab 41.30")}, "Error de formato para LETTERS "},
-        {{ObjectLine("COMMA", "07 33 41,30")}, "Error de formato para COMMA   "},
-        {{ObjectLine("BADMAG", "07 33 41.30", "+67 32 14.8", "12.x")}, "Error de formato para BADMAG  "},
-        {{ObjectLine("FIRST", "07 ab 41.30"), ObjectLine("SECOND", "07 ab 41.30")}, "Error de formato para FIRST   "},
-        {{ObjectLine("", "07 ab 41.30")}, "Error de formato para         "},
-        {{ObjectLine("BADPM") + " pm=1;2 ep=2016.0"}, "Error de formato para BADPM   "},
+        {{ObjectLine("NOSIGN", "07 33 41.30", " 67 32 14.8")},
+         "Error de formato para NOSIGN  \nlínea 1, columna 24: falta el signo de la declinación"},
+        {{ObjectLine("LETTERS", "07 ab 41.30")},
+         "Error de formato para LETTERS \nlínea 1, columnas 14-15: 'ab' no es un número"},
+        {{ObjectLine("COMMA", "07 33 41,30")},
+         "Error de formato para COMMA   \nlínea 1, columnas 17-21: '41,30' no es un número"},
+        {{ObjectLine("BADMAG", "07 33 41.30", "+67 32 14.8", "12.x")},
+         "Error de formato para BADMAG  \nlínea 1, columnas 37-40: '12.x' no es un número"},
+        {{ObjectLine("FIRST", "07 ab 41.30"), ObjectLine("SECOND", "07 ab 41.30")},
+         "Error de formato para FIRST   \nlínea 1, columnas 14-15: 'ab' no es un número"},
+        {{ObjectLine("", "07 ab 41.30")},
+         "Error de formato para         \nlínea 1, columnas 14-15: 'ab' no es un número"},
+        {{ObjectLine("BADPM") + " pm=1;2 ep=2016.0"},
+         "Error de formato para BADPM   \nlínea 1, columnas 42-47: 'pm=1;2' no se lee como pm=<valor>"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.message);
@@ -363,7 +370,8 @@ TEST_F(RunTest, StopsAtTheFirstStepMessage) {
         {dir.path(), dir.File("objetos.txt"), "Comet.dat no encontrado"},
         {dir.File("comet.dat"), "", "Archivo de objetos no encontrado"},
         {dir.File("comet.dat"), dir.path(), "Archivo de objetos no encontrado"},
-        {dir.File("comet.dat"), dir.File("objetos.txt"), "Error de formato para BAD     "},
+        {dir.File("comet.dat"), dir.File("objetos.txt"),
+         "Error de formato para BAD     \nlínea 2, columnas 14-15: 'xx' no es un número"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.message);

@@ -1,0 +1,20 @@
+#include "platform/file_source.h"
+
+#include "platform/platform_file.h"
+
+namespace celestra {
+
+FileSource::FileSource(const std::string& path) : path_(path) {
+    if (const int error = file_.Open(path, OsFile::Mode::kRead); error != 0) {
+        throw InOutErrorOf(error, FileAccess::kOpenForReading, path);
+    }
+}
+
+std::size_t FileSource::Read(char* buffer, std::size_t size) {
+    std::size_t count = 0;
+    if (const int error = file_.Read(buffer, size, count); error != 0)
+        throw InOutErrorOf(error, FileAccess::kRead, path_);
+    return count;
+}
+
+}  // namespace celestra

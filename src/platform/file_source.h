@@ -1,0 +1,24 @@
+// A file read from its start in pieces, for the readers that take their
+// bytes as they come (the tables) rather than a whole file at once.
+#pragma once
+
+#include <string>
+
+#include "platform/os_file.h"
+#include "text/table.h"
+
+namespace celestra {
+
+class FileSource final : public ByteSource {
+public:
+    // Opens the file for reading; throws its InOutError.
+    explicit FileSource(const std::string& path);
+    // Throws the InOutError of a read that fails.
+    std::size_t Read(char* buffer, std::size_t size) override;
+
+private:
+    std::string path_;
+    OsFile file_;
+};
+
+}  // namespace celestra
