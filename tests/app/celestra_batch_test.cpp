@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "celestra/version.h"
+#include "core/object_table.h"
 #include "platform/safe_write.h"
 #include "support/child_process.h"
 #include "support/journal.h"
@@ -348,6 +349,70 @@ TEST_F(BatchTest, WorksInFoldersWithBlanksAndNonAsciiNames) {
         const auto result = Run({folder + "/comet.dat", folder + "/objetos 1.txt", kDate});
         EXPECT_EQ(result.exitStatus, kExitSuccess) << result.err;
         EXPECT_EQ(ReadBytes(dir.File(folder + "/CometDatBak.Txt")), kComets);
+    }
+}
+
+// A table's lines carry keys made from the whole names, which the next run
+// finds again: the lines are replaced, not added, and the whole name stands
+// in the name field.
+TEST_F(BatchTest, ReadsATableAndReplacesItsLinesOnTheNextRun) {
+    const std::string table =
+        "solution_id,designation,ref_epoch,ra,dec,pmra,pmdec,parallax,phot_g_mean_mag\r\n"
+        "1,Gaia DR3 4472832130942575872,2016.0,269.448502525,4.739420051,-801.551,10362.394,546.976,8.19\r\n"
+        "1,HD 1,2016.0,1.5,-2.5,,,,7.25\r\n";
+    WriteBytes(dir.File("gaia.csv"), table);
+    for (int run = 0; run < 2; ++run) {
+        const auto result = Run({"--precise", "comet.dat", "gaia.csv", kDate});
+        ASSERT_EQ(result.exitStatus, kExitSuccess) << result.err;
+        EXPECT_EQ(result.out,
+                  "Proceso finalizado correctamente para 2 estrellas\nMagnitud: columna 'phot_g_mean_mag'\n");
+    }
+    const std::string comets = ReadBytes(dir.File("comet.dat"));
+    const std::string key = DesignationKeyOf("Gaia DR3 4472832130942575872");
+    const std::size_t line = comets.find("    " + key + "  ");
+    ASSERT_NE(line, std::string::npos) << comets;
+    EXPECT_EQ(comets.find("    " + key + "  ", line + 1), std::string::npos) << "replaced, not added";
+    EXPECT_EQ(comets.substr(line + 102, 30), "Gaia DR3 4472832130942575872\r\n");
+    EXPECT_NE(comets.find("    HD 1      "), std::string::npos);
+}
+
+// Whatever is wrong with a table, the run names where and why, ends with
+// status 1 and leaves the comet file and its backup as they were.
+TEST_F(BatchTest, RefusesABadTableAndWritesNothing) {
+    const std::string header = "designation,ref_epoch,ra,dec,pmra,phot_g_mean_mag\n";
+    const struct {
+        const char* what;
+        std::string bytes;
+        std::string err;
+    } rows[] = {
+        {"no header", "# %ECSV 1.0\n# ---\n# datatype:\n# - {name: designation}\n",
+         "Error de formato para objetos.txt\nlínea 4: la tabla no tiene cabecera con los nombres de las columnas\n"},
+        {"a column missing", "designation,ref_epoch,ra,phot_g_mean_mag\nA,2016,1,2\n",
+         "Error de formato para objetos.txt\nfalta la columna de declinación (dec, DE_ICRS, _DEJ2000, DEJ2000 o una "
+         "de UCD pos.eq.dec)\n"},
+        {"an unknown unit",
+         "# %ECSV 1.0\n# ---\n# datatype:\n# - {name: designation}\n# - {name: ra, unit: rad}\n"
+         "# - {name: dec, unit: deg}\n# - {name: G, unit: mag}\ndesignation ra dec G\nA 1 2 3\n",
+         "Error de formato para objetos.txt\ncolumna 'ra': unidad 'rad' desconocida\n"},
+        {"a quoted field left open", header + "A,2016,1,2,3,4\n\"B,2016,1,2,3,4\n",
+         "Error de formato para objetos.txt\nfila 2 (línea 3), columna 'designation': comillas sin cerrar\n"},
+        {"a row short of fields", header + "A,2016,1,2,3,4\nB,2016,1\n",
+         "Error de formato para objetos.txt\nfila 2 (línea 3), columna 'dec': la fila tiene 3 campos y la cabecera "
+         "6\n"},
+        {"a cell that is no number", header + "A,2016,1,2,3,4\nB,2016,1,2,abc,4\n",
+         "Error de formato para B\nfila 2 (línea 3), columna 'pmra': 'abc' no es un número\n"},
+        {"names that collide", header + "Gaia DR3 7,2016,1,2,3,4\nGaia DR3 7,2016,1,2,3,4\n",
+         "Error de formato para Gaia DR3 7\nfila 2 (línea 3), columna 'designation': la clave '" +
+             DesignationKeyOf("Gaia DR3 7") + "' es también la de la fila 1 ('Gaia DR3 7')\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        WriteBytes(dir.File("objetos.txt"), row.bytes);
+        const auto result = Run({"comet.dat", "objetos.txt", kDate});
+        EXPECT_EQ(result.exitStatus, kExitStepMessage);
+        EXPECT_EQ(result.err, row.err);
+        EXPECT_EQ(result.out, "");
+        ExpectNothingWritten();
     }
 }
 
