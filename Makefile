@@ -6,7 +6,7 @@ PRESET ?= default
 SOURCE_DATE_EPOCH ?= $(shell git log -1 --pretty=%ct 2>/dev/null)
 DATED = $(if $(SOURCE_DATE_EPOCH),SOURCE_DATE_EPOCH=$(SOURCE_DATE_EPOCH))
 
-.PHONY: all setup configure build test test-windows package-windows readers run bench bench-process fuzz fuzz-build package clean
+.PHONY: all setup configure build test test-windows package-windows readers run bench bench-process bench-table fuzz fuzz-build package clean
 
 all: build
 
@@ -82,10 +82,15 @@ bench: build
 bench-process: build
 	@python3 bench/whole_run.py --batch build/$(PRESET)/app/celestra-batch
 
+# 100,000 targets as a Gaia archive CSV of every gaia_source column, against
+# the same targets as a fixed-column list and a plain read of the CSV.
+bench-table: build
+	@python3 bench/whole_run.py --gaia-table --runs 9 --batch build/$(PRESET)/app/celestra-batch
+
 # Each fuzz target for FUZZ_SECONDS (two at a time: make -j2 fuzz). New
 # inputs go to build/fuzz-corpus; the seeds stay in fuzz/corpus.
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS = numbers format object_list comet_file element_line
+FUZZ_TARGETS = numbers format object_list comet_file element_line table
 
 fuzz-build: setup
 	@cmake --preset fuzz >/dev/null
