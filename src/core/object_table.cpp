@@ -5,7 +5,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <unordered_map>
 #include <utility>
 
 #include "astro/constants.h"
@@ -81,7 +80,9 @@ struct UnitRule {
 };
 
 constexpr double kMasPerArcsec = 1000.0;
+constexpr double kDegreesPerRadian = 57.29577951308232;
 constexpr UnitRule kAngleUnits[] = {
+    {"rad", Scale::kDegrees, kDegreesPerRadian},
     {"", Scale::kDegrees, 1},
     {"deg", Scale::kDegrees, 1},
     {"degree", Scale::kDegrees, 1},
@@ -99,6 +100,9 @@ constexpr UnitRule kProperMotionUnits[] = {
     {"mas yr-1", Scale::kFactor, 1},
     {"mas/a", Scale::kFactor, 1},
     {"mas.a**-1", Scale::kFactor, 1},
+    {"mas.yr-1", Scale::kFactor, 1},
+    {"mas/year", Scale::kFactor, 1},
+    {"arcsec.yr-1", Scale::kFactor, kMasPerArcsec},
     {"arcsec/yr", Scale::kFactor, kMasPerArcsec},
     {"arcsec / yr", Scale::kFactor, kMasPerArcsec},
     {"arcsec.yr**-1", Scale::kFactor, kMasPerArcsec},
@@ -113,7 +117,7 @@ constexpr UnitRule kParallaxUnits[] = {
 };
 constexpr UnitRule kVelocityUnits[] = {
     {"", Scale::kFactor, 1},       {"km/s", Scale::kFactor, 1},   {"km.s**-1", Scale::kFactor, 1},
-    {"km / s", Scale::kFactor, 1}, {"km s-1", Scale::kFactor, 1},
+    {"km / s", Scale::kFactor, 1}, {"km s-1", Scale::kFactor, 1}, {"km.s-1", Scale::kFactor, 1},
 };
 constexpr UnitRule kEpochUnits[] = {
     {"", Scale::kFactor, 1},     {"yr", Scale::kFactor, 1},          {"a", Scale::kFactor, 1},
@@ -144,6 +148,9 @@ bool Contains(std::span<const std::string_view> names, std::string_view name) {
 }
 
 bool HasUcd(const TableColumn& column, std::string_view ucd) { return !ucd.empty() && column.ucd == ucd; }
+
+// A colour (B-V) is in magnitudes too, and no magnitude.
+constexpr std::string_view kColourUcd = "phot.color";
 
 bool IsErrorColumn(const TableColumn& column) {
     return column.ucd.find(kErrorUcd) != std::string::npos || column.name.starts_with("e_") ||
@@ -282,14 +289,30 @@ struct Chosen {
 
 class ObjectRows final : public TableSink {
 public:
-    ObjectRows(std::optional<double> epochOption, const std::string& fileName)
-        : epochOption_(epochOption), fileName_(fileName) {}
+    ObjectRows(std::optional<double> epochOption, const std::string& fileName, std::size_t rowsToExpect)
+        : epochOption_(epochOption), fileName_(fileName) {
+        objects_.reserve(rowsToExpect);
+        keys_.reserve(rowsToExpect);
+    }
 
     std::vector<std::size_t> Columns(const std::vector<TableColumn>& columns) override {
         columns_ = columns;
         FindRoles();
         FindMagnitude();
         ChoosePlace();
+        const std::pair<Chosen*, std::size_t> used[] = {
+            {&ra_, kRa},
+            {&dec_, kDec},
+            {&roles_[kPmRa], kPmRa},
+            {&roles_[kPmDec], kPmDec},
+            {&roles_[kParallax], kParallax},
+            {&roles_[kRadialVelocity], kRadialVelocity},
+            {&epochColumn_, kEpoch},
+            {&magnitude_, kRoleCount},
+        };
+        for (const auto& [chosen, role] : used) {
+            if (chosen->found) chosen->unit = UnitOf(chosen->column, role);
+        }
         std::vector<std::size_t> wanted;
         for (Chosen* chosen : {&roles_[kName], &ra_, &dec_, &roles_[kPmRa], &roles_[kPmDec], &roles_[kParallax],
                                &roles_[kRadialVelocity], &epochColumn_, &magnitude_}) {
@@ -313,11 +336,7 @@ public:
         name_ = name;
         if (name.empty()) Refuse(roles_[kName], kMissingName);
         const std::string key = DesignationKeyOf(name);
-        if (const auto [seen, added] = keys_.try_emplace(key, Seen{where.row, name}); !added) {
-            Refuse(roles_[kName], kKeyCollisionBefore + key + kKeyCollisionMiddle +
-                                      IntToText(static_cast<std::int64_t>(seen->second.row)) + " ('" +
-                                      seen->second.name + "')");
-        }
+        keys_.push_back({PackedKey(key), objects_.size(), where});
         place.designation = key;
         place.designation.resize(static_cast<std::size_t>(kDesignationField.width), ' ');
         if (key != name) place.name = name;
@@ -350,19 +369,57 @@ public:
         objects_.push_back(std::move(listed));
     }
 
+    // Two rows with one key: the first row whose key an earlier row has is
+    // refused, naming both. Checked once all rows are read, on a sorted
+    // list of the keys rather than a set grown row by row.
+    void RefuseCollidingKeys() {
+        std::sort(keys_.begin(), keys_.end(),
+                  [](const Seen& a, const Seen& b) { return a.key != b.key ? a.key < b.key : a.index < b.index; });
+        const Seen* earlier = nullptr;
+        const Seen* later = nullptr;
+        for (std::size_t i = 1; i < keys_.size(); ++i) {
+            if (keys_[i].key != keys_[i - 1].key || (i >= 2 && keys_[i - 2].key == keys_[i].key)) continue;
+            if (later == nullptr || keys_[i].index < later->index) {
+                earlier = &keys_[i - 1];
+                later = &keys_[i];
+            }
+        }
+        if (later == nullptr) return;
+        const ObjectPlace& first = objects_[earlier->index].place;
+        const ObjectPlace& second = objects_[later->index].place;
+        const auto nameOf = [](const ObjectPlace& place) {
+            return place.name.empty() ? std::string(Trim(place.designation)) : place.name;
+        };
+        const std::string secondName = nameOf(second);
+        where_ = later->where;
+        name_ = secondName;
+        Refuse(roles_[kName], kKeyCollisionBefore + std::string(Trim(second.designation)) + kKeyCollisionMiddle +
+                                  IntToText(static_cast<std::int64_t>(earlier->where.row)) + " ('" + nameOf(first) +
+                                  "')");
+    }
+
     ObjectTable Take() {
         return {std::move(objects_), magnitude_.found ? columns_[magnitude_.column].name : std::string()};
     }
 
 private:
     struct Seen {
-        std::uint64_t row;
-        std::string name;
+        std::uint64_t key;  // packed
+        std::size_t index;  // in objects_
+        TablePlace where;
     };
+
+    // A key of up to eight bytes as one number, for the set of keys seen.
+    static std::uint64_t PackedKey(std::string_view key) {
+        std::uint64_t packed = 0;
+        for (const char c : key) packed = packed << 8 | static_cast<unsigned char>(c);
+        return packed;
+    }
 
     [[noreturn]] void Refuse(const Chosen& chosen, const std::string& reason) const {
         const std::string column = chosen.found ? columns_[chosen.column].name : std::string();
-        throw ObjectListError(name_.empty() ? fileName_ : name_, WhereInTable(where_, column) + ": " + reason);
+        throw ObjectListError(name_.empty() ? fileName_ : std::string(name_),
+                              WhereInTable(where_, column) + ": " + reason);
     }
 
     [[noreturn]] void RefuseHeader(const std::string& column, const std::string& reason) const {
@@ -377,21 +434,20 @@ private:
         RefuseHeader(columns_[column].name, kUnknownUnitBefore + columns_[column].unit + kUnknownUnitAfter);
     }
 
-    void Choose(Chosen& chosen, std::size_t column, std::size_t role) const {
-        chosen = {column, 0, true, UnitOf(column, role)};
-    }
-
+    // The column for a role; its unit is checked once the columns used are
+    // known, so that a column the run leaves aside never refuses a table.
+    static void Choose(Chosen& chosen, std::size_t column) { chosen = {column, 0, true, UnitRule{}}; }
     void FindRoles() {
         for (std::size_t role = 0; role < kRoleCount; ++role) {
             // A name first, in the order of the table of names; a descriptor
             // where no name is known.
             for (const std::string_view name : kRoles[role].names) {
                 for (std::size_t i = 0; i < columns_.size() && !roles_[role].found; ++i) {
-                    if (!name.empty() && columns_[i].name == name) Choose(roles_[role], i, role);
+                    if (!name.empty() && columns_[i].name == name) Choose(roles_[role], i);
                 }
             }
             for (std::size_t i = 0; i < columns_.size() && !roles_[role].found; ++i) {
-                if (HasUcd(columns_[i], kRoles[role].ucd)) Choose(roles_[role], i, role);
+                if (HasUcd(columns_[i], kRoles[role].ucd)) Choose(roles_[role], i);
             }
         }
         if (roles_[kName].found) {
@@ -405,14 +461,16 @@ private:
         const auto find = [&](auto matches) {
             for (std::size_t i = 0; i < columns_.size() && !magnitude_.found; ++i) {
                 if (matches(columns_[i])) {
-                    magnitude_ = {i, 0, true, UnitOf(i, kRoleCount)};
+                    Choose(magnitude_, i);
                 }
             }
         };
         find([](const TableColumn& column) { return Contains(kVNames, column.name); });
         find([](const TableColumn& column) { return Contains(kGNames, column.name); });
         find([](const TableColumn& column) {
-            return !IsErrorColumn(column) && (column.unit == kMagnitudeUnit || column.ucd.starts_with(kMagnitudeUcd));
+            const bool colour = column.ucd.starts_with(kColourUcd) || column.name.find('-') != std::string::npos;
+            return !IsErrorColumn(column) && !colour &&
+                   (column.unit == kMagnitudeUnit || column.ucd.starts_with(kMagnitudeUcd));
         });
     }
 
@@ -498,18 +556,19 @@ private:
     bool numberedCatalogue_ = false;
     bool simbad_ = false;
     std::vector<ListedObject> objects_;
-    std::unordered_map<std::string, Seen> keys_;
+    std::vector<Seen> keys_;
     TablePlace where_;
-    std::string name_;
+    std::string_view name_;  // of the row being read, for its refusals
 };
 
 }  // namespace
 
 ObjectTable ReadObjectTable(TableKind kind, ByteSource& source, std::optional<double> epochJulianYear,
-                            const std::string& fileName) {
-    ObjectRows rows(epochJulianYear, fileName);
+                            const std::string& fileName, std::size_t rowsToExpect) {
+    ObjectRows rows(epochJulianYear, fileName, rowsToExpect);
     try {
         ReadTable(kind, source, rows);
+        rows.RefuseCollidingKeys();
     } catch (const TableError& error) {
         throw ObjectListError(fileName, WhereInTable(error.where(), error.column()) + ": " + error.reason());
     }

@@ -60,8 +60,9 @@ struct ObjectTable {
 // Reads the table. `epochJulianYear`, when given, is the epoch of places
 // whose table does not tell it. Throws ObjectListError for a table that
 // breaks its format or whose columns or cells do not give the objects;
-// `fileName` names the file in a refusal that no row has.
+// `fileName` names the file in a refusal that no row has; `rowsToExpect`
+// makes room for the objects at once.
 ObjectTable ReadObjectTable(TableKind kind, ByteSource& source, std::optional<double> epochJulianYear,
-                            const std::string& fileName);
+                            const std::string& fileName, std::size_t rowsToExpect = 0);
 
 }  // namespace celestra

@@ -67,14 +67,16 @@ void StopUnlessRecovered(const RecoveryOutcome& outcome, const std::string& path
 }
 
 // A source whose first bytes are read ahead, to tell the file's kind, and
-// then given again before the rest.
+// then given again before the rest. The head reaches past the comments
+// that VizieR writes before its header, however many there are, up to a
+// bound.
 class HeadFirst final : public ByteSource {
 public:
     explicit HeadFirst(ByteSource& source) : source_(source) {
-        head_.resize(kHeadBytes);
         std::size_t size = 0;
-        while (size < head_.size()) {
-            const std::size_t read = source_.Read(head_.data() + size, head_.size() - size);
+        while (size < kMostHeadBytes && !HoldsAHeader(std::string_view(head_.data(), size))) {
+            head_.resize(size + kHeadPieceBytes);
+            const std::size_t read = source_.Read(head_.data() + size, kHeadPieceBytes);
             if (read == 0) break;
             size += read;
         }
@@ -93,12 +95,42 @@ public:
     }
 
 private:
-    // Enough for VizieR's column comments before its header.
-    static constexpr std::size_t kHeadBytes = std::size_t{64} << 10;
+    static constexpr std::size_t kHeadPieceBytes = std::size_t{64} << 10;
+    static constexpr std::size_t kMostHeadBytes = std::size_t{16} << 20;
+    // Lines past the comments that tell a table: VizieR's names, units and
+    // dashes, and a first row.
+    static constexpr std::size_t kLinesToTell = 4;
+
+    static bool HoldsAHeader(std::string_view head) {
+        // XML tells itself in its first bytes.
+        if (const std::size_t first = head.find_first_not_of(" \t\r\n\xEF\xBB\xBF");
+            first != std::string_view::npos && head[first] == '<') {
+            return true;
+        }
+        std::size_t lines = 0;
+        std::size_t start = 0;
+        for (std::size_t end = head.find('\n'); end != std::string_view::npos; end = head.find('\n', start)) {
+            if (head[start] != '#' && ++lines == kLinesToTell) return true;
+            start = end + 1;
+        }
+        return false;
+    }
+
     ByteSource& source_;
     std::string head_;
     std::size_t given_ = 0;
 };
+
+// About how many rows a table holds, from its head's lines and its size:
+// the room for them is made once.
+std::size_t RowsToExpect(std::string_view head, std::uint64_t sizeBytes) {
+    const auto lines = static_cast<std::uint64_t>(std::count(head.begin(), head.end(), '\n'));
+    if (head.empty() || lines == 0) return 0;
+    constexpr std::uint64_t kMostRowsToExpect = std::uint64_t{1} << 24;
+    // A quarter more than the head's lines suggest: rows vary in length.
+    const std::uint64_t rows = sizeBytes / (head.size() / lines + 1) + 1;
+    return static_cast<std::size_t>(std::min(kMostRowsToExpect, rows + rows / 4));
+}
 
 // The refusals a replacement can end with besides its errors.
 void StopUnlessWritten(const ReplaceOutcome& outcome, const std::string& cometPath) {
@@ -188,7 +220,8 @@ void ProcessingRun::ReadObjectFile() {
     const TableKind kind = ObjectListKindOf(head.Head());
     if (kind != TableKind::kNotATable) {
         ObjectTable table = ReadObjectTable(kind, head, state_.tableEpochJulianYear,
-                                            state_.objectPath.substr(DirectoryPart(state_.objectPath).size()));
+                                            state_.objectPath.substr(DirectoryPart(state_.objectPath).size()),
+                                            RowsToExpect(head.Head(), source.SizeBytes()));
         state_.objects = std::move(table.objects);
         state_.magnitudeColumn = std::move(table.magnitudeColumn);
         return;

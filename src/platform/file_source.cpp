@@ -17,4 +17,9 @@ std::size_t FileSource::Read(char* buffer, std::size_t size) {
     return count;
 }
 
+std::uint64_t FileSource::SizeBytes() const {
+    FileIdentity identity;
+    return file_.Identity(identity) == 0 ? identity.sizeBytes : 0;
+}
+
 }  // namespace celestra

@@ -2,6 +2,7 @@
 // bytes as they come (the tables) rather than a whole file at once.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/os_file.h"
@@ -15,6 +16,9 @@ public:
     explicit FileSource(const std::string& path);
     // Throws the InOutError of a read that fails.
     std::size_t Read(char* buffer, std::size_t size) override;
+    // The file's size when it was opened, as the open file tells it; 0
+    // when it does not.
+    std::uint64_t SizeBytes() const;
 
 private:
     std::string path_;

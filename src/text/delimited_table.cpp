@@ -26,7 +26,7 @@ namespace celestra {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
+constexpr std::size_t kPieceBytes = std::size_t{256} << 10;
 // Bytes readable past the end of the buffer's content, so that a scan may
 // look at a whole block of them at once.
 constexpr std::size_t kScanBlock = 16;
@@ -105,45 +105,97 @@ private:
     bool ended_ = false, first_ = true;
 };
 
-// The first byte in [from, to) that is the delimiter, a line end or the
-// quote; `to` when there is none. Reads up to a block past `to`.
+// Finds the bytes that end or open a field: the delimiter, a line end and
+// the quote, a block of bytes at a time. The block last looked at is kept,
+// so that the short fields within one block cost one look between them.
+// Reads up to a block past the end it is given.
 class Scanner {
 public:
     Scanner(char delimiter, char quote) : delimiter_(delimiter), quote_(quote == kNoQuote ? '\n' : quote) {}
 
-    const char* Next(const char* from, const char* to) const {
-#if defined(__SSE2__)
-        const __m128i delimiter = _mm_set1_epi8(delimiter_);
-        const __m128i newline = _mm_set1_epi8('\n');
-        const __m128i quote = _mm_set1_epi8(quote_);
+    // Forgets the block kept: the bytes it saw may have moved.
+    void Reset() { block_ = nullptr; }
+
+    // The first such byte in [from, to); `to` when there is none.
+    const char* Next(const char* from, const char* to) {
+        unsigned hits = 0;
+        if (block_ != nullptr && from >= block_ && from < block_ + kScanBlock) {
+            hits = hits_ & (~0u << static_cast<unsigned>(from - block_));
+        } else {
+            block_ = from;
+            hits = Look(block_).all;
+            hits_ = hits;
+        }
+        while (hits == 0) {
+            block_ += kScanBlock;
+            if (block_ >= to) return to;
+            hits = Look(block_).all;
+            hits_ = hits;
+        }
+        return std::min(to, block_ + __builtin_ctz(hits));
+    }
+
+    // From `from`, past `wanted` delimiters (all of them when 0), up to the
+    // first line end or quote (or `to`): just after the last delimiter
+    // wanted, or at the byte that stopped it; `passed` counts the
+    // delimiters passed.
+    const char* SkipFields(const char* from, const char* to, std::size_t wanted, std::size_t& passed) {
+        Reset();
+        passed = 0;
         for (const char* at = from; at < to; at += kScanBlock) {
-            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-            const __m128i hits =
-                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, delimiter), _mm_cmpeq_epi8(block, newline)),
-                             _mm_cmpeq_epi8(block, quote));
-            if (const int mask = _mm_movemask_epi8(hits); mask != 0)
-                return std::min(to, at + __builtin_ctz(static_cast<unsigned>(mask)));
+            const Hits hits = Look(at);
+            const unsigned stops = hits.all & ~hits.delimiters;
+            unsigned delimiters = hits.delimiters & (stops == 0 ? ~0u : (1u << __builtin_ctz(stops)) - 1);
+            // Few delimiters stand in a block: each is taken in turn.
+            while (delimiters != 0) {
+                const char* delimiter = at + __builtin_ctz(delimiters);
+                if (delimiter >= to) return to;
+                if (++passed == wanted) return delimiter + 1;
+                delimiters &= delimiters - 1;
+            }
+            if (stops != 0) return std::min(to, at + __builtin_ctz(stops));
         }
         return to;
-#else
-        for (const char* at = from; at < to; ++at) {
-            if (*at == delimiter_ || *at == '\n' || *at == quote_) return at;
-        }
-        return to;
-#endif
     }
 
 private:
+    struct Hits {
+        unsigned all;         // delimiters, line ends, quotes
+        unsigned delimiters;  // delimiters alone
+    };
+
+    Hits Look(const char* at) const {
+#if defined(__SSE2__)
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        const __m128i delimiters = _mm_cmpeq_epi8(block, _mm_set1_epi8(delimiter_));
+        const __m128i others =
+            _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('\n')), _mm_cmpeq_epi8(block, _mm_set1_epi8(quote_)));
+        const auto delimiterBits = static_cast<unsigned>(_mm_movemask_epi8(delimiters));
+        return {delimiterBits | static_cast<unsigned>(_mm_movemask_epi8(others)), delimiterBits};
+#else
+        Hits hits{0, 0};
+        for (std::size_t i = 0; i < kScanBlock; ++i) {
+            const unsigned bit = 1u << i;
+            if (at[i] == delimiter_) hits.delimiters |= bit;
+            if (at[i] == delimiter_ || at[i] == '\n' || at[i] == quote_) hits.all |= bit;
+        }
+        return hits;
+#endif
+    }
+
     char delimiter_;
     char quote_;
+    const char* block_ = nullptr;
+    unsigned hits_ = 0;
 };
 
 // How one format's rows read.
 struct RowRules {
     char delimiter;
-    char quote;          // kNoQuote: quotes are plain characters
-    bool trimBlanks;     // VizieR pads its cells
-    bool blankLineEnds;  // VizieR ends a table with a blank line
+    char quote;              // kNoQuote: quotes are plain characters
+    bool trimBlanks;         // VizieR pads its cells
+    bool blankLineEnds;      // VizieR ends a table with a blank line
+    bool commentsAmongRows;  // and may close it with a "#" line
 };
 
 // The header as the formats give it, before the rows.
@@ -166,6 +218,14 @@ public:
           unquoted_(wanted.size()),
           line_(lineBefore) {
         for (std::size_t slot = 0; slot < wanted.size(); ++slot) slotOf_.at(wanted[slot]) = slot;
+        // For each column, the first wanted one from it on.
+        nextWanted_.assign(columns.size(), columns.size());
+        for (std::size_t column = columns.size(); column-- > 0;) {
+            const bool isWanted = slotOf_[column] != kUnwanted;
+            nextWanted_[column] = isWanted                      ? column
+                                  : column + 1 < columns.size() ? nextWanted_[column + 1]
+                                                                : columns.size();
+        }
     }
 
     void ReadAll(TableSink& sink) {
@@ -209,6 +269,12 @@ private:
         ReadRecord(start, stop, next, lines);
     }
 
+    // Only blanks up to the line's end (or the last piece's end).
+    bool IsBlankLine(const char* at, const char* stop) const {
+        while (at < stop && (*at == ' ' || *at == '\t' || *at == '\r')) ++at;
+        return at < stop ? *at == '\n' : atEnd_ || at == stop;
+    }
+
     void Keep(std::size_t column, std::string_view text) {
         if (column >= slotOf_.size() || slotOf_[column] == kUnwanted) return;
         cells_[slotOf_[column]] = rules_.trimBlanks ? TrimBlanks(text) : text;
@@ -218,9 +284,53 @@ private:
     // False when the piece ends inside it (and more may come).
     bool ReadRecord(const char* start, const char* stop, const char*& next, std::uint64_t& lines) {
         blankLine_ = false;
+        scanner_.Reset();
         std::size_t column = 0;
         const char* at = start;
+        if (rules_.commentsAmongRows && at < stop && *at == '#') {
+            const char* end = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(stop - at)));
+            if (end == nullptr && !atEnd_) return false;
+            blankLine_ = true;  // passed over as a blank line is
+            next = end == nullptr ? stop : end + 1;
+            return true;
+        }
+        if (IsBlankLine(at, stop)) {
+            const char* end = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(stop - at)));
+            if (end == nullptr && !atEnd_) return false;
+            blankLine_ = true;
+            next = end == nullptr ? stop : end + 1;
+            return true;
+        }
         for (;;) {
+            if (column >= nextWanted_.size() || nextWanted_[column] != column) {
+                // Unwanted cells are only counted, up to the next wanted one.
+                const std::size_t target = column < nextWanted_.size() ? nextWanted_[column] : columns_.size();
+                const std::size_t toSkip = target < columns_.size() ? target - column : 0;
+                std::size_t passed = 0;
+                const char* end = scanner_.SkipFields(at, stop, toSkip, passed);
+                if (toSkip != 0 && passed == toSkip) {
+                    column = target;
+                    at = end;
+                    continue;
+                }
+                if (end == stop && !atEnd_) return false;
+                if (end == stop || *end == '\n') {
+                    column += passed + 1;
+                    at = end;
+                    break;
+                }
+                // A quote: the field that holds it is read as any other.
+                const char* fieldStart = at;
+                for (const char* before = end; before > at; --before) {
+                    if (before[-1] == rules_.delimiter) {
+                        fieldStart = before;
+                        break;
+                    }
+                }
+                column += passed;
+                at = fieldStart;
+                scanner_.Reset();
+            }
             if (rules_.quote != kNoQuote && at < stop && *at == rules_.quote) {
                 if (!ReadQuoted(at, stop, column, lines)) return false;
             } else {
@@ -229,11 +339,6 @@ private:
                     end = scanner_.Next(end + 1, stop);
                 if (end == stop && !atEnd_) return false;
                 const std::string_view text(at, static_cast<std::size_t>(end - at));
-                if (column == 0 && (end == stop || *end == '\n') && TrimBlanks(WithoutCarriageReturn(text)).empty()) {
-                    blankLine_ = true;
-                    next = end == stop ? stop : end + 1;
-                    return true;
-                }
                 Keep(column, end == stop || *end == '\n' ? WithoutCarriageReturn(text) : text);
                 at = end;
             }
@@ -288,7 +393,8 @@ private:
     RowRules rules_;
     Scanner scanner_;
     const std::vector<TableColumn>& columns_;
-    std::vector<std::size_t> slotOf_;  // by column: its place among the wanted cells
+    std::vector<std::size_t> slotOf_;      // by column: its place among the wanted cells
+    std::vector<std::size_t> nextWanted_;  // by column: the first wanted column from it on
     std::vector<std::string_view> cells_;
     std::vector<std::string> unquoted_;  // the wanted quoted cells, their quotes undone
     std::uint64_t line_;                 // lines before the record
@@ -430,8 +536,8 @@ void ReadEcsvYaml(const std::vector<std::string>& yaml, std::vector<TableColumn>
 
 // ---- The headers --------------------------------------------------------------
 
-constexpr RowRules kCsvRules{',', '"', false, false};
-constexpr RowRules kVizierRules{'\t', kNoQuote, true, true};
+constexpr RowRules kCsvRules{',', '"', false, false, false};
+constexpr RowRules kVizierRules{'\t', kNoQuote, true, true, true};
 
 Header ReadCsvHeader(Pieces& pieces, std::uint64_t& line) {
     std::string_view text;
@@ -513,7 +619,7 @@ Header ReadEcsvHeader(Pieces& pieces, std::uint64_t& line, RowRules& rules) {
         char delimiter = ' ';
         ReadEcsvYaml(yaml, header.columns, delimiter);
         if (header.columns.empty()) throw TableError({line, 0}, "", kBadEcsvHeader);
-        rules = {delimiter, '"', false, false};
+        rules = {delimiter, '"', false, false, false};
         const std::vector<std::string> names = SplitHeaderLine(text, rules, line);
         bool same = names.size() == header.columns.size();
         for (std::size_t i = 0; same && i < names.size(); ++i) same = names[i] == header.columns[i].name;

@@ -391,9 +391,9 @@ TEST_F(BatchTest, RefusesABadTableAndWritesNothing) {
          "Error de formato para objetos.txt\nfalta la columna de declinación (dec, DE_ICRS, _DEJ2000, DEJ2000 o una "
          "de UCD pos.eq.dec)\n"},
         {"an unknown unit",
-         "# %ECSV 1.0\n# ---\n# datatype:\n# - {name: designation}\n# - {name: ra, unit: rad}\n"
+         "# %ECSV 1.0\n# ---\n# datatype:\n# - {name: designation}\n# - {name: ra, unit: hourangle, description: at Ep=2016.0}\n"
          "# - {name: dec, unit: deg}\n# - {name: G, unit: mag}\ndesignation ra dec G\nA 1 2 3\n",
-         "Error de formato para objetos.txt\ncolumna 'ra': unidad 'rad' desconocida\n"},
+         "Error de formato para objetos.txt\ncolumna 'ra': unidad 'hourangle' desconocida\n"},
         {"a quoted field left open", header + "A,2016,1,2,3,4\n\"B,2016,1,2,3,4\n",
          "Error de formato para objetos.txt\nfila 2 (línea 3), columna 'designation': comillas sin cerrar\n"},
         {"a row short of fields", header + "A,2016,1,2,3,4\nB,2016,1\n",
