@@ -50,6 +50,12 @@ if(CELESTRA_EXPAT_SOURCE AND EXISTS ${CELESTRA_EXPAT_SOURCE}/expat/lib/xmlparse.
   # The functions are a static library's, not a DLL's.
   target_compile_definitions(celestra_expat PUBLIC XML_STATIC)
   add_library(EXPAT::EXPAT ALIAS celestra_expat)
+  # Its licence asks for its notice with every copy: the Windows zip's
+  # LEEME.txt ends with it.
+  file(READ ${CELESTRA_EXPAT_SOURCE}/expat/COPYING CELESTRA_EXPAT_NOTICE)
+  string(STRIP "${CELESTRA_EXPAT_NOTICE}" CELESTRA_EXPAT_NOTICE)
+  string(REPLACE "\n" "\r\n" CELESTRA_EXPAT_NOTICE "${CELESTRA_EXPAT_NOTICE}")  # as the LEEME's own lines
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CELESTRA_EXPAT_SOURCE}/expat/COPYING)
 elseif(CMAKE_CROSSCOMPILING)
   message(FATAL_ERROR "No expat sources in ${CELESTRA_EXPAT_SOURCE}: run 'scripts/setup-debian windows' "
                       "(or give CELESTRA_EXPAT_SOURCE)")

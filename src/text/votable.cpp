@@ -566,6 +566,7 @@ private:
             case Element::kCoosys: {
                 const XML_Char* id = Attribute(attributes, "ID");
                 if (id != nullptr) epochs_[id] = AttributeText(attributes, "epoch");
+                onlyEpoch_ = ++coordinateSystems_ == 1 ? AttributeText(attributes, "epoch") : std::string();
                 break;
             }
             case Element::kInfo:
@@ -713,7 +714,13 @@ private:
             }
             TableColumn& column = columns.emplace_back(field.column);
             const auto epoch = epochs_.find(field.ref);
-            if (!field.ref.empty() && epoch != epochs_.end()) column.epoch = epoch->second;
+            if (!field.ref.empty() && epoch != epochs_.end()) {
+                column.epoch = epoch->second;
+            } else if (field.ref.empty() && column.ucd.starts_with("pos.eq.")) {
+                // A document of one coordinate system need not point its
+                // places to it.
+                column.epoch = onlyEpoch_;
+            }
         }
         wantedOrder_ = sink_.Columns(columns);
         wanted_.assign(fields_.size(), false);
@@ -884,6 +891,8 @@ private:
     std::string* text_ = nullptr;  // where the text being read goes, if anywhere
 
     std::map<std::string, std::string, std::less<>> epochs_;  // by COOSYS ID
+    int coordinateSystems_ = 0;                                // COOSYS seen
+    std::string onlyEpoch_;                                    // the epoch of the one COOSYS, when one
     std::string serviceError_;                                // an INFO QUERY_STATUS=ERROR's text
     std::vector<Field> fields_;
 

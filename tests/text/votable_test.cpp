@@ -539,9 +539,21 @@ TEST(ReadVoTable, DescribesTheColumns) {
         {"obs", "d", "", "", ""},
         {"unnamed", "", "", "", ""},  // a FIELD with an ID alone is named by it
     };
+    // One coordinate system, which the places do not point to: theirs.
+    const std::string oneSystem = R"(<VOTABLE version="1.4"><RESOURCE>
+<COOSYS ID="c" system="ICRS" epoch="J2016.0"/><TABLE>
+<FIELD name="ra" datatype="double" unit="deg" ucd="pos.eq.ra;meta.main"/>
+<FIELD name="phot_g_mean_mag" datatype="float" unit="mag" ucd="phot.mag;em.opt"/>
+<DATA><TABLEDATA></TABLEDATA></DATA></TABLE></RESOURCE></VOTABLE>
+)";
+    const Column oneSystemExpected[] = {
+        {"ra", "deg", "pos.eq.ra;meta.main", "", "J2016.0"},
+        {"phot_g_mean_mag", "mag", "phot.mag;em.opt", "", ""},
+    };
     const std::pair<const std::string*, std::vector<Column>> documents[] = {
         {&kGaiaTabledata, {std::begin(expected), std::end(expected)}},
         {&other, {std::begin(otherExpected), std::end(otherExpected)}},
+        {&oneSystem, {std::begin(oneSystemExpected), std::end(oneSystemExpected)}},
     };
     for (const auto& [document, columns] : documents) {
         PieceSource source(*document, kWhole);
