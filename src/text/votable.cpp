@@ -891,8 +891,8 @@ private:
     std::string* text_ = nullptr;  // where the text being read goes, if anywhere
 
     std::map<std::string, std::string, std::less<>> epochs_;  // by COOSYS ID
-    int coordinateSystems_ = 0;                                // COOSYS seen
-    std::string onlyEpoch_;                                    // the epoch of the one COOSYS, when one
+    int coordinateSystems_ = 0;                               // COOSYS seen
+    std::string onlyEpoch_;                                   // the epoch of the one COOSYS, when one
     std::string serviceError_;                                // an INFO QUERY_STATUS=ERROR's text
     std::vector<Field> fields_;
 

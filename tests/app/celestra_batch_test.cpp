@@ -380,6 +380,12 @@ TEST_F(BatchTest, ReadsATableAndReplacesItsLinesOnTheNextRun) {
 // status 1 and leaves the comet file and its backup as they were.
 TEST_F(BatchTest, RefusesABadTableAndWritesNothing) {
     const std::string header = "designation,ref_epoch,ra,dec,pmra,phot_g_mean_mag\n";
+    const std::string kVoTableHead =
+        "<?xml version=\"1.0\"?>\n<VOTABLE version=\"1.4\"><RESOURCE><TABLE>\n"
+        "<FIELD name=\"designation\" datatype=\"char\" arraysize=\"*\"/>\n"
+        "<FIELD name=\"ra\" datatype=\"double\" unit=\"deg\"/>\n<FIELD name=\"dec\" datatype=\"double\" "
+        "unit=\"deg\"/>\n"
+        "<FIELD name=\"ref_epoch\" datatype=\"double\"/>\n<FIELD name=\"G\" datatype=\"float\" unit=\"mag\"/>\n";
     const struct {
         const char* what;
         std::string bytes;
@@ -391,7 +397,8 @@ TEST_F(BatchTest, RefusesABadTableAndWritesNothing) {
          "Error de formato para objetos.txt\nfalta la columna de declinación (dec, DE_ICRS, _DEJ2000, DEJ2000 o una "
          "de UCD pos.eq.dec)\n"},
         {"an unknown unit",
-         "# %ECSV 1.0\n# ---\n# datatype:\n# - {name: designation}\n# - {name: ra, unit: hourangle, description: at Ep=2016.0}\n"
+         "# %ECSV 1.0\n# ---\n# datatype:\n# - {name: designation}\n# - {name: ra, unit: hourangle, description: at "
+         "Ep=2016.0}\n"
          "# - {name: dec, unit: deg}\n# - {name: G, unit: mag}\ndesignation ra dec G\nA 1 2 3\n",
          "Error de formato para objetos.txt\ncolumna 'ra': unidad 'hourangle' desconocida\n"},
         {"a quoted field left open", header + "A,2016,1,2,3,4\n\"B,2016,1,2,3,4\n",
@@ -401,6 +408,13 @@ TEST_F(BatchTest, RefusesABadTableAndWritesNothing) {
          "6\n"},
         {"a cell that is no number", header + "A,2016,1,2,3,4\nB,2016,1,2,abc,4\n",
          "Error de formato para B\nfila 2 (línea 3), columna 'pmra': 'abc' no es un número\n"},
+        {"a truncated VOTable", kVoTableHead + "<DATA><TABLEDATA><TR><TD>A</TD>",
+         "Error de formato para objetos.txt\nlínea 8: el VOTable se corta antes de su final (archivo incompleto)\n"},
+        {"BINARY2 with bad base64",
+         kVoTableHead +
+             "<DATA><BINARY2><STREAM encoding=\"base64\">AAAA*AAA</STREAM></BINARY2></DATA></TABLE></RESOURCE>"
+             "</VOTABLE>\n",
+         "Error de formato para objetos.txt\nfila 1, columna 'designation': carácter no válido en los datos base64\n"},
         {"names that collide", header + "Gaia DR3 7,2016,1,2,3,4\nGaia DR3 7,2016,1,2,3,4\n",
          "Error de formato para Gaia DR3 7\nfila 2 (línea 3), columna 'designation': la clave '" +
              DesignationKeyOf("Gaia DR3 7") + "' es también la de la fila 1 ('Gaia DR3 7')\n"},
