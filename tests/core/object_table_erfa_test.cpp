@@ -302,7 +302,7 @@ TEST(TablesAgainstErfa, PlaceEachStarAsWellAsItsCatalogueGivesIt) {
         SCOPED_TRACE(table.source);
         const std::string bytes = table.bytes();
         ASSERT_EQ(ObjectListKindOf(bytes), table.kind);
-        testing::StringSource source(bytes);
+        testing::PieceSource source(bytes);
         const ObjectTable read = ReadObjectTable(table.kind, source, std::nullopt, "table");
         ASSERT_EQ(read.objects.size(), std::size(kStars));
         std::vector<ObjectPlace> places;

@@ -16,11 +16,11 @@
 namespace celestra {
 namespace {
 
-using testing::StringSource;
+using testing::PieceSource;
 using ::testing::ThrowsMessage;
 
 ObjectTable Read(TableKind kind, const std::string& bytes, std::optional<double> epoch = std::nullopt) {
-    StringSource source(bytes);
+    PieceSource source(bytes);
     return ReadObjectTable(kind, source, epoch, "lista.csv");
 }
 

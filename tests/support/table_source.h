@@ -2,60 +2,81 @@
 // give them, and a sink that keeps what a reader hands on.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "text/table.h"
 
 namespace celestra::testing {
 
-// Gives `bytes` in pieces of at most `pieceBytes`.
-class StringSource final : public ByteSource {
+// The bytes in one piece.
+inline constexpr std::size_t kWhole = std::numeric_limits<std::size_t>::max();
+
+// Gives `bytes` in pieces of at most `piece` bytes.
+class PieceSource final : public ByteSource {
 public:
-    explicit StringSource(std::string bytes, std::size_t pieceBytes = SIZE_MAX)
-        : bytes_(std::move(bytes)), pieceBytes_(pieceBytes) {}
+    explicit PieceSource(std::string bytes, std::size_t piece = kWhole) : bytes_(std::move(bytes)), piece_(piece) {}
+
     std::size_t Read(char* buffer, std::size_t size) override {
-        const std::size_t count = std::min({size, pieceBytes_, bytes_.size() - given_});
+        const std::size_t count = std::min({size, piece_, bytes_.size() - given_});
         std::memcpy(buffer, bytes_.data() + given_, count);
         given_ += count;
         return count;
     }
+    std::size_t given() const { return given_; }
 
 private:
     std::string bytes_;
-    std::size_t pieceBytes_;
+    std::size_t piece_;
     std::size_t given_ = 0;
 };
 
-// Asks for the columns named in `wanted` (all when empty), keeps the header
-// and every row's cells, each row as "cell|cell|...", and where it stood.
-class RecordingSink final : public TableSink {
+// Keeps what a reader hands on. It asks for the columns named in `wanted`,
+// in that order, or for all of them when none is named; the rows must come
+// numbered from 1.
+class RecordingSink : public TableSink {
 public:
+    using Rows = std::vector<std::vector<std::string>>;
+
     explicit RecordingSink(std::vector<std::string> wanted = {}) : wanted_(std::move(wanted)) {}
 
     std::vector<std::size_t> Columns(const std::vector<TableColumn>& header) override {
+        ++columnsCalls;
         columns = header;
         std::vector<std::size_t> indexes;
-        for (std::size_t i = 0; i < header.size(); ++i) {
-            if (wanted_.empty() || std::find(wanted_.begin(), wanted_.end(), header[i].name) != wanted_.end()) {
-                indexes.push_back(i);
+        if (wanted_.empty()) {
+            for (std::size_t i = 0; i < header.size(); ++i) indexes.push_back(i);
+        }
+        for (const std::string& name : wanted_) {
+            const auto found = std::find_if(header.begin(), header.end(),
+                                            [&name](const TableColumn& column) { return column.name == name; });
+            if (found == header.end()) {
+                ADD_FAILURE() << "no column " << name;
+                continue;
             }
+            indexes.push_back(static_cast<std::size_t>(found - header.begin()));
         }
         return indexes;
     }
+
     void Row(std::span<const std::string_view> cells, const TablePlace& where) override {
-        std::string row;
-        for (std::size_t i = 0; i < cells.size(); ++i) row += (i > 0 ? "|" : "") + std::string(cells[i]);
-        rows.push_back(row);
-        places.push_back(where);
+        rows.emplace_back(cells.begin(), cells.end());
+        lines.push_back(where.line);
+        EXPECT_EQ(where.row, rows.size());
     }
 
+    int columnsCalls = 0;
     std::vector<TableColumn> columns;
-    std::vector<std::string> rows;
-    std::vector<TablePlace> places;
+    Rows rows;
+    std::vector<std::uint64_t> lines;
 
 private:
     std::vector<std::string> wanted_;

@@ -13,12 +13,12 @@
 namespace celestra {
 namespace {
 
+using testing::PieceSource;
 using testing::RecordingSink;
-using testing::StringSource;
 
 // Every read is tried with the bytes one at a time, a few at a time, and
 // all at once: a record cut between two pieces must read as a whole one.
-constexpr std::size_t kPieceSizes[] = {1, 3, 64, SIZE_MAX};
+constexpr std::size_t kPieceSizes[] = {1, 3, 64, testing::kWhole};
 
 struct Read {
     std::vector<TableColumn> columns;
@@ -27,11 +27,15 @@ struct Read {
 };
 
 Read ReadAll(TableKind kind, const std::string& bytes, std::vector<std::string> wanted, std::size_t pieceBytes) {
-    StringSource source(bytes, pieceBytes);
+    PieceSource source(bytes, pieceBytes);
     RecordingSink sink(std::move(wanted));
     ReadDelimitedTable(kind, source, sink);
-    Read read{sink.columns, sink.rows, {}};
-    for (const TablePlace& place : sink.places) read.lines.push_back(place.line);
+    Read read{sink.columns, {}, sink.lines};
+    for (const std::vector<std::string>& cells : sink.rows) {
+        std::string row;
+        for (std::size_t i = 0; i < cells.size(); ++i) row += (i > 0 ? "|" : "") + cells[i];
+        read.rows.push_back(row);
+    }
     return read;
 }
 
@@ -113,7 +117,7 @@ TEST(DelimitedTable, DescribesColumnsAsTheirHeadersDo) {
         "#Column\tRA_ICRS\t(F15.11)\tRight ascension (ICRS) at Ep=2016.0 (ra)\t[ucd=pos.eq.ra;meta.main]\n"
         "#Column\tpmRA\t(F9.3)\tProper motion in RA, pmRA*cosDE\t[ucd=pos.pm;pos.eq.ra]\n"
         "RA_ICRS\tpmRA\tName\ndeg\tmas/yr\t\n---\t---\t---\n1\t2\tA\n";
-    const Read fromVizier = ReadAll(TableKind::kVizierTsv, vizier, {}, SIZE_MAX);
+    const Read fromVizier = ReadAll(TableKind::kVizierTsv, vizier, {}, testing::kWhole);
     ASSERT_EQ(fromVizier.columns.size(), 3u);
     EXPECT_EQ(fromVizier.columns[0].ucd, "pos.eq.ra;meta.main");
     EXPECT_EQ(fromVizier.columns[0].description, "Right ascension (ICRS) at Ep=2016.0 (ra)");
@@ -128,7 +132,7 @@ TEST(DelimitedTable, DescribesColumnsAsTheirHeadersDo) {
         "#   unit: deg\n#   description: 'Right ascension, at Ep=2016.0'\n"
         "#   meta: {ucd: pos.eq.ra;meta.main, utype: x}\n# - name: pmra\n#   unit: mas / yr\n"
         "# meta: {name: gaiadr3.gaia_source}\nra,pmra\n1,2\n";
-    const Read fromEcsv = ReadAll(TableKind::kEcsv, ecsv, {}, SIZE_MAX);
+    const Read fromEcsv = ReadAll(TableKind::kEcsv, ecsv, {}, testing::kWhole);
     ASSERT_EQ(fromEcsv.columns.size(), 2u);
     EXPECT_EQ(fromEcsv.columns[0].name, "ra");
     EXPECT_EQ(fromEcsv.columns[0].unit, "deg");

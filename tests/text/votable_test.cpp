@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/binary_stream.h"
+#include "support/table_source.h"
 #include "text/table.h"
 
 namespace celestra {
@@ -15,7 +16,10 @@ namespace {
 
 using testing::Base64;
 using testing::BigEndianWriter;
-using Rows = std::vector<std::vector<std::string>>;
+using Rows = testing::RecordingSink::Rows;
+using testing::kWhole;
+using testing::PieceSource;
+using testing::RecordingSink;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr float kFloatNaN = std::numeric_limits<float>::quiet_NaN();
@@ -23,66 +27,7 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 // The document in pieces of `piece` bytes: 1 and 3 cut every token and
 // every UTF-8 sequence somewhere; the whole file comes in one piece.
-constexpr std::size_t kWhole = std::numeric_limits<std::size_t>::max();
 constexpr std::size_t kPieces[] = {1, 3, kWhole};
-
-class PieceSource : public ByteSource {
-public:
-    PieceSource(std::string bytes, std::size_t piece) : bytes_(std::move(bytes)), piece_(piece) {}
-
-    std::size_t Read(char* buffer, std::size_t size) override {
-        const std::size_t count = std::min({size, piece_, bytes_.size() - given_});
-        std::memcpy(buffer, bytes_.data() + given_, count);
-        given_ += count;
-        return count;
-    }
-    std::size_t given() const { return given_; }
-
-private:
-    std::string bytes_;
-    std::size_t piece_;
-    std::size_t given_ = 0;
-};
-
-// Keeps what the reader hands on. It asks for the columns named in
-// `wanted`, in that order, or for all of them when none is named.
-class RecordingSink : public TableSink {
-public:
-    explicit RecordingSink(std::vector<std::string> wanted = {}) : wanted_(std::move(wanted)) {}
-
-    std::vector<std::size_t> Columns(const std::vector<TableColumn>& header) override {
-        ++columnsCalls;
-        columns = header;
-        std::vector<std::size_t> indexes;
-        if (wanted_.empty()) {
-            for (std::size_t i = 0; i < header.size(); ++i) indexes.push_back(i);
-        }
-        for (const std::string& name : wanted_) {
-            const auto found = std::find_if(header.begin(), header.end(),
-                                            [&name](const TableColumn& column) { return column.name == name; });
-            if (found == header.end()) {
-                ADD_FAILURE() << "no column " << name;
-                continue;
-            }
-            indexes.push_back(static_cast<std::size_t>(found - header.begin()));
-        }
-        return indexes;
-    }
-
-    void Row(std::span<const std::string_view> cells, const TablePlace& where) override {
-        rows.emplace_back(cells.begin(), cells.end());
-        lines.push_back(where.line);
-        EXPECT_EQ(where.row, rows.size());
-    }
-
-    int columnsCalls = 0;
-    std::vector<TableColumn> columns;
-    Rows rows;
-    std::vector<std::uint64_t> lines;
-
-private:
-    std::vector<std::string> wanted_;
-};
 
 std::vector<std::string> Names(const std::vector<TableColumn>& columns) {
     std::vector<std::string> names;
