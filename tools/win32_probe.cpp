@@ -9,7 +9,10 @@
 //   win32_probe.exe focus CAPTION    the id of the control with the focus
 //   win32_probe.exe boxes            one line per dialog box of the desktop
 //                                    (class #32770): its place and size on
-//                                    the screen, its caption and texts
+//                                    the screen, its caption and texts, and
+//                                    after a combo box's text its items in
+//                                    brackets (a file dialog's type list:
+//                                    "|Texto (*.txt)[Texto (*.txt)|Todo (*)]")
 //   win32_probe.exe clip FILE        puts the UTF-8 text of FILE on the
 //                                    clipboard, as a user's copy would (a
 //                                    name in any script, which neither the
@@ -77,12 +80,30 @@ BOOL CALLBACK PrintControl(HWND control, LPARAM parentParam) {
     return TRUE;
 }
 
+// The items of a combo box that holds texts, "[first|second]".
+std::string ComboItems(HWND combo) {
+    const LONG style = GetWindowLongW(combo, GWL_STYLE);
+    const bool ownerDrawn = (style & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE)) != 0;
+    if (ownerDrawn && (style & CBS_HASSTRINGS) == 0) return "";  // items without texts
+    std::string items;
+    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+        if (length < 0) continue;
+        std::vector<wchar_t> item(static_cast<std::size_t>(length) + 1, L'\0');
+        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()));
+        items += (i == 0 ? "" : "|") + Utf8Text(item.data());
+    }
+    return "[" + items + "]";
+}
+
 BOOL CALLBACK PrintBox(HWND window, LPARAM) {
     if (ClassOf(window) != "#32770" || !IsWindowVisible(window)) return TRUE;
     std::string texts;
     for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         const std::string text = Text(child);
         if (!text.empty()) texts += "|" + text;
+        if (ClassOf(child) == "ComboBox") texts += ComboItems(child);
     }
     RECT rect{};
     GetWindowRect(window, &rect);

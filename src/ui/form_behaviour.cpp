@@ -26,6 +26,12 @@ void StartAtField(OpenDialog& dialog, const std::string& fieldText) {
 
 }  // namespace
 
+std::optional<std::string> DroppedPath(const std::vector<DroppedItem>& items) {
+    if (items.empty() || !items.front().local || items.front().path.empty()) return std::nullopt;
+    if (FolderExists(items.front().path)) return std::nullopt;
+    return items.front().path;
+}
+
 FormBehaviour::FormBehaviour(Desktop& desktop, FormControls& controls) : desktop_(desktop), controls_(controls) {
     StartUp();
 }
@@ -80,6 +86,24 @@ void FormBehaviour::PickObjectFile() {
     Guarded([this] {
         StartAtField(objectDialog, controls_.ObjectPath());
         if (const auto path = desktop_.ChooseFile(objectDialog)) controls_.SetObjectPath(*path);
+    });
+}
+
+void FormBehaviour::DropOnCometField(const std::vector<DroppedItem>& items) {
+    Guarded([&] {
+        if (const auto path = DroppedPath(items)) {
+            cometDialog.fileName = *path;
+            controls_.SetCometPath(*path);
+        }
+    });
+}
+
+void FormBehaviour::DropOnObjectField(const std::vector<DroppedItem>& items) {
+    Guarded([&] {
+        if (const auto path = DroppedPath(items)) {
+            objectDialog.fileName = *path;
+            controls_.SetObjectPath(*path);
+        }
     });
 }
 

@@ -1,13 +1,16 @@
 // Everything the main window decides, whatever toolkit draws it: start-up
-// and close, the file pickers, the run, "Hoy", the day step, the date
-// field's mask check and its check on leaving. A front end creates the
-// controls, forwards their events here and answers FormControls; the boxes,
-// dialogs and beep come through Desktop. Every handler ends an error that
-// leaves it in the error box, with the full-stop rule.
+// and close, the file pickers and the files dropped on the path fields, the
+// run, "Hoy", the day step, the date field's mask check and its check on
+// leaving. A front end creates the controls, forwards their events here and
+// answers FormControls; the boxes, dialogs and beep come through Desktop.
+// Every handler ends an error that leaves it in the error box, with the
+// full-stop rule.
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/processing_run.h"
 #include "text/catalogue.h"
@@ -38,6 +41,17 @@ public:
     virtual void SetPrecise(bool ticked) = 0;
 };
 
+// One thing dropped on the window from a file manager, in the order the
+// desktop lists them.
+struct DroppedItem {
+    std::string path;  // a file's path, in the form the file dialog gives it; a link's address otherwise
+    bool local;        // a file of this machine's file system, not a web address
+};
+
+// The path a drop puts into a path field: the first item's, when that is a
+// local file and no folder. Nothing otherwise: the field keeps its text.
+std::optional<std::string> DroppedPath(const std::vector<DroppedItem>& items);
+
 class FormBehaviour {
 public:
     // Sets the process's conventions before anything reads them: the
@@ -56,6 +70,11 @@ public:
     void Close();
     void PickCometFile();
     void PickObjectFile();
+    // Files dropped on a path field: the path DroppedPath takes, as if
+    // chosen in the field's dialog (which then opens on it); a refused drop
+    // changes nothing.
+    void DropOnCometField(const std::vector<DroppedItem>& items);
+    void DropOnObjectField(const std::vector<DroppedItem>& items);
     // The run on the fields and "Preciso" as they are now.
     void Process();
     // The default observation date.
@@ -73,8 +92,16 @@ public:
     // front end refuses a click elsewhere then.
     bool DateFieldRefusesToLeave() const;
 
-    OpenDialog cometDialog{kCometDialogTitle, kDefaultCometFileName, "dat", ""};
-    OpenDialog objectDialog{kObjectDialogTitle, kDefaultObjectFileName, "txt", ""};
+    // The comet dialog lists only the files named as the astrometry program
+    // names its own. The object list may also be a catalogue service's
+    // table, or a file of any name.
+    OpenDialog cometDialog{{{kCometDialogTitle, kDefaultCometFileName}}, false, "dat", ""};
+    OpenDialog objectDialog{{{kObjectListTypeName, "*.txt"},
+                             {kCatalogueTableTypeName, "*.csv *.tsv *.ecsv *.vot *.votable *.xml"},
+                             {kAllFilesTypeName, "*"}},
+                            true,
+                            "txt",
+                            ""};
 
     const std::string& ProgramFolderPath() const { return programFolder_; }
     const SettingsLocation& Settings() const { return settings_; }

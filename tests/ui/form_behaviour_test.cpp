@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ namespace celestra {
 namespace {
 
 using Texts = std::vector<std::string>;
+using namespace std::string_literals;
 
 using testing::FakeDesktop;
 
@@ -202,6 +204,125 @@ TEST(FormBehaviour, OpensEachDialogInTheFolderOfItsField) {
         f.controls.cometPath = row.field;
         f.behaviour.PickCometFile();
         EXPECT_EQ(f.desktop.openedOn.back(), row.openedOn) << row.field;
+    }
+}
+
+// Each dialog's type list, in the two forms the system dialogs take, from
+// the one table: the comet dialog lists only files named as the astrometry
+// program names its own, by its name alone; the object list dialog the
+// fixed-column lists, a catalogue service's tables and any file, each shown
+// with its patterns.
+TEST(FormBehaviour, GivesEachDialogItsTypeListInBothForms) {
+    Form f;
+    const struct {
+        const char* dialogName;
+        const OpenDialog& dialog;
+        std::string qt;
+        std::string win32;
+    } rows[] = {
+        {"comet", f.behaviour.cometDialog, "Cometas Astrometrica (comet.dat)", "Cometas Astrometrica\0comet.dat\0\0"s},
+        {"objects", f.behaviour.objectDialog,
+         "Listas de objetos (*.txt);;"
+         "Tablas de cat\xC3\xA1logo (*.csv *.tsv *.ecsv *.vot *.votable *.xml);;"
+         "Todos los archivos (*)",
+         "Listas de objetos (*.txt)\0*.txt\0"
+         "Tablas de cat\xC3\xA1logo (*.csv *.tsv *.ecsv *.vot *.votable *.xml)\0"
+         "*.csv;*.tsv;*.ecsv;*.vot;*.votable;*.xml\0"
+         "Todos los archivos (*)\0*\0\0"s},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.dialogName);
+        EXPECT_EQ(QtFilterList(row.dialog), row.qt);
+        EXPECT_EQ(Win32FilterList(row.dialog), row.win32);
+    }
+    EXPECT_EQ(f.behaviour.cometDialog.defaultExtension, "dat");
+    EXPECT_EQ(f.behaviour.objectDialog.defaultExtension, "txt");
+}
+
+// What a drop puts into a path field: the first item, when it is a file of
+// this machine and no folder; nothing for a folder, a web address or an
+// empty drop, even with a file after it.
+TEST(FormBehaviour, TakesTheFirstDroppedFileAndRefusesFoldersAndLinks) {
+    testing::TempDir dir;
+    const std::string table = dir.File("estrellas.csv"), list = dir.File("objetos.txt");
+    const std::string folder = dir.File("carpeta"), gone = dir.File("borrado.txt");
+    testing::WriteBytes(table, "");
+    testing::WriteBytes(list, "");
+    std::filesystem::create_directory(folder);
+    const std::string link = "https://vizier.example/objetos.csv";
+    const struct {
+        const char* drop;
+        std::vector<DroppedItem> items;
+        std::optional<std::string> path;
+    } rows[] = {
+        {"one file", {{table, true}}, table},
+        {"two files", {{list, true}, {table, true}}, list},
+        {"a name no longer there, taken as the dialog takes one", {{gone, true}}, gone},
+        {"a folder", {{folder, true}}, std::nullopt},
+        {"a folder, then a file", {{folder, true}, {table, true}}, std::nullopt},
+        {"a web address", {{link, false}}, std::nullopt},
+        {"a web address, then a file", {{link, false}, {table, true}}, std::nullopt},
+        {"an empty path", {{"", true}}, std::nullopt},
+        {"nothing", {}, std::nullopt},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(DroppedPath(row.items), row.path) << row.drop;
+    }
+}
+
+// A file dropped on a path field is as if chosen in the field's dialog: the
+// field shows it, the dialog opens on it next, and the settings keep it
+// byte for byte as they keep a chosen file. A refused drop changes nothing.
+TEST(FormBehaviour, TakesADroppedFileAsIfChosenInTheDialog) {
+    const struct {
+        const char* field;
+        void (FormBehaviour::*pick)();
+        void (FormBehaviour::*drop)(const std::vector<DroppedItem>&);
+        OpenDialog FormBehaviour::*dialog;
+        std::string FakeControls::*path;
+    } rows[] = {
+        {"comet", &FormBehaviour::PickCometFile, &FormBehaviour::DropOnCometField, &FormBehaviour::cometDialog,
+         &FakeControls::cometPath},
+        {"objects", &FormBehaviour::PickObjectFile, &FormBehaviour::DropOnObjectField, &FormBehaviour::objectDialog,
+         &FakeControls::objectPath},
+    };
+    testing::TempDir files;
+    const std::string file = files.File("estrellas \xC3\xB1.csv");
+    testing::WriteBytes(file, "");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.field);
+        Form chosen, dropped;
+        chosen.behaviour.Start(chosen.dir.File("celestra"));
+        dropped.behaviour.Start(dropped.dir.File("celestra"));
+        chosen.controls.*row.path = dropped.controls.*row.path = "typed";
+
+        (dropped.behaviour.*row.drop)({{files.path(), true}});
+        (dropped.behaviour.*row.drop)({{"https://vizier.example/a.csv", false}});
+        EXPECT_EQ(dropped.controls.*row.path, "typed");
+        EXPECT_EQ((dropped.behaviour.*row.dialog).fileName, "");
+
+        chosen.desktop.answers = {file, std::nullopt};
+        (chosen.behaviour.*row.pick)();
+        (dropped.behaviour.*row.drop)({{file, true}, {files.path(), true}});
+        EXPECT_EQ(dropped.controls.*row.path, file);
+        EXPECT_EQ(dropped.controls.*row.path, chosen.controls.*row.path);
+        EXPECT_EQ((dropped.behaviour.*row.dialog).fileName, (chosen.behaviour.*row.dialog).fileName);
+
+        dropped.desktop.answers = {std::nullopt};
+        (chosen.behaviour.*row.pick)();
+        (dropped.behaviour.*row.pick)();
+        EXPECT_EQ(chosen.desktop.openedOn, (Texts{"", file}));
+        EXPECT_EQ(dropped.desktop.openedOn, Texts{file});
+
+        chosen.behaviour.Close();
+        dropped.behaviour.Close();
+        EXPECT_EQ(testing::ReadBytes(dropped.dir.File("Celestra.ini")),
+                  testing::ReadBytes(chosen.dir.File("Celestra.ini")));
+        EXPECT_EQ(dropped.desktop.errors, Texts{});
+        FakeDesktop desktop;
+        FakeControls next;
+        FormBehaviour(desktop, next).Start(dropped.dir.File("celestra"));
+        EXPECT_EQ(next.*row.path, file) << "the settings give the dropped file back at the next start";
     }
 }
 

@@ -5,8 +5,10 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
+#include <QUrl>
 
 #include "text/conventions.h"
 #include "ui/form_layout.h"
@@ -35,6 +37,20 @@ QStringList ToQt(const std::vector<std::string>& texts) {
     QStringList list;
     for (const std::string& text : texts) list << QString::fromLatin1(text.c_str());
     return list;
+}
+
+// What a drag brings, as the behaviour reads a drop: each link's local
+// path, or for a web address the address.
+std::vector<DroppedItem> DroppedItems(const QMimeData& mime) {
+    std::vector<DroppedItem> items;
+    for (const QUrl& url : mime.urls()) {
+        if (url.isLocalFile()) {
+            items.push_back({FilePathBytes(url.toLocalFile()), true});
+        } else {
+            items.push_back({ToBytes(url.toString()), false});
+        }
+    }
+    return items;
 }
 
 }  // namespace
@@ -104,7 +120,7 @@ void TForm1::BuildControls() {
     // A mouse press that leaves the field is also judged at the press: when
     // the field is going to keep the focus, the press and its release do not
     // reach their control, so a button does not act (nor stay half-pressed
-    // under a modal box).
+    // under a modal box). Files dragged over a path field are its too.
     qApp->installEventFilter(this);
 }
 
@@ -170,8 +186,34 @@ void TForm1::LeaveDateField() {
     swallowRelease_ = nullptr;  // a release during a box went to the box
 }
 
+bool TForm1::DragOverPathField(QLineEdit* field, QDropEvent* event) {
+    const QMimeData* mime = event->mimeData();
+    if (mime == nullptr || !mime->hasUrls()) return false;  // dragged text: the line edit inserts it
+    const std::vector<DroppedItem> items = DroppedItems(*mime);
+    if (DroppedPath(items)) {
+        // A copy, never a move: the file stays where it is, the field only
+        // names it.
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+    if (event->type() == QEvent::Drop) {
+        if (field == Edit4) {
+            behaviour_.DropOnCometField(items);
+        } else {
+            behaviour_.DropOnObjectField(items);
+        }
+    }
+    return true;
+}
+
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if ((type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) &&
+        (watched == Edit4 || watched == Edit5)) {
+        return DragOverPathField(static_cast<QLineEdit*>(watched), static_cast<QDropEvent*>(event));
+    }
     if (type == QEvent::MouseButtonRelease && watched == swallowRelease_) {
         swallowRelease_ = nullptr;
         return true;

@@ -1,7 +1,7 @@
 // TForm1: the program's one window over Qt. It creates the controls and
 // forwards their events to FormBehaviour, which decides everything; what is
 // left here is Qt's own plumbing (focus changes, a click refused while the
-// date field keeps the focus, centring, fonts).
+// date field keeps the focus, centring, fonts, the links a drag brings).
 #pragma once
 
 #include <QPointer>
@@ -14,6 +14,7 @@
 #include "ui/settings_file.h"
 
 class QCheckBox;
+class QDropEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -85,6 +86,10 @@ private:
     // that fits its control.
     void FitFonts();
     void LeaveDateField();
+    // A drag over a path field, or its drop: links go to the behaviour, and
+    // the drag is accepted only when they hold a path the field takes. True
+    // when the event is handled here.
+    bool DragOverPathField(QLineEdit* field, QDropEvent* event);
 
     Desktop& desktop_;
     bool centred_ = false;

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
@@ -81,15 +80,15 @@ std::optional<std::string> QtDesktop::ChooseFile(OpenDialog& dialog) {
         fileDialog = new QFileDialog(window_);
         fileDialog->setAcceptMode(QFileDialog::AcceptOpen);
         fileDialog->setFileMode(QFileDialog::AnyFile);  // a name that does not exist yet is accepted
-        fileDialog->setOption(QFileDialog::HideNameFilterDetails);
-        fileDialog->setNameFilter(FromBytes(dialog.typeName + " (" + dialog.pattern + ")"));
+        fileDialog->setOption(QFileDialog::HideNameFilterDetails, !dialog.patternsShown);
+        fileDialog->setNameFilter(FromBytes(QtFilterList(dialog)));  // the first type selected
         fileDialog->setDefaultSuffix(FromBytes(dialog.defaultExtension));
         fileDialog->setSizeGripEnabled(true);
         ShowWholeColumns(*fileDialog);
     }
     if (!dialog.fileName.empty()) fileDialog->selectFile(FromBytes(dialog.fileName));
     if (fileDialog->exec() != QDialog::Accepted || fileDialog->selectedFiles().isEmpty()) return std::nullopt;
-    dialog.fileName = ToBytes(QFileInfo(fileDialog->selectedFiles().front()).absoluteFilePath());
+    dialog.fileName = FilePathBytes(fileDialog->selectedFiles().front());
     return dialog.fileName;
 }
 

@@ -1,5 +1,7 @@
 #include "ui/qt/text_bytes.h"
 
+#include <QFileInfo>
+
 #include "ui/path_text.h"
 
 namespace celestra {
@@ -17,6 +19,8 @@ std::string ToBytes(const QString& text) {
     return FieldTextToBytes(
         std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
 }
+
+std::string FilePathBytes(const QString& path) { return ToBytes(QFileInfo(path).absoluteFilePath()); }
 
 QString DisplayText(const std::string& bytes) { return FromUtf16(BytesToDisplayText(bytes)); }
 

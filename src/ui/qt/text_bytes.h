@@ -14,6 +14,10 @@ QString FromBytes(const std::string& bytes);
 // A field's text as the bytes the core works on.
 std::string ToBytes(const QString& text);
 
+// A local file's path as the fields hold it, whether chosen in a dialog or
+// dropped: absolute, with '/' between folders, as bytes.
+std::string FilePathBytes(const QString& path);
+
 // Bytes for a box that is only read: an older single-byte text shows its
 // letters.
 QString DisplayText(const std::string& bytes);

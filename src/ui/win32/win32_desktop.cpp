@@ -49,12 +49,9 @@ void Win32Desktop::Show(const std::string& text) { ShowCentredBox(window_, text,
 void Win32Desktop::ShowError(const std::string& text) { ShowCentredBox(window_, text, title_, MB_ICONSTOP); }
 
 std::optional<std::string> Win32Desktop::ChooseFile(OpenDialog& dialog) {
-    // "Type name\0pattern\0\0": one entry.
-    std::wstring filter = WideText(dialog.typeName);
-    filter += L'\0';
-    filter += WideText(dialog.pattern);
-    filter += L'\0';
-    filter += L'\0';
+    // "Shown text\0patterns\0" for each type, then one more NUL; the first
+    // type selected.
+    const std::wstring filter = WideText(Win32FilterList(dialog));
     const std::wstring defaultExtension = WideText(dialog.defaultExtension);
     // The dialog opens on its own last file, whatever the field holds. The
     // wide dialog, so that a name outside the ANSI code page comes back as

@@ -1,6 +1,7 @@
 #include "ui/win32/win32_window.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <optional>
 #include <string>
@@ -258,6 +259,15 @@ private:
         SetWindowLongPtrW(date, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         dateProc_ = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(date, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32Form::DateProc)));
+        // Files dropped from Explorer on a path field go to that field (and
+        // only there: the system shows a drop anywhere else as refused).
+        for (const int fieldId : {kEdit4, kEdit5}) {
+            HWND field = Control(fieldId);
+            DragAcceptFiles(field, TRUE);
+            SetWindowLongPtrW(field, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+            pathProc_ = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrW(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32Form::PathFieldProc)));
+        }
         FitFonts();
         RenderDate();
     }
@@ -488,6 +498,24 @@ private:
         return CallWindowProcW(dateProc_, date, message, wParam, lParam);
     }
 
+    // The files of a drop on a path field, by their full paths (the form
+    // the file dialog gives), to the behaviour, which takes the first.
+    void DropFiles(int fieldId, HDROP drop) {
+        std::vector<DroppedItem> items;
+        const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+        for (UINT i = 0; i < count; ++i) {
+            std::vector<wchar_t> path(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+            const UINT length = DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size()));
+            items.push_back({Utf8Text(std::wstring_view(path.data(), length)), true});
+        }
+        DragFinish(drop);
+        if (fieldId == kEdit4) {
+            behaviour_->DropOnCometField(items);
+        } else {
+            behaviour_->DropOnObjectField(items);
+        }
+    }
+
     // A button pressed while the date field refused to let the focus go
     // does not act.
     bool DateFieldHoldsTheFocus() const {
@@ -564,6 +592,14 @@ private:
         return form->DateMessage(date, message, wParam, lParam);
     }
 
+    // The path fields: a drop to the behaviour, everything else to the edit.
+    static LRESULT CALLBACK PathFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* form = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(field, GWLP_USERDATA));
+        if (message != WM_DROPFILES) return CallWindowProcW(form->pathProc_, field, message, wParam, lParam);
+        form->DropFiles(GetDlgCtrlID(field), reinterpret_cast<HDROP>(wParam));
+        return 0;
+    }
+
     HINSTANCE instance_;
     Win32Desktop& desktop_;
     std::optional<FormBehaviour> behaviour_;
@@ -572,6 +608,7 @@ private:
     HWND window_ = nullptr;
     int dpi_ = kLayoutDpi;  // the monitor's, which the layout is scaled to
     WNDPROC dateProc_ = nullptr;
+    WNDPROC pathProc_ = nullptr;  // the edit class's own, which both path fields had
     std::vector<HFONT> fonts_;
     HWND lastFocus_ = nullptr;  // the control with the focus when the window was last left
     bool windowReturning_ = false;

@@ -4,9 +4,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
@@ -14,9 +19,11 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 #include "core/element_line.h"
@@ -76,6 +83,47 @@ private:
         FocusDate(form);
         QTest::keyClick(form.MaskEdit1, Qt::Key_Home);
         QTest::keyClicks(form.MaskEdit1, keys);
+    }
+
+    // Reads the next file dialog once it is open, then cancels it. Gives up
+    // after 10 s.
+    static void ReadNextFileDialog(const std::function<void(QFileDialog&)>& read, int triesLeft = 1000) {
+        QTimer::singleShot(10, [read, triesLeft] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                read(*dialog);
+                dialog->reject();
+            } else if (triesLeft > 0) {
+                ReadNextFileDialog(read, triesLeft - 1);
+            }
+        });
+    }
+
+    // Whether the control accepted each event; while it accepts the drag,
+    // the pointer shows a drop.
+    struct DropOutcome {
+        bool entered, moved;
+        bool dropped;  // as a copy
+    };
+
+    // A drag of these links from a file manager, replayed onto a control as
+    // Qt delivers one: the enter, a move, the drop. The drop is sent even
+    // after a refused enter, so that a refusal is seen to hold at the drop
+    // too. `shift` proposes a move instead of a copy.
+    static DropOutcome DropLinks(QWidget* target, const QList<QUrl>& links, bool shift = false) {
+        QMimeData mime;
+        mime.setUrls(links);
+        mime.setText(QStringLiteral("dragged text"));  // a file manager offers the names as text too
+        const QPoint at = target->rect().center();
+        const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+        const Qt::KeyboardModifiers modifiers = shift ? Qt::ShiftModifier : Qt::NoModifier;
+        QDragEnterEvent enter(at, actions, &mime, Qt::LeftButton, modifiers);
+        QApplication::sendEvent(target, &enter);
+        QDragMoveEvent move(at, actions, &mime, Qt::LeftButton, modifiers);
+        QApplication::sendEvent(target, &move);
+        QDropEvent drop(at, actions, &mime, Qt::LeftButton, modifiers);
+        QApplication::sendEvent(target, &drop);
+        Settle();
+        return {enter.isAccepted(), move.isAccepted(), drop.isAccepted() && drop.dropAction() == Qt::CopyAction};
     }
 
 private slots:
@@ -439,11 +487,116 @@ private slots:
         QTest::mouseClick(f.form->Button2, Qt::LeftButton);
         // The dialog opened on its own last file each time, never on the field.
         QCOMPARE(f.desktop.openedOn, (std::vector<std::string>{"", "", "/obs/comet.dat"}));
-        QCOMPARE(f.form->cometDialog.pattern, std::string("comet.dat"));
+        QCOMPARE(f.form->cometDialog.filters.front().patterns, std::string("comet.dat"));
         QCOMPARE(f.form->objectDialog.defaultExtension, std::string("txt"));
         f.desktop.answers = {std::string("/obs/objetos.txt")};
         QTest::mouseClick(f.form->Button3, Qt::LeftButton);
         QCOMPARE(f.form->Edit5->text(), QStringLiteral("/obs/objetos.txt"));
+    }
+
+    // The real file dialogs' type lists, as Qt reads them and as the user
+    // sees them, the first type selected; and the files each type lists.
+    void listsEachDialogsFileTypes() {
+        Fixture f;
+        f.Open();
+        QtDesktop desktop("Celestra");
+        desktop.SetWindow(f.form.get());
+        const QString tables =
+            QString::fromUtf8("Tablas de cat\xC3\xA1logo (*.csv *.tsv *.ecsv *.vot *.votable *.xml)");
+        const struct {
+            OpenDialog* dialog;
+            QStringList filters;
+            QStringList shown;
+            QList<QStringList> patterns;
+        } rows[] = {
+            {&f.form->cometDialog,
+             {QStringLiteral("Cometas Astrometrica (comet.dat)")},
+             {QStringLiteral("Cometas Astrometrica")},
+             {{QStringLiteral("comet.dat")}}},
+            {&f.form->objectDialog,
+             {QStringLiteral("Listas de objetos (*.txt)"), tables, QStringLiteral("Todos los archivos (*)")},
+             {QStringLiteral("Listas de objetos (*.txt)"), tables, QStringLiteral("Todos los archivos (*)")},
+             {{QStringLiteral("*.txt")},
+              {QStringLiteral("*.csv"), QStringLiteral("*.tsv"), QStringLiteral("*.ecsv"), QStringLiteral("*.vot"),
+               QStringLiteral("*.votable"), QStringLiteral("*.xml")},
+              {QStringLiteral("*")}}},
+        };
+        for (const auto& row : rows) {
+            QStringList filters, shown;
+            QString selected;
+            QList<QStringList> patterns;
+            ReadNextFileDialog([&](QFileDialog& dialog) {
+                filters = dialog.nameFilters();
+                selected = dialog.selectedNameFilter();
+                if (auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
+                    for (int i = 0; i < types->count(); ++i) shown << types->itemText(i);
+                }
+                auto* model = dialog.findChild<QFileSystemModel*>();
+                for (const QString& filter : filters) {
+                    dialog.selectNameFilter(filter);
+                    if (model != nullptr) patterns << model->nameFilters();
+                }
+            });
+            QVERIFY(!desktop.ChooseFile(*row.dialog));
+            QCOMPARE(filters, row.filters);
+            QCOMPARE(selected, row.shown.front());
+            QCOMPARE(shown, row.shown);
+            QCOMPARE(patterns, row.patterns);
+        }
+    }
+
+    // A file dropped from a file manager on either path field: the field
+    // shows it as the dialog would have given it; of several files the
+    // first; a folder or a web address is refused before the drop (no drop
+    // shown) and at it, and the field keeps its text.
+    void takesAFileDroppedOnEitherPathField() {
+        Fixture f;
+        const QString table = QString::fromStdString(f.dir.File("estrellas \xC3\xB1.csv"));
+        const QString list = QString::fromStdString(f.dir.File("objetos.txt"));
+        const QString folder = QString::fromStdString(f.dir.path());
+        testing::WriteBytes(table.toStdString(), "");
+        testing::WriteBytes(list.toStdString(), "");
+        const QUrl web(QStringLiteral("https://vizier.example/objetos.csv"));
+        const struct {
+            const char* drop;
+            QList<QUrl> links;
+            bool shift;
+            QString shown;  // empty: refused
+        } rows[] = {
+            {"a table", {QUrl::fromLocalFile(table)}, false, table},
+            {"two files", {QUrl::fromLocalFile(list), QUrl::fromLocalFile(table)}, false, list},
+            {"a file with Shift held, still a copy", {QUrl::fromLocalFile(table)}, true, table},
+            {"a file named with a step back",
+             {QUrl::fromLocalFile(folder + QStringLiteral("/sub/../objetos.txt"))},
+             false,
+             list},
+            {"a folder", {QUrl::fromLocalFile(folder)}, false, QString()},
+            {"a folder, then a file", {QUrl::fromLocalFile(folder), QUrl::fromLocalFile(table)}, false, QString()},
+            {"a web address", {web}, false, QString()},
+        };
+        f.Open();
+        for (QLineEdit* field : {f.form->Edit4, f.form->Edit5}) {
+            for (const auto& row : rows) {
+                const QString why = field->objectName() + QStringLiteral(": ") + QString::fromLatin1(row.drop);
+                field->setText(QStringLiteral("typed"));
+                const DropOutcome outcome = DropLinks(field, row.links, row.shift);
+                const bool taken = !row.shown.isEmpty();
+                QVERIFY2(outcome.entered == taken, qPrintable(why));
+                QVERIFY2(outcome.moved == taken, qPrintable(why));
+                QVERIFY2(outcome.dropped == taken, qPrintable(why));
+                QVERIFY2(field->text() == (taken ? row.shown : QStringLiteral("typed")), qPrintable(why));
+            }
+        }
+        QVERIFY(f.desktop.errors.empty());
+
+        // Then as if chosen in the dialog: it opens there, and the settings
+        // keep the paths byte for byte.
+        DropLinks(f.form->Edit4, {QUrl::fromLocalFile(list)});
+        DropLinks(f.form->Edit5, {QUrl::fromLocalFile(table)});
+        QCOMPARE(f.form->cometDialog.fileName, list.toStdString());
+        QCOMPARE(f.form->objectDialog.fileName, table.toStdString());
+        f.form->close();
+        QCOMPARE(testing::ReadBytes(f.Ini()), list.toStdString() + "\r\n" + table.toStdString() + "\r\n");
     }
 
     void runsFromThePathFields() {
