@@ -6,7 +6,7 @@ PRESET ?= default
 SOURCE_DATE_EPOCH ?= $(shell git log -1 --pretty=%ct 2>/dev/null)
 DATED = $(if $(SOURCE_DATE_EPOCH),SOURCE_DATE_EPOCH=$(SOURCE_DATE_EPOCH))
 
-.PHONY: all setup configure build test test-windows package-windows readers run bench bench-process bench-table fuzz fuzz-build package clean
+.PHONY: all setup configure build test test-windows drive-qt package-windows readers run bench bench-process bench-table fuzz fuzz-build package clean
 
 all: build
 
@@ -63,6 +63,12 @@ package-windows:
 	@scripts/setup-debian windows
 	@cmake --preset windows-cross >/dev/null
 	@$(DATED) cmake --build --preset windows-cross --target package_windows
+
+# A scripted drive of the Qt window under Xvfb: files dropped on its path
+# fields as a file manager drops them (xdotool and openbox, as for Wine).
+drive-qt: build
+	@scripts/setup-debian windows
+	@scripts/qt-drive build/$(PRESET)
 
 run: build
 	@PRESET=$(PRESET) scripts/run-window
