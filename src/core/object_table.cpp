@@ -317,8 +317,10 @@ public:
         for (Chosen* chosen : {&roles_[kName], &ra_, &dec_, &roles_[kPmRa], &roles_[kPmDec], &roles_[kParallax],
                                &roles_[kRadialVelocity], &epochColumn_, &magnitude_}) {
             if (!chosen->found) continue;
-            chosen->slot = wanted.size();
-            wanted.push_back(chosen->column);
+            // One column in two roles is asked for once.
+            const auto asked = std::find(wanted.begin(), wanted.end(), chosen->column);
+            chosen->slot = static_cast<std::size_t>(asked - wanted.begin());
+            if (asked == wanted.end()) wanted.push_back(chosen->column);
         }
         hasMotion_ =
             roles_[kPmRa].found || roles_[kPmDec].found || roles_[kParallax].found || roles_[kRadialVelocity].found;
