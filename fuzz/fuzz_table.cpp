@@ -50,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         FUZZ_CHECK(table.objects.empty() || !table.magnitudeColumn.empty());
     } catch (const ObjectListError& error) {
-        FUZZ_CHECK(std::string(error.what()).find('\n') != std::string::npos);
+        FUZZ_CHECK(error.text().rfind("Error de formato para ", 0) == 0 &&
+                   error.text().find('\n') != std::string::npos);
     }
     return 0;
 }

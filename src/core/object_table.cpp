@@ -215,7 +215,8 @@ constexpr std::string_view kKeyDigits = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 ObjectListError::ObjectListError(std::string designation, std::string whereAndWhy)
     : Error(kFormatErrorFor + designation + "\n" + whereAndWhy),
       designation_(std::move(designation)),
-      whereAndWhy_(std::move(whereAndWhy)) {}
+      whereAndWhy_(std::move(whereAndWhy)),
+      text_(kFormatErrorFor + designation_ + "\n" + whereAndWhy_) {}
 
 std::string WhereInTable(const TablePlace& where, std::string_view column) {
     std::string text;

@@ -28,10 +28,14 @@ public:
     ObjectListError(std::string designation, std::string whereAndWhy);
     const std::string& designation() const noexcept { return designation_; }
     const std::string& whereAndWhy() const noexcept { return whereAndWhy_; }
+    // The whole message: unlike what(), not cut at a NUL byte that a name
+    // or a cell may hold.
+    const std::string& text() const noexcept { return text_; }
 
 private:
     std::string designation_;
     std::string whereAndWhy_;
+    std::string text_;
 };
 
 // "fila 3 (línea 7), columna 'pmra'" and the like: where in a table.

@@ -206,7 +206,7 @@ bool ProcessingRun::ReadObjectList() {
         ReadObjectFile();
     } catch (const ObjectListError& refusal) {
         lock_.Release();
-        messages_.Show(refusal.what());
+        messages_.Show(refusal.text());
         return false;
     }
     return true;

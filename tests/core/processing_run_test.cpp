@@ -141,6 +141,16 @@ TEST_F(RunTest, ReadObjectListReportsMalformedLines) {
     }
 }
 
+// A NUL byte in a table's name reaches the box with the rest of the message
+// after it: the where and why is never cut off.
+TEST_F(RunTest, ReadObjectListShowsATableRefusalWhole) {
+    const std::string name("A\0B", 3);
+    WriteBytes(state.objectPath, "designation,ref_epoch,ra,dec,G\n" + name + ",2016,1,x,5\n");
+    EXPECT_FALSE(ProcessingRun(state, box).ReadObjectList());
+    EXPECT_EQ(box.shown,
+              Lines{"Error de formato para " + name + "\nfila 1 (línea 2), columna 'dec': 'x' no es un número"});
+}
+
 // ---- The purge ----------------------------------------------------------------
 
 TEST_F(RunTest, PurgeRemovesEveryLineWithAnObjectsKey) {
