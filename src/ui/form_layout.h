@@ -31,32 +31,33 @@ struct ControlLayout {
     bool tabStop;
 };
 
-inline constexpr ControlLayout kButton2Layout{
-    "Button2", ControlKind::kButton, kCometFileCaption, 11, 15, 75, 25, kFormPixelSize, true};
-inline constexpr ControlLayout kButton3Layout{
-    "Button3", ControlKind::kButton, kObjectFileCaption, 11, 47, 75, 25, kFormPixelSize, true};
-inline constexpr ControlLayout kEdit4Layout{"Edit4", ControlKind::kPathField, "",  99, 17, 393,
-                                            21,      kFormPixelSize,          true};
-inline constexpr ControlLayout kEdit5Layout{"Edit5", ControlKind::kPathField, "",  99, 49, 393,
-                                            21,      kFormPixelSize,          true};
-inline constexpr ControlLayout kButton4Layout{
-    "Button4", ControlKind::kButton, kProcessCaption, 11, 123, 75, 25, kFormPixelSize, true};
-inline constexpr ControlLayout kMaskEdit1Layout{"MaskEdit1", ControlKind::kDateField, "",  101, 80, 105,
+inline constexpr ControlLayout kCometFileButtonLayout{
+    "CometFileButton", ControlKind::kButton, kCometFileCaption, 11, 15, 75, 25, kFormPixelSize, true};
+inline constexpr ControlLayout kObjectFileButtonLayout{
+    "ObjectFileButton", ControlKind::kButton, kObjectFileCaption, 11, 47, 75, 25, kFormPixelSize, true};
+inline constexpr ControlLayout kCometPathFieldLayout{
+    "CometPathField", ControlKind::kPathField, "", 99, 17, 393, 21, kFormPixelSize, true};
+inline constexpr ControlLayout kObjectPathFieldLayout{
+    "ObjectPathField", ControlKind::kPathField, "", 99, 49, 393, 21, kFormPixelSize, true};
+inline constexpr ControlLayout kProcessButtonLayout{
+    "ProcessButton", ControlKind::kButton, kProcessCaption, 11, 123, 75, 25, kFormPixelSize, true};
+inline constexpr ControlLayout kDateFieldLayout{"DateField", ControlKind::kDateField, "",  101, 80, 105,
                                                 32,          kDatePixelSize,          true};
-inline constexpr ControlLayout kButton5Layout{"Button5", ControlKind::kButton, kTodayCaption, 233, 87, 41,
-                                              25,        kFormPixelSize,       true};
+inline constexpr ControlLayout kTodayButtonLayout{
+    "TodayButton", ControlKind::kButton, kTodayCaption, 233, 87, 41, 25, kFormPixelSize, true};
 // Ticked, "Proceso" writes the precise lines; wide enough for its box and
 // caption.
-inline constexpr ControlLayout kCheckBox1Layout{
-    "CheckBox1", ControlKind::kCheckBox, kPreciseCaption, 290, 91, 65, 17, kFormPixelSize, true};
-inline constexpr ControlLayout kUpDown1Layout{"UpDown1", ControlKind::kSpinner, "",   208, 80, 16,
-                                              33,        kFormPixelSize,        false};
-inline constexpr ControlLayout kLabel7Layout{"Label7", ControlKind::kLabel, kDateLabel, 27, 84, 59,
-                                             24,       kDatePixelSize,      false};
+inline constexpr ControlLayout kPreciseBoxLayout{
+    "PreciseBox", ControlKind::kCheckBox, kPreciseCaption, 290, 91, 65, 17, kFormPixelSize, true};
+inline constexpr ControlLayout kDaySpinnerLayout{"DaySpinner", ControlKind::kSpinner, "",   208, 80, 16,
+                                                 33,           kFormPixelSize,        false};
+inline constexpr ControlLayout kDateLabelLayout{"DateLabel", ControlKind::kLabel, kDateLabel, 27, 84, 59,
+                                                24,          kDatePixelSize,      false};
 
 inline constexpr ControlLayout kFormControls[] = {
-    kButton2Layout,   kButton3Layout, kEdit4Layout,     kEdit5Layout,   kButton4Layout,
-    kMaskEdit1Layout, kButton5Layout, kCheckBox1Layout, kUpDown1Layout, kLabel7Layout,
+    kCometFileButtonLayout, kObjectFileButtonLayout, kCometPathFieldLayout, kObjectPathFieldLayout,
+    kProcessButtonLayout,   kDateFieldLayout,        kTodayButtonLayout,    kPreciseBoxLayout,
+    kDaySpinnerLayout,      kDateLabelLayout,
 };
 
 // The control with the focus when the window opens: the first tab stop.

@@ -393,7 +393,7 @@ TEST(FormLayout, IsPixelForPixelTheSameAtNinetySixAndScaledWholeElsewhere) {
         EXPECT_EQ(doubled.kind, layout.kind);
         EXPECT_EQ(doubled.tabStop, layout.tabStop);
     }
-    const ControlLayout edit = ScaledLayout(kEdit4Layout, 144);
+    const ControlLayout edit = ScaledLayout(kCometPathFieldLayout, 144);
     EXPECT_EQ(std::vector<int>({edit.left, edit.top, edit.width, edit.height, edit.pixelSize}),
               std::vector<int>({149, 26, 590, 32, 17}));
 }

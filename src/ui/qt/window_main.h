@@ -6,10 +6,10 @@
 
 namespace celestra {
 
-class TForm1;
+class MainWindow;
 
 // Runs the window until it has closed and returns the exit status. `shown`,
 // when given, runs once the window is on screen (tests drive it from there).
-int RunWindow(int& argc, char** argv, const std::function<void(TForm1&)>& shown = {});
+int RunWindow(int& argc, char** argv, const std::function<void(MainWindow&)>& shown = {});
 
 }  // namespace celestra

@@ -22,7 +22,7 @@
 namespace celestra {
 namespace {
 
-constexpr const wchar_t* kWindowClass = L"TForm1";
+constexpr const wchar_t* kWindowClass = L"MainWindow";
 
 // Control identifiers: 100 and up in the layout's order, clear of IDOK and
 // IDCANCEL, which a dialog-style Enter or Escape would send (no button of
@@ -38,15 +38,15 @@ constexpr int IdOf(const ControlLayout& layout) {
     return 0;
 }
 
-constexpr int kButton2 = IdOf(kButton2Layout);
-constexpr int kButton3 = IdOf(kButton3Layout);
-constexpr int kEdit4 = IdOf(kEdit4Layout);
-constexpr int kEdit5 = IdOf(kEdit5Layout);
-constexpr int kButton4 = IdOf(kButton4Layout);
-constexpr int kMaskEdit1 = IdOf(kMaskEdit1Layout);
-constexpr int kButton5 = IdOf(kButton5Layout);
-constexpr int kCheckBox1 = IdOf(kCheckBox1Layout);
-constexpr int kUpDown1 = IdOf(kUpDown1Layout);
+constexpr int kCometFileButton = IdOf(kCometFileButtonLayout);
+constexpr int kObjectFileButton = IdOf(kObjectFileButtonLayout);
+constexpr int kCometPathField = IdOf(kCometPathFieldLayout);
+constexpr int kObjectPathField = IdOf(kObjectPathFieldLayout);
+constexpr int kProcessButton = IdOf(kProcessButtonLayout);
+constexpr int kDateField = IdOf(kDateFieldLayout);
+constexpr int kTodayButton = IdOf(kTodayButtonLayout);
+constexpr int kPreciseBox = IdOf(kPreciseBoxLayout);
+constexpr int kDaySpinner = IdOf(kDaySpinnerLayout);
 
 // Posted once the focus has left the date field, so that its checks run
 // after the focus change is complete; and after a spinner step.
@@ -255,13 +255,13 @@ private:
             }
         }
         mask_.emplace(Conventions().dateSeparator);
-        HWND date = Control(kMaskEdit1);
+        HWND date = Control(kDateField);
         SetWindowLongPtrW(date, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         dateProc_ = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(date, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32Form::DateProc)));
         // Files dropped from Explorer on a path field go to that field (and
         // only there: the system shows a drop anywhere else as refused).
-        for (const int fieldId : {kEdit4, kEdit5}) {
+        for (const int fieldId : {kCometPathField, kObjectPathField}) {
             HWND field = Control(fieldId);
             DragAcceptFiles(field, TRUE);
             SetWindowLongPtrW(field, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -321,28 +321,28 @@ private:
     }
 
     // FormControls
-    std::string CometPath() const override { return WindowText(Control(kEdit4)); }
-    void SetCometPath(const std::string& path) override { SetText(Control(kEdit4), path); }
-    std::string ObjectPath() const override { return WindowText(Control(kEdit5)); }
-    void SetObjectPath(const std::string& path) override { SetText(Control(kEdit5), path); }
+    std::string CometPath() const override { return WindowText(Control(kCometPathField)); }
+    void SetCometPath(const std::string& path) override { SetText(Control(kCometPathField), path); }
+    std::string ObjectPath() const override { return WindowText(Control(kObjectPathField)); }
+    void SetObjectPath(const std::string& path) override { SetText(Control(kObjectPathField), path); }
     std::string DateText() const override { return mask_->Text(); }
     void SetDateText(const std::string& text) override {
         mask_->SetProgramText(text);
         RenderDate();
     }
     bool DateMaskIncomplete() const override { return mask_->FailsMaskCheck(); }
-    bool Precise() const override { return SendMessageW(Control(kCheckBox1), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    bool Precise() const override { return SendMessageW(Control(kPreciseBox), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     void SetPrecise(bool ticked) override {
-        SendMessageW(Control(kCheckBox1), BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+        SendMessageW(Control(kPreciseBox), BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
     }
     void ReturnFocusToDate() override {
-        HWND date = Control(kMaskEdit1);
+        HWND date = Control(kDateField);
         if (mask_->ReturnFocus(GetFocus() == date)) SetFocus(date);
         RenderDate();
     }
 
     void RenderDate() {
-        HWND date = Control(kMaskEdit1);
+        HWND date = Control(kDateField);
         if (date == nullptr) return;
         SetText(date, mask_->DisplayText());
         SendMessageW(date, EM_SETSEL, static_cast<WPARAM>(mask_->Anchor()), static_cast<LPARAM>(mask_->Cursor()));
@@ -509,7 +509,7 @@ private:
             items.push_back({Utf8Text(std::wstring_view(path.data(), length)), true});
         }
         DragFinish(drop);
-        if (fieldId == kEdit4) {
+        if (fieldId == kCometPathField) {
             behaviour_->DropOnCometField(items);
         } else {
             behaviour_->DropOnObjectField(items);
@@ -519,7 +519,7 @@ private:
     // A button pressed while the date field refused to let the focus go
     // does not act.
     bool DateFieldHoldsTheFocus() const {
-        return GetFocus() == Control(kMaskEdit1) && behaviour_->DateFieldRefusesToLeave();
+        return GetFocus() == Control(kDateField) && behaviour_->DateFieldRefusesToLeave();
     }
 
     LRESULT Message(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -527,17 +527,17 @@ private:
             case WM_COMMAND:
                 if (HIWORD(wParam) == BN_CLICKED && !DateFieldHoldsTheFocus()) {
                     switch (LOWORD(wParam)) {
-                        case kButton2: behaviour_->PickCometFile(); break;
-                        case kButton3: behaviour_->PickObjectFile(); break;
-                        case kButton4: behaviour_->Process(); break;
-                        case kButton5: behaviour_->SetToday(); break;
+                        case kCometFileButton: behaviour_->PickCometFile(); break;
+                        case kObjectFileButton: behaviour_->PickObjectFile(); break;
+                        case kProcessButton: behaviour_->Process(); break;
+                        case kTodayButton: behaviour_->SetToday(); break;
                         default: break;
                     }
                 }
                 return 0;
             case WM_NOTIFY: {
                 const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-                if (header->idFrom == kUpDown1 && header->code == UDN_DELTAPOS) {
+                if (header->idFrom == kDaySpinner && header->code == UDN_DELTAPOS) {
                     const auto* change = reinterpret_cast<const NMUPDOWN*>(lParam);
                     const bool up = change->iDelta > 0;
                     // Reported only when the position moved; no wrap.
@@ -551,7 +551,7 @@ private:
             }
             case kSpinnerClickMessage: behaviour_->StepDay(wParam != 0); return 0;
             case kLeaveDateMessage:
-                if (GetFocus() != Control(kMaskEdit1)) behaviour_->LeaveDateField();
+                if (GetFocus() != Control(kDateField)) behaviour_->LeaveDateField();
                 return 0;
             case WM_ACTIVATE:
                 // Back to the control that had the focus when the window was

@@ -13,7 +13,7 @@
 
 #include "platform/platform_file.h"
 #include "ui/app_identity.h"
-#include "ui/qt/Unit1.h"
+#include "ui/qt/main_window.h"
 #include "ui/qt/qt_font_fit.h"
 #include "ui/qt/window_main.h"
 #include "ui/settings_file.h"
@@ -55,14 +55,14 @@ int main(int argc, char** argv) {
     // Start from no settings, so that the paths seen below come from the dialogs.
     std::remove((celestra::ProgramFolder(celestra::ExecutablePath(argv[0])) + celestra::kSettingsFileName).c_str());
     bool answered = false;
-    const int status = celestra::RunWindow(argc, argv, [&answered](celestra::TForm1& form) {
+    const int status = celestra::RunWindow(argc, argv, [&answered](celestra::MainWindow& form) {
         QTimer::singleShot(0, &form, [&form, &answered] {
             AnswerNextDialog(QString());
-            form.Button2->click();  // returns once the dialog is answered
+            form.CometFileButton->click();  // returns once the dialog is answered
             AnswerNextDialog(QStringLiteral("chosen-objects"));
-            form.Button3->click();
-            answered =
-                form.Edit4->text().isEmpty() && form.Edit5->text().endsWith(QStringLiteral("/chosen-objects.txt"));
+            form.ObjectFileButton->click();
+            answered = form.CometPathField->text().isEmpty() &&
+                       form.ObjectPathField->text().endsWith(QStringLiteral("/chosen-objects.txt"));
             form.close();
         });
     });

@@ -31,7 +31,7 @@
 #include "support/fake_desktop.h"
 #include "support/temp_dir.h"
 #include "ui/form_layout.h"
-#include "ui/qt/Unit1.h"
+#include "ui/qt/main_window.h"
 #include "ui/qt/mask_edit.h"
 #include "ui/qt/qt_desktop.h"
 #include "ui/qt/qt_font_fit.h"
@@ -52,7 +52,7 @@ private:
     struct Fixture {
         explicit Fixture(LocalDateTime now = {2026, 12, 8, 9, 30, 0, 0}) : clock(now) {}
         void Open() {
-            form = std::make_unique<TForm1>(desktop, dir.path() + "/celestra");
+            form = std::make_unique<MainWindow>(desktop, dir.path() + "/celestra");
             form->show();
             QApplication::setActiveWindow(form.get());
             QVERIFY(QTest::qWaitForWindowActive(form.get()));
@@ -62,7 +62,7 @@ private:
         testing::TempDir dir;
         testing::FixedClock clock;
         FakeDesktop desktop;
-        std::unique_ptr<TForm1> form;
+        std::unique_ptr<MainWindow> form;
     };
 
     static void Settle() { QCoreApplication::processEvents(); }
@@ -72,17 +72,17 @@ private:
         Settle();
     }
 
-    static void FocusDate(TForm1& form) {
-        form.MaskEdit1->setFocus(Qt::TabFocusReason);
+    static void FocusDate(MainWindow& form) {
+        form.DateField->setFocus(Qt::TabFocusReason);
         Settle();
-        QCOMPARE(QApplication::focusWidget(), form.MaskEdit1);
+        QCOMPARE(QApplication::focusWidget(), form.DateField);
     }
 
     // Into the date field, to its start, and the keys typed there.
-    static void TypeDate(TForm1& form, const char* keys) {
+    static void TypeDate(MainWindow& form, const char* keys) {
         FocusDate(form);
-        QTest::keyClick(form.MaskEdit1, Qt::Key_Home);
-        QTest::keyClicks(form.MaskEdit1, keys);
+        QTest::keyClick(form.DateField, Qt::Key_Home);
+        QTest::keyClicks(form.DateField, keys);
     }
 
     // Reads the next file dialog once it is open, then cancels it. Gives up
@@ -133,11 +133,11 @@ private slots:
         QCOMPARE(f.form->windowTitle(), QStringLiteral("Orbitario (21/03/2005)"));
         QCOMPARE(f.form->size(), QSize(504, 162));
         QVERIFY(!(f.form->windowFlags() & Qt::WindowMaximizeButtonHint));
-        QVERIFY(f.form->Edit4->text().isEmpty());
-        QVERIFY(f.form->Edit5->text().isEmpty());
-        QCOMPARE(QApplication::focusWidget(), f.form->Button2);
-        QCOMPARE(f.form->MaskEdit1->DateText(), std::string("08/12/2026"));
-        QCOMPARE(f.form->MaskEdit1->text(), QStringLiteral("08/12/2026"));
+        QVERIFY(f.form->CometPathField->text().isEmpty());
+        QVERIFY(f.form->ObjectPathField->text().isEmpty());
+        QCOMPARE(QApplication::focusWidget(), f.form->CometFileButton);
+        QCOMPARE(f.form->DateField->DateText(), std::string("08/12/2026"));
+        QCOMPARE(f.form->DateField->text(), QStringLiteral("08/12/2026"));
         QVERIFY(f.desktop.errors.empty());
     }
 
@@ -151,14 +151,14 @@ private slots:
             QString text;
             int designPixelSize;
         } rows[] = {
-            {f.form->Button2, f.form->Button2->text(), 11},
-            {f.form->Button3, f.form->Button3->text(), 11},
-            {f.form->Button4, f.form->Button4->text(), 11},
-            {f.form->Button5, f.form->Button5->text(), 11},
-            {f.form->CheckBox1, f.form->CheckBox1->text(), 11},
-            {f.form->Label7, f.form->Label7->text(), 19},
-            {f.form->MaskEdit1, QStringLiteral("08/12/2026"), 19},
-            {f.form->MaskEdit1, QStringLiteral("__/__/____"), 19},
+            {f.form->CometFileButton, f.form->CometFileButton->text(), 11},
+            {f.form->ObjectFileButton, f.form->ObjectFileButton->text(), 11},
+            {f.form->ProcessButton, f.form->ProcessButton->text(), 11},
+            {f.form->TodayButton, f.form->TodayButton->text(), 11},
+            {f.form->PreciseBox, f.form->PreciseBox->text(), 11},
+            {f.form->DateLabel, f.form->DateLabel->text(), 19},
+            {f.form->DateField, QStringLiteral("08/12/2026"), 19},
+            {f.form->DateField, QStringLiteral("__/__/____"), 19},
         };
         for (const auto& row : rows) {
             const QFont font = row.control->font();
@@ -166,8 +166,8 @@ private slots:
             QVERIFY(font.pixelSize() <= row.designPixelSize);
             QVERIFY(font.pixelSize() >= 6);
         }
-        qInfo("date field: %s %d px, room %d px", qPrintable(QFontInfo(f.form->MaskEdit1->font()).family()),
-              f.form->MaskEdit1->font().pixelSize(), TextRoom(*f.form->MaskEdit1));
+        qInfo("date field: %s %d px, room %d px", qPrintable(QFontInfo(f.form->DateField->font()).family()),
+              f.form->DateField->font().pixelSize(), TextRoom(*f.form->DateField));
     }
 
     // A face far wider than the layout's is shrunk until the text fits,
@@ -223,8 +223,9 @@ private slots:
     void tabsThroughTheControlsInOrder() {
         Fixture f;
         f.Open();
-        const QWidget* order[] = {f.form->Button3,   f.form->Edit4,   f.form->Edit5,     f.form->Button4,
-                                  f.form->MaskEdit1, f.form->Button5, f.form->CheckBox1, f.form->Button2};
+        const QWidget* order[] = {f.form->ObjectFileButton, f.form->CometPathField, f.form->ObjectPathField,
+                                  f.form->ProcessButton,    f.form->DateField,      f.form->TodayButton,
+                                  f.form->PreciseBox,       f.form->CometFileButton};
         for (const QWidget* next : order) {
             TabOut();
             QCOMPARE(QApplication::focusWidget(), next);
@@ -262,9 +263,9 @@ private slots:
         Fixture f;
         testing::WriteBytes(f.Ini(), " /obs/comet.dat \r\n/obs/objetos.txt\r\nthird line\r\n");
         f.Open();
-        QCOMPARE(f.form->Edit4->text(), QStringLiteral(" /obs/comet.dat "));
-        QCOMPARE(f.form->Edit5->text(), QStringLiteral("/obs/objetos.txt"));
-        f.form->Edit5->clear();
+        QCOMPARE(f.form->CometPathField->text(), QStringLiteral(" /obs/comet.dat "));
+        QCOMPARE(f.form->ObjectPathField->text(), QStringLiteral("/obs/objetos.txt"));
+        f.form->ObjectPathField->clear();
         f.form->close();
         QCOMPARE(testing::ReadBytes(f.Ini()), std::string(" /obs/comet.dat \r\n\r\n"));
     }
@@ -281,15 +282,15 @@ private slots:
         const std::string ini = comet + "\r\n" + objects + "\r\n";
         testing::WriteBytes(f.Ini(), ini);
         f.Open();
-        QTest::mouseClick(f.form->Button4, Qt::LeftButton);
+        QTest::mouseClick(f.form->ProcessButton, Qt::LeftButton);
         QCOMPARE(f.desktop.messages, std::vector<std::string>{"Proceso finalizado correctamente para 1 estrellas"});
         f.form->close();
         QCOMPARE(testing::ReadBytes(f.Ini()), ini);
 
         // Typed text around a kept byte: the typed letter as UTF-8.
         f.Open();
-        f.form->Edit5->end(false);
-        QTest::sendKeyEvent(QTest::Click, f.form->Edit5, Qt::Key_Ntilde, QChar(0xF1), Qt::NoModifier);
+        f.form->ObjectPathField->end(false);
+        QTest::sendKeyEvent(QTest::Click, f.form->ObjectPathField, Qt::Key_Ntilde, QChar(0xF1), Qt::NoModifier);
         f.form->close();
         QCOMPARE(testing::ReadBytes(f.Ini()), comet + "\r\n" + objects + "\xC3\xB1\r\n");
     }
@@ -324,7 +325,7 @@ private slots:
         std::filesystem::create_symlink("/proc/self/mem", f.Ini());  // exists, fails every read
         f.Open();
         QCOMPARE(f.desktop.errors, std::vector<std::string>{"I/O error 5: " + f.Ini() + "."});
-        QCOMPARE(f.form->MaskEdit1->text(), QStringLiteral("__/__/____"));
+        QCOMPARE(f.form->DateField->text(), QStringLiteral("__/__/____"));
         QVERIFY(f.form->isVisible());
     }
 #endif
@@ -333,12 +334,12 @@ private slots:
         Fixture f;
         f.Open();
         TypeDate(*f.form, "15a01-2006");
-        QCOMPARE(f.form->MaskEdit1->DateText(), std::string("15/01/2006"));
+        QCOMPARE(f.form->DateField->DateText(), std::string("15/01/2006"));
         QCOMPARE(f.desktop.beeps, 2);
-        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Up);  // does not move the date
-        QCOMPARE(f.form->MaskEdit1->DateText(), std::string("15/01/2006"));
+        QTest::keyClick(f.form->DateField, Qt::Key_Up);  // does not move the date
+        QCOMPARE(f.form->DateField->DateText(), std::string("15/01/2006"));
         TabOut();
-        QCOMPARE(QApplication::focusWidget(), f.form->Button5);
+        QCOMPARE(QApplication::focusWidget(), f.form->TodayButton);
         QVERIFY(f.desktop.messages.empty());
         QVERIFY(f.desktop.errors.empty());
     }
@@ -347,28 +348,28 @@ private slots:
         Fixture f;
         f.Open();
         FocusDate(*f.form);
-        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Home);
-        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Right);
-        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Right);
-        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Backspace);  // the day's second digit
-        QCOMPARE(f.form->MaskEdit1->text(), QStringLiteral("0_/12/2026"));
+        QTest::keyClick(f.form->DateField, Qt::Key_Home);
+        QTest::keyClick(f.form->DateField, Qt::Key_Right);
+        QTest::keyClick(f.form->DateField, Qt::Key_Right);
+        QTest::keyClick(f.form->DateField, Qt::Key_Backspace);  // the day's second digit
+        QCOMPARE(f.form->DateField->text(), QStringLiteral("0_/12/2026"));
         TabOut();
         QCOMPARE(f.desktop.errors,
                  std::vector<std::string>{"Invalid input value.  Use escape key to abandon changes."});
         QCOMPARE(f.desktop.beeps, 1);
-        QCOMPARE(QApplication::focusWidget(), f.form->MaskEdit1);
-        QCOMPARE(f.form->MaskEdit1->cursorPosition(), 1);
+        QCOMPARE(QApplication::focusWidget(), f.form->DateField);
+        QCOMPARE(f.form->DateField->cursorPosition(), 1);
         QVERIFY(f.desktop.messages.empty());  // no date check after a mask error
 
         // Enter checks without leaving.
-        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Return);
+        QTest::keyClick(f.form->DateField, Qt::Key_Return);
         QCOMPARE(f.desktop.errors.size(), std::size_t{2});
-        QCOMPARE(QApplication::focusWidget(), f.form->MaskEdit1);
+        QCOMPARE(QApplication::focusWidget(), f.form->DateField);
 
-        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Escape);
-        QCOMPARE(f.form->MaskEdit1->DateText(), std::string("08/12/2026"));
+        QTest::keyClick(f.form->DateField, Qt::Key_Escape);
+        QCOMPARE(f.form->DateField->DateText(), std::string("08/12/2026"));
         TabOut();
-        QCOMPARE(QApplication::focusWidget(), f.form->Button5);
+        QCOMPARE(QApplication::focusWidget(), f.form->TodayButton);
         QCOMPARE(f.desktop.errors.size(), std::size_t{2});
     }
 
@@ -378,8 +379,8 @@ private slots:
         TypeDate(*f.form, "31022005");
         TabOut();
         QCOMPARE(f.desktop.messages, std::vector<std::string>{"Fecha incorrecta"});
-        QCOMPARE(QApplication::focusWidget(), f.form->MaskEdit1);
-        QCOMPARE(f.form->MaskEdit1->DateText(), std::string("31/02/2005"));
+        QCOMPARE(QApplication::focusWidget(), f.form->DateField);
+        QCOMPARE(f.form->DateField->DateText(), std::string("31/02/2005"));
     }
 
     void ignoresAClickThatLeavesABadDate() {
@@ -388,32 +389,32 @@ private slots:
         TypeDate(*f.form, "3102");
         // Press and release before the field's check runs, as a fast click
         // reaches the window.
-        QTest::mousePress(f.form->Button5, Qt::LeftButton);
-        QTest::mouseRelease(f.form->Button5, Qt::LeftButton);
+        QTest::mousePress(f.form->TodayButton, Qt::LeftButton);
+        QTest::mouseRelease(f.form->TodayButton, Qt::LeftButton);
         Settle();
         QCOMPARE(f.desktop.messages, std::vector<std::string>{"Fecha incorrecta"});
-        QCOMPARE(f.form->MaskEdit1->DateText(), std::string("31/02/2026"));  // "Hoy" did not act
-        QVERIFY(!f.form->Button5->isDown());
-        QCOMPARE(QApplication::focusWidget(), f.form->MaskEdit1);
+        QCOMPARE(f.form->DateField->DateText(), std::string("31/02/2026"));  // "Hoy" did not act
+        QVERIFY(!f.form->TodayButton->isDown());
+        QCOMPARE(QApplication::focusWidget(), f.form->DateField);
 
         // The same click on the window while it is not active (as right
         // after a box, before the window manager gives it back the focus).
         QApplication::setActiveWindow(nullptr);
         Settle();
-        QTest::mouseClick(f.form->Button5, Qt::LeftButton);
+        QTest::mouseClick(f.form->TodayButton, Qt::LeftButton);
         Settle();
         QApplication::setActiveWindow(f.form.get());
         Settle();
         QCOMPARE(f.desktop.messages, (std::vector<std::string>{"Fecha incorrecta", "Fecha incorrecta"}));
-        QCOMPARE(f.form->MaskEdit1->DateText(), std::string("31/02/2026"));
-        QCOMPARE(QApplication::focusWidget(), f.form->MaskEdit1);
+        QCOMPARE(f.form->DateField->DateText(), std::string("31/02/2026"));
+        QCOMPARE(QApplication::focusWidget(), f.form->DateField);
 
         // With a good date the same click acts.
-        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Home);
-        QTest::keyClicks(f.form->MaskEdit1, "01");
-        QTest::mouseClick(f.form->Button5, Qt::LeftButton);
+        QTest::keyClick(f.form->DateField, Qt::Key_Home);
+        QTest::keyClicks(f.form->DateField, "01");
+        QTest::mouseClick(f.form->TodayButton, Qt::LeftButton);
         Settle();
-        QCOMPARE(f.form->MaskEdit1->DateText(), std::string("08/12/2026"));
+        QCOMPARE(f.form->DateField->DateText(), std::string("08/12/2026"));
     }
 
     void cutsAndPastesThroughTheClipboard() {
@@ -421,38 +422,38 @@ private slots:
         f.Open();
         FocusDate(*f.form);
         QApplication::clipboard()->setText(QStringLiteral("21032005"));
-        QTest::keyClick(f.form->MaskEdit1, Qt::Key_Home);
-        QTest::keySequence(f.form->MaskEdit1, QKeySequence::Paste);
-        QCOMPARE(f.form->MaskEdit1->DateText(), std::string("21/03/2005"));
-        QTest::keySequence(f.form->MaskEdit1, QKeySequence::SelectAll);
-        QTest::keySequence(f.form->MaskEdit1, QKeySequence::Cut);
+        QTest::keyClick(f.form->DateField, Qt::Key_Home);
+        QTest::keySequence(f.form->DateField, QKeySequence::Paste);
+        QCOMPARE(f.form->DateField->DateText(), std::string("21/03/2005"));
+        QTest::keySequence(f.form->DateField, QKeySequence::SelectAll);
+        QTest::keySequence(f.form->DateField, QKeySequence::Cut);
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("21/03/2005"));
-        QCOMPARE(f.form->MaskEdit1->text(), QStringLiteral("__/__/____"));
+        QCOMPARE(f.form->DateField->text(), QStringLiteral("__/__/____"));
     }
 
     void stepsTheDateWithinTheSpinnersRange() {
         Fixture f;
         f.Open();
-        QToolButton* up = f.form->UpDown1->UpButton();
-        QToolButton* down = f.form->UpDown1->DownButton();
+        QToolButton* up = f.form->DaySpinner->UpButton();
+        QToolButton* down = f.form->DaySpinner->DownButton();
         for (int i = 0; i < 500; ++i) QTest::mouseClick(up, Qt::LeftButton);
         // 08/12/2026 + 500 days
-        QCOMPARE(f.form->MaskEdit1->DateText(), std::string("21/04/2028"));
+        QCOMPARE(f.form->DateField->DateText(), std::string("21/04/2028"));
         QTest::mouseClick(up, Qt::LeftButton);  // the 501st does nothing
-        QCOMPARE(f.form->MaskEdit1->DateText(), std::string("21/04/2028"));
-        QCOMPARE(f.form->UpDown1->Position(), 1000);
+        QCOMPARE(f.form->DateField->DateText(), std::string("21/04/2028"));
+        QCOMPARE(f.form->DaySpinner->Position(), 1000);
         QTest::mouseClick(down, Qt::LeftButton);
-        QCOMPARE(f.form->MaskEdit1->DateText(), std::string("20/04/2028"));
+        QCOMPARE(f.form->DateField->DateText(), std::string("20/04/2028"));
     }
 
     void reportsASpinnerClickOnAnInvalidDate() {
         Fixture f;
         f.Open();
         TypeDate(*f.form, "3102");
-        QTest::mouseClick(f.form->UpDown1->UpButton(), Qt::LeftButton);
+        QTest::mouseClick(f.form->DaySpinner->UpButton(), Qt::LeftButton);
         QCOMPARE(f.desktop.errors, std::vector<std::string>{"'31/02/2026' is not a valid date."});
-        QCOMPARE(f.form->MaskEdit1->DateText(), std::string("31/02/2026"));
-        QCOMPARE(f.form->UpDown1->Position(), 501);  // the step is used up
+        QCOMPARE(f.form->DateField->DateText(), std::string("31/02/2026"));
+        QCOMPARE(f.form->DaySpinner->Position(), 501);  // the step is used up
     }
 
     void setsTodayOrTomorrowWithHoy() {
@@ -467,31 +468,31 @@ private slots:
         for (const auto& row : rows) {
             Fixture f(row.now);
             f.Open();
-            for (int i = 0; i < 3; ++i) QTest::mouseClick(f.form->UpDown1->UpButton(), Qt::LeftButton);
-            QTest::mouseClick(f.form->Button5, Qt::LeftButton);
-            QCOMPARE(f.form->MaskEdit1->DateText(), std::string(row.date));
-            QCOMPARE(f.form->UpDown1->Position(), 503);  // "Hoy" leaves the spinner alone
+            for (int i = 0; i < 3; ++i) QTest::mouseClick(f.form->DaySpinner->UpButton(), Qt::LeftButton);
+            QTest::mouseClick(f.form->TodayButton, Qt::LeftButton);
+            QCOMPARE(f.form->DateField->DateText(), std::string(row.date));
+            QCOMPARE(f.form->DaySpinner->Position(), 503);  // "Hoy" leaves the spinner alone
         }
     }
 
     void picksFilesThroughItsTwoDialogs() {
         Fixture f;
         f.Open();
-        f.form->Edit4->setText(QStringLiteral("typed"));
+        f.form->CometPathField->setText(QStringLiteral("typed"));
         f.desktop.answers = {std::nullopt, std::string("/obs/comet.dat"), std::string("/obs/other.dat")};
-        QTest::mouseClick(f.form->Button2, Qt::LeftButton);  // cancelled
-        QCOMPARE(f.form->Edit4->text(), QStringLiteral("typed"));
-        QTest::mouseClick(f.form->Button2, Qt::LeftButton);
-        QCOMPARE(f.form->Edit4->text(), QStringLiteral("/obs/comet.dat"));
-        f.form->Edit4->setText(QStringLiteral("changed by hand"));
-        QTest::mouseClick(f.form->Button2, Qt::LeftButton);
+        QTest::mouseClick(f.form->CometFileButton, Qt::LeftButton);  // cancelled
+        QCOMPARE(f.form->CometPathField->text(), QStringLiteral("typed"));
+        QTest::mouseClick(f.form->CometFileButton, Qt::LeftButton);
+        QCOMPARE(f.form->CometPathField->text(), QStringLiteral("/obs/comet.dat"));
+        f.form->CometPathField->setText(QStringLiteral("changed by hand"));
+        QTest::mouseClick(f.form->CometFileButton, Qt::LeftButton);
         // The dialog opened on its own last file each time, never on the field.
         QCOMPARE(f.desktop.openedOn, (std::vector<std::string>{"", "", "/obs/comet.dat"}));
         QCOMPARE(f.form->cometDialog.filters.front().patterns, std::string("comet.dat"));
         QCOMPARE(f.form->objectDialog.defaultExtension, std::string("txt"));
         f.desktop.answers = {std::string("/obs/objetos.txt")};
-        QTest::mouseClick(f.form->Button3, Qt::LeftButton);
-        QCOMPARE(f.form->Edit5->text(), QStringLiteral("/obs/objetos.txt"));
+        QTest::mouseClick(f.form->ObjectFileButton, Qt::LeftButton);
+        QCOMPARE(f.form->ObjectPathField->text(), QStringLiteral("/obs/objetos.txt"));
     }
 
     // The real file dialogs' type lists, as Qt reads them and as the user
@@ -575,7 +576,7 @@ private slots:
             {"a web address", {web}, false, QString()},
         };
         f.Open();
-        for (QLineEdit* field : {f.form->Edit4, f.form->Edit5}) {
+        for (QLineEdit* field : {f.form->CometPathField, f.form->ObjectPathField}) {
             for (const auto& row : rows) {
                 const QString why = field->objectName() + QStringLiteral(": ") + QString::fromLatin1(row.drop);
                 field->setText(QStringLiteral("typed"));
@@ -591,8 +592,8 @@ private slots:
 
         // Then as if chosen in the dialog: it opens there, and the settings
         // keep the paths byte for byte.
-        DropLinks(f.form->Edit4, {QUrl::fromLocalFile(list)});
-        DropLinks(f.form->Edit5, {QUrl::fromLocalFile(table)});
+        DropLinks(f.form->CometPathField, {QUrl::fromLocalFile(list)});
+        DropLinks(f.form->ObjectPathField, {QUrl::fromLocalFile(table)});
         QCOMPARE(f.form->cometDialog.fileName, list.toStdString());
         QCOMPARE(f.form->objectDialog.fileName, table.toStdString());
         f.form->close();
@@ -605,10 +606,10 @@ private slots:
         testing::WriteBytes(comet, "    C/2004 Q2\r\n");
         testing::WriteBytes(objects, "STAR01    07 33 41.30  +67 32 14.8  12.5\r\n");
         f.Open();
-        QTest::keyClicks(f.form->Edit4, QString::fromStdString(comet));
-        QTest::keyClicks(f.form->Edit5, QString::fromStdString(objects));
+        QTest::keyClicks(f.form->CometPathField, QString::fromStdString(comet));
+        QTest::keyClicks(f.form->ObjectPathField, QString::fromStdString(objects));
         TypeDate(*f.form, "15012006");
-        QTest::mouseClick(f.form->Button4, Qt::LeftButton);
+        QTest::mouseClick(f.form->ProcessButton, Qt::LeftButton);
         Settle();
         QCOMPARE(f.desktop.messages, std::vector<std::string>{"Proceso finalizado correctamente para 1 estrellas"});
         QCOMPARE(testing::ReadBytes(comet),
@@ -617,8 +618,8 @@ private slots:
         QCOMPARE(f.form->State().objects.size(), std::size_t{1});
 
         // A missing object list: the run's own message.
-        f.form->Edit5->setText(QStringLiteral("missing.txt"));
-        QTest::mouseClick(f.form->Button4, Qt::LeftButton);
+        f.form->ObjectPathField->setText(QStringLiteral("missing.txt"));
+        QTest::mouseClick(f.form->ProcessButton, Qt::LeftButton);
         QCOMPARE(f.desktop.messages.back(), std::string("Archivo de objetos no encontrado"));
     }
 
@@ -631,26 +632,26 @@ private slots:
         testing::WriteBytes(comet, "");
         testing::WriteBytes(objects, "STAR01    07 33 41.30  +67 32 14.8  12.5\r\n");
         f.Open();
-        QCOMPARE(f.form->CheckBox1->geometry(), QRect(290, 91, 65, 17));
-        QVERIFY(!f.form->CheckBox1->isChecked());
-        f.form->Button5->setFocus(Qt::TabFocusReason);
+        QCOMPARE(f.form->PreciseBox->geometry(), QRect(290, 91, 65, 17));
+        QVERIFY(!f.form->PreciseBox->isChecked());
+        f.form->TodayButton->setFocus(Qt::TabFocusReason);
         TabOut();
-        QCOMPARE(QApplication::focusWidget(), f.form->CheckBox1);
-        QTest::keyClick(f.form->CheckBox1, Qt::Key_Space);
-        QVERIFY(f.form->CheckBox1->isChecked());
-        f.form->Edit4->setText(QString::fromStdString(comet));
-        f.form->Edit5->setText(QString::fromStdString(objects));
-        QTest::mouseClick(f.form->Button4, Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), f.form->PreciseBox);
+        QTest::keyClick(f.form->PreciseBox, Qt::Key_Space);
+        QVERIFY(f.form->PreciseBox->isChecked());
+        f.form->CometPathField->setText(QString::fromStdString(comet));
+        f.form->ObjectPathField->setText(QString::fromStdString(objects));
+        QTest::mouseClick(f.form->ProcessButton, Qt::LeftButton);
         QCOMPARE(ElementFieldText(testing::ReadBytes(comet), kElementPerihelionDistance), std::string(" 99999.999"));
         f.form->close();
         QCOMPARE(testing::ReadBytes(f.dir.path() + "/Celestra.opt"), std::string("Preciso=1\r\n"));
         QCOMPARE(testing::ReadBytes(f.Ini()), comet + "\r\n" + objects + "\r\n");
 
         f.Open();
-        QVERIFY(f.form->CheckBox1->isChecked());
-        QTest::keyClick(f.form->CheckBox1, Qt::Key_Space);
-        f.form->MaskEdit1->SetProgramText("15/01/2006");
-        QTest::mouseClick(f.form->Button4, Qt::LeftButton);
+        QVERIFY(f.form->PreciseBox->isChecked());
+        QTest::keyClick(f.form->PreciseBox, Qt::Key_Space);
+        f.form->DateField->SetProgramText("15/01/2006");
+        QTest::mouseClick(f.form->ProcessButton, Qt::LeftButton);
         QCOMPARE(testing::ReadBytes(comet),
                  ClassicElementLineFromTexts(testing::ReadBytes(objects).substr(0, 40), "15/01/2006") + "\r\n");
     }

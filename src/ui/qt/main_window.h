@@ -1,4 +1,4 @@
-// TForm1: the program's one window over Qt. It creates the controls and
+// MainWindow: the program's one window over Qt. It creates the controls and
 // forwards their events to FormBehaviour, which decides everything; what is
 // left here is Qt's own plumbing (focus changes, a click refused while the
 // date field keeps the focus, centring, fonts, the links a drag brings).
@@ -25,24 +25,24 @@ struct ControlLayout;
 class TMaskEdit;
 class TUpDown;
 
-class TForm1 : public QWidget, private FormControls {
+class MainWindow : public QWidget, private FormControls {
     Q_OBJECT
 
 public:
     // Builds the window and runs the start-up initialisation. The settings
     // file is looked for beside the executable.
-    TForm1(Desktop& desktop, const std::string& executablePath);
+    MainWindow(Desktop& desktop, const std::string& executablePath);
 
-    QPushButton* Button2;  // "Comet.dat": picks the comet-elements file
-    QPushButton* Button3;  // "Objetos": picks the object list
-    QLineEdit* Edit4;      // the comet-elements file's path
-    QLineEdit* Edit5;      // the object list's path
-    QPushButton* Button4;  // "Proceso": the processing run
-    TMaskEdit* MaskEdit1;  // the observation date
-    QPushButton* Button5;  // "Hoy": the default observation date
-    QCheckBox* CheckBox1;  // "Preciso": precise lines instead of the classic ones
-    TUpDown* UpDown1;      // the day spinner
-    QLabel* Label7;        // "Fecha:"
+    QPushButton* CometFileButton;   // "Comet.dat": picks the comet-elements file
+    QPushButton* ObjectFileButton;  // "Objetos": picks the object list
+    QLineEdit* CometPathField;      // the comet-elements file's path
+    QLineEdit* ObjectPathField;     // the object list's path
+    QPushButton* ProcessButton;     // "Proceso": the processing run
+    TMaskEdit* DateField;           // the observation date
+    QPushButton* TodayButton;       // "Hoy": the default observation date
+    QCheckBox* PreciseBox;          // "Preciso": precise lines instead of the classic ones
+    TUpDown* DaySpinner;            // the day spinner
+    QLabel* DateLabel;              // "Fecha:"
 
 private:
     FormBehaviour behaviour_;

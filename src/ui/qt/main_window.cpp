@@ -1,4 +1,4 @@
-#include "ui/qt/Unit1.h"
+#include "ui/qt/main_window.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -57,12 +57,13 @@ std::vector<DroppedItem> DroppedItems(const QMimeData& mime) {
 
 // The behaviour, made first, has set the conventions the date field is built
 // with (its separator from the regional settings).
-TForm1::TForm1(Desktop& desktop, const std::string& executablePath) : behaviour_(desktop, *this), desktop_(desktop) {
+MainWindow::MainWindow(Desktop& desktop, const std::string& executablePath)
+    : behaviour_(desktop, *this), desktop_(desktop) {
     BuildControls();
     behaviour_.Start(executablePath);
 }
 
-void TForm1::BuildControls() {
+void MainWindow::BuildControls() {
     setWindowTitle(QString::fromLatin1(kFormCaption));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -77,32 +78,32 @@ void TForm1::BuildControls() {
         b->setAutoDefault(false);
         return b;
     };
-    Button2 = button(kButton2Layout);
-    Button3 = button(kButton3Layout);
-    Edit4 = new QLineEdit(this);
-    Place(Edit4, kEdit4Layout);
-    Edit5 = new QLineEdit(this);
-    Place(Edit5, kEdit5Layout);
-    Button4 = button(kButton4Layout);
-    MaskEdit1 = new TMaskEdit(this, desktop_, Conventions().dateSeparator);
-    Place(MaskEdit1, kMaskEdit1Layout);
-    Button5 = button(kButton5Layout);
-    CheckBox1 = new QCheckBox(QString::fromLatin1(kCheckBox1Layout.text), this);
-    Place(CheckBox1, kCheckBox1Layout);
-    UpDown1 = new TUpDown(this);
-    Place(UpDown1, kUpDown1Layout);
-    Label7 = new QLabel(QString::fromLatin1(kLabel7Layout.text), this);
-    Place(Label7, kLabel7Layout);
+    CometFileButton = button(kCometFileButtonLayout);
+    ObjectFileButton = button(kObjectFileButtonLayout);
+    CometPathField = new QLineEdit(this);
+    Place(CometPathField, kCometPathFieldLayout);
+    ObjectPathField = new QLineEdit(this);
+    Place(ObjectPathField, kObjectPathFieldLayout);
+    ProcessButton = button(kProcessButtonLayout);
+    DateField = new TMaskEdit(this, desktop_, Conventions().dateSeparator);
+    Place(DateField, kDateFieldLayout);
+    TodayButton = button(kTodayButtonLayout);
+    PreciseBox = new QCheckBox(QString::fromLatin1(kPreciseBoxLayout.text), this);
+    Place(PreciseBox, kPreciseBoxLayout);
+    DaySpinner = new TUpDown(this);
+    Place(DaySpinner, kDaySpinnerLayout);
+    DateLabel = new QLabel(QString::fromLatin1(kDateLabelLayout.text), this);
+    Place(DateLabel, kDateLabelLayout);
     FitFonts();
 
     SetTabOrder();
 
-    connect(Button2, &QPushButton::clicked, this, [this] { behaviour_.PickCometFile(); });
-    connect(Button3, &QPushButton::clicked, this, [this] { behaviour_.PickObjectFile(); });
-    connect(Button4, &QPushButton::clicked, this, [this] { behaviour_.Process(); });
-    connect(Button5, &QPushButton::clicked, this, [this] { behaviour_.SetToday(); });
-    connect(UpDown1, &TUpDown::Click, this, [this](bool up) { behaviour_.StepDay(up); });
-    connect(MaskEdit1, &TMaskEdit::EnterPressed, this, [this] { behaviour_.DateFieldEnter(); });
+    connect(CometFileButton, &QPushButton::clicked, this, [this] { behaviour_.PickCometFile(); });
+    connect(ObjectFileButton, &QPushButton::clicked, this, [this] { behaviour_.PickObjectFile(); });
+    connect(ProcessButton, &QPushButton::clicked, this, [this] { behaviour_.Process(); });
+    connect(TodayButton, &QPushButton::clicked, this, [this] { behaviour_.SetToday(); });
+    connect(DaySpinner, &TUpDown::Click, this, [this](bool up) { behaviour_.StepDay(up); });
+    connect(DateField, &TMaskEdit::EnterPressed, this, [this] { behaviour_.DateFieldEnter(); });
     // Leaving the date field by the keyboard runs its checks once the event
     // that moved the focus is done. What counts is the control of this
     // window that had the focus last: between the two, the focus may have
@@ -111,7 +112,7 @@ void TForm1::BuildControls() {
         if (now == nullptr || now->window() != this) return;
         const QWidget* previous = lastFocus_;
         lastFocus_ = now;
-        if (previous == MaskEdit1 && now != MaskEdit1) {
+        if (previous == DateField && now != DateField) {
             departure_ = now;
             QMetaObject::invokeMethod(
                 this, [this] { LeaveDateField(); }, Qt::QueuedConnection);
@@ -124,11 +125,11 @@ void TForm1::BuildControls() {
     qApp->installEventFilter(this);
 }
 
-QWidget* TForm1::Control(const ControlLayout& layout) const {
+QWidget* MainWindow::Control(const ControlLayout& layout) const {
     return findChild<QWidget*>(QString::fromLatin1(layout.name), Qt::FindDirectChildrenOnly);
 }
 
-void TForm1::SetTabOrder() {
+void MainWindow::SetTabOrder() {
     // A tab stop takes the focus from the keyboard and the mouse; the other
     // controls never take it.
     QWidget* previous = nullptr;
@@ -142,51 +143,51 @@ void TForm1::SetTabOrder() {
     Control(StartFocusControl())->setFocus(Qt::OtherFocusReason);
 }
 
-void TForm1::FitFonts() {
+void MainWindow::FitFonts() {
     // The face found may be wider than the one the layout was drawn for;
     // then the text shrinks rather than being cut off.
     const auto fit = [](QWidget* control, const ControlLayout& layout, const QStringList& texts) {
         control->setFont(FittedFont(WindowFont(layout.pixelSize), layout.pixelSize, TextRoom(*control), texts));
     };
-    fit(Button2, kButton2Layout, {Button2->text()});
-    fit(Button3, kButton3Layout, {Button3->text()});
-    fit(Button4, kButton4Layout, {Button4->text()});
-    fit(Button5, kButton5Layout, {Button5->text()});
-    fit(CheckBox1, kCheckBox1Layout, {CheckBox1->text()});
-    fit(Label7, kLabel7Layout, {Label7->text()});
-    fit(MaskEdit1, kMaskEdit1Layout, ToQt(DateFieldWidestTexts(Conventions().dateSeparator)));
+    fit(CometFileButton, kCometFileButtonLayout, {CometFileButton->text()});
+    fit(ObjectFileButton, kObjectFileButtonLayout, {ObjectFileButton->text()});
+    fit(ProcessButton, kProcessButtonLayout, {ProcessButton->text()});
+    fit(TodayButton, kTodayButtonLayout, {TodayButton->text()});
+    fit(PreciseBox, kPreciseBoxLayout, {PreciseBox->text()});
+    fit(DateLabel, kDateLabelLayout, {DateLabel->text()});
+    fit(DateField, kDateFieldLayout, ToQt(DateFieldWidestTexts(Conventions().dateSeparator)));
 }
 
-std::string TForm1::CometPath() const { return ToBytes(Edit4->text()); }
-void TForm1::SetCometPath(const std::string& path) { Edit4->setText(FromBytes(path)); }
-std::string TForm1::ObjectPath() const { return ToBytes(Edit5->text()); }
-void TForm1::SetObjectPath(const std::string& path) { Edit5->setText(FromBytes(path)); }
-std::string TForm1::DateText() const { return MaskEdit1->DateText(); }
-void TForm1::SetDateText(const std::string& text) { MaskEdit1->SetProgramText(text); }
-bool TForm1::DateMaskIncomplete() const { return MaskEdit1->Mask().FailsMaskCheck(); }
-void TForm1::ReturnFocusToDate() { MaskEdit1->ReturnFocus(); }
-bool TForm1::Precise() const { return CheckBox1->isChecked(); }
-void TForm1::SetPrecise(bool ticked) { CheckBox1->setChecked(ticked); }
+std::string MainWindow::CometPath() const { return ToBytes(CometPathField->text()); }
+void MainWindow::SetCometPath(const std::string& path) { CometPathField->setText(FromBytes(path)); }
+std::string MainWindow::ObjectPath() const { return ToBytes(ObjectPathField->text()); }
+void MainWindow::SetObjectPath(const std::string& path) { ObjectPathField->setText(FromBytes(path)); }
+std::string MainWindow::DateText() const { return DateField->DateText(); }
+void MainWindow::SetDateText(const std::string& text) { DateField->SetProgramText(text); }
+bool MainWindow::DateMaskIncomplete() const { return DateField->Mask().FailsMaskCheck(); }
+void MainWindow::ReturnFocusToDate() { DateField->ReturnFocus(); }
+bool MainWindow::Precise() const { return PreciseBox->isChecked(); }
+void MainWindow::SetPrecise(bool ticked) { PreciseBox->setChecked(ticked); }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     behaviour_.Close();
     event->accept();
 }
 
-void TForm1::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (centred_) return;
     centred_ = true;
     CentreOnScreen(*this);
 }
 
-void TForm1::LeaveDateField() {
+void MainWindow::LeaveDateField() {
     behaviour_.LeaveDateField();
     departure_ = nullptr;
     swallowRelease_ = nullptr;  // a release during a box went to the box
 }
 
-bool TForm1::DragOverPathField(QLineEdit* field, QDropEvent* event) {
+bool MainWindow::DragOverPathField(QLineEdit* field, QDropEvent* event) {
     const QMimeData* mime = event->mimeData();
     if (mime == nullptr || !mime->hasUrls()) return false;  // dragged text: the line edit inserts it
     const std::vector<DroppedItem> items = DroppedItems(*mime);
@@ -199,7 +200,7 @@ bool TForm1::DragOverPathField(QLineEdit* field, QDropEvent* event) {
         event->ignore();
     }
     if (event->type() == QEvent::Drop) {
-        if (field == Edit4) {
+        if (field == CometPathField) {
             behaviour_.DropOnCometField(items);
         } else {
             behaviour_.DropOnObjectField(items);
@@ -208,10 +209,10 @@ bool TForm1::DragOverPathField(QLineEdit* field, QDropEvent* event) {
     return true;
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if ((type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) &&
-        (watched == Edit4 || watched == Edit5)) {
+        (watched == CometPathField || watched == ObjectPathField)) {
         return DragOverPathField(static_cast<QLineEdit*>(watched), static_cast<QDropEvent*>(event));
     }
     if (type == QEvent::MouseButtonRelease && watched == swallowRelease_) {
@@ -220,17 +221,17 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     }
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick) return false;
     auto* target = qobject_cast<QWidget*>(watched);
-    if (target == nullptr || target->window() != this || target == MaskEdit1) return false;
+    if (target == nullptr || target->window() != this || target == DateField) return false;
     // In an active window the focus has already moved to the control when
     // its press arrives, and the field's checks are on their way. In an
     // inactive one the focus change is announced only once the window is
     // active again, so the field is still the last control with the focus.
     const bool departed = target == departure_;
-    const bool departing = !departed && lastFocus_ == MaskEdit1 && (target->focusPolicy() & Qt::ClickFocus) != 0;
+    const bool departing = !departed && lastFocus_ == DateField && (target->focusPolicy() & Qt::ClickFocus) != 0;
     if ((!departed && !departing) || !behaviour_.DateFieldRefusesToLeave()) return false;
     swallowRelease_ = target;
     if (departing) {
-        MaskEdit1->ReturnFocus();  // the window's focus stays in the field
+        DateField->ReturnFocus();  // the window's focus stays in the field
         QMetaObject::invokeMethod(
             this, [this] { LeaveDateField(); }, Qt::QueuedConnection);
     }
