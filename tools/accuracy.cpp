@@ -18,7 +18,8 @@
 #include <vector>
 
 #include "astro/constants.h"
-#include "astro/umath.h"
+#include "astro/angles.h"
+#include "astro/sun.h"
 #include "core/precise_comet.h"
 #include "core/pseudo_comet.h"
 #include "erfa_judge.h"
@@ -95,7 +96,7 @@ std::vector<ObjectPlace> MovingTargets(std::mt19937& random, int count) {
     for (ObjectPlace& object : targets) {
         CatalogueMotion motion;
         const double pmMasPerYear = std::pow(10.0, 4.017 * unit(random));
-        const double bearingRad = UMath::kTwoPi * unit(random);
+        const double bearingRad = astro::kTwoPi * unit(random);
         motion.pmRaCosDecMasPerYear = pmMasPerYear * std::sin(bearingRad);
         motion.pmDecMasPerYear = pmMasPerYear * std::cos(bearingRad);
         const double epochs[] = {1991.25, 2000.0, 2016.0};
@@ -118,8 +119,8 @@ void WriteReaderRow(std::FILE* out, const char* kind, double dayCount, double ho
     if (out == nullptr) return;
     const auto [ra, dec] = judge::TargetPlace(object, dayCount, hours);
     std::fprintf(out, "%s\t%.6f\t%+.0f\t%.12f\t%.12f\t%.3f\t%s\n", kind,
-                 dayCount + hours / 24.0 + UMath::kJulianDayOfDayCountZero, hours, UMath::RadiansToDegrees(ra),
-                 UMath::RadiansToDegrees(dec), object.magnitude, line.c_str());
+                 dayCount + hours / 24.0 + astro::kJulianDayOfDayCountZero, hours, astro::RadiansToDegrees(ra),
+                 astro::RadiansToDegrees(dec), object.magnitude, line.c_str());
 }
 
 }  // namespace

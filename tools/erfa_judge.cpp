@@ -98,12 +98,12 @@ std::pair<double, double> NearPole(bool celestial, int hemisphere, double offset
 
 std::vector<ObjectPlace> SkyTargets(std::mt19937& random, int randomCount,
                                     std::initializer_list<double> poleOffsetsArcmin) {
-    constexpr double kArcminuteRad = UMath::kDegreesToRadians / UMath::kMinutesPerUnit;
+    constexpr double kArcminuteRad = astro::kDegreesToRadians / astro::kMinutesPerUnit;
     std::uniform_real_distribution<double> unit(0, 1);
     std::vector<ObjectPlace> targets;
     for (int i = 0; i < randomCount; ++i) {
         ObjectPlace object;
-        object.raRad = UMath::kTwoPi * unit(random);
+        object.raRad = astro::kTwoPi * unit(random);
         object.decRad = std::asin(2 * unit(random) - 1);
         targets.push_back(object);
     }
@@ -112,7 +112,7 @@ std::vector<ObjectPlace> SkyTargets(std::mt19937& random, int randomCount,
             for (const double arcminutes : poleOffsetsArcmin) {
                 ObjectPlace object;
                 std::tie(object.raRad, object.decRad) =
-                    NearPole(celestial, hemisphere, arcminutes * kArcminuteRad, UMath::kTwoPi * unit(random));
+                    NearPole(celestial, hemisphere, arcminutes * kArcminuteRad, astro::kTwoPi * unit(random));
                 targets.push_back(object);
             }
         }

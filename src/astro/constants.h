@@ -1,7 +1,7 @@
 // Constants of the astronomical routines, each with its meaning and unit.
 #pragma once
 
-namespace celestra::UMath {
+namespace celestra::astro {
 
 // 2 pi: one turn (radians).
 inline constexpr double kTwoPi = 6.283185307179586477;
@@ -65,4 +65,4 @@ inline constexpr double kKmPerSecondToAuPerYear = 86400.0 * 365.25 / 149597870.7
 // The Julian year of the epoch J2000.0.
 inline constexpr double kJ2000JulianYear = 2000.0;
 
-}  // namespace celestra::UMath
+}  // namespace celestra::astro

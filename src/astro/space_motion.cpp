@@ -4,7 +4,7 @@
 
 #include "astro/constants.h"
 
-namespace celestra::UMath {
+namespace celestra::astro {
 namespace {
 
 // Turns a vector about the x axis (the equinox) by +obliquity or -obliquity.
@@ -70,4 +70,4 @@ void VectorToPlace(const double direction[3], double& raRad, double& decRad) {
     decRad = std::atan2(direction[2], std::hypot(direction[0], direction[1]));
 }
 
-}  // namespace celestra::UMath
+}  // namespace celestra::astro

@@ -5,7 +5,7 @@
 // name says otherwise.
 #pragma once
 
-namespace celestra::UMath {
+namespace celestra::astro {
 
 // A catalogue entry with its motion.
 struct StarMotion {
@@ -40,4 +40,4 @@ void EclipticToEquatorJ2000(const double ecliptic[3], double equatorial[3]);
 // declination (radians).
 void VectorToPlace(const double direction[3], double& raRad, double& decRad);
 
-}  // namespace celestra::UMath
+}  // namespace celestra::astro

@@ -125,10 +125,10 @@ OrbitOrientation OrientationOfPerihelion(double latitudeDeg, double longitudeDeg
     const bool north = latitudeDeg >= 0;
     double nodeDeg = north ? longitudeDeg - 90.0 : longitudeDeg + 90.0;
     // Into range by at most two turns either way; 0 and 360 stay.
-    if (nodeDeg < 0) nodeDeg += UMath::kDegreesPerTurn;
-    if (nodeDeg < 0) nodeDeg += UMath::kDegreesPerTurn;
-    if (nodeDeg > UMath::kDegreesPerTurn) nodeDeg -= UMath::kDegreesPerTurn;
-    if (nodeDeg > UMath::kDegreesPerTurn) nodeDeg -= UMath::kDegreesPerTurn;
+    if (nodeDeg < 0) nodeDeg += astro::kDegreesPerTurn;
+    if (nodeDeg < 0) nodeDeg += astro::kDegreesPerTurn;
+    if (nodeDeg > astro::kDegreesPerTurn) nodeDeg -= astro::kDegreesPerTurn;
+    if (nodeDeg > astro::kDegreesPerTurn) nodeDeg -= astro::kDegreesPerTurn;
     return {north ? kNorthernArgumentDeg : kSouthernArgumentDeg, nodeDeg, std::fabs(latitudeDeg)};
 }
 

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "astro/constants.h"
-#include "astro/umath.h"
+#include "astro/angles.h"
+#include "astro/sun.h"
 #include "text/catalogue.h"
 #include "text/errors.h"
 #include "text/number_scan.h"
@@ -18,7 +19,7 @@
 namespace celestra {
 namespace {
 
-using namespace UMath;
+using namespace astro;
 
 bool IsDigitAt(std::string_view line, int column) {
     return number_text::IsDigit(line[static_cast<std::size_t>(column - 1)]);

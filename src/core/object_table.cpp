@@ -8,7 +8,8 @@
 #include <utility>
 
 #include "astro/constants.h"
-#include "astro/umath.h"
+#include "astro/angles.h"
+#include "astro/sun.h"
 #include "text/catalogue.h"
 #include "text/numbers.h"
 #include "text/strings.h"
@@ -16,7 +17,7 @@
 namespace celestra {
 namespace {
 
-using namespace UMath;
+using namespace astro;
 
 // ---- What a column means ------------------------------------------------------
 // The roles a column can play, and for each the names the services give it

@@ -6,7 +6,7 @@
 namespace celestra {
 
 ObjectPlace PlaceOnDate(const ObjectPlace& object, double dayCount, const double earthEclipticAu[3]) {
-    using namespace UMath;
+    using namespace astro;
     if (!object.motion) return object;
     const CatalogueMotion& motion = *object.motion;
 

@@ -4,7 +4,8 @@
 
 #include "astro/constants.h"
 #include "astro/space_motion.h"
-#include "astro/umath.h"
+#include "astro/angles.h"
+#include "astro/sun.h"
 #include "core/element_line.h"
 #include "core/observation_date.h"
 #include "core/place_on_date.h"
@@ -15,7 +16,7 @@
 namespace celestra {
 namespace {
 
-using namespace UMath;
+using namespace astro;
 
 // Ten-thousandths of a day: the perihelion date's resolution.
 constexpr long long kDayFractionUnits = 10000;

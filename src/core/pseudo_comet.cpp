@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-#include "astro/umath.h"
+#include "astro/angles.h"
+#include "astro/sun.h"
 #include "core/element_line.h"
 #include "core/observation_date.h"
 #include "core/place_on_date.h"
@@ -14,7 +15,7 @@
 namespace celestra {
 namespace {
 
-using namespace UMath;
+using namespace astro;
 
 // The heliocentric ecliptic direction of the pseudo-comet (degrees).
 struct HeliocentricDirection {

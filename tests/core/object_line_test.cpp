@@ -6,7 +6,8 @@
 #include <cmath>
 #include <string>
 
-#include "astro/umath.h"
+#include "astro/angles.h"
+#include "astro/sun.h"
 #include "support/run_support.h"
 #include "support/temp_dir.h"
 #include "text/conventions.h"
@@ -53,8 +54,8 @@ TEST(ObjectLine, ConvertsEachFieldByItsKind) {
     const ObjectPlace star = ReadObjectPlace(kExample);
     EXPECT_EQ(star.designation, "STAR01  ");
     // 07h 33m 41.30s = 113.4220833 deg; +67 32' 14.8" = 67.5374444 deg.
-    EXPECT_NEAR(UMath::RadiansToDegrees(star.raRad), 113.42208333333, 1e-10);
-    EXPECT_NEAR(UMath::RadiansToDegrees(star.decRad), 67.53744444444, 1e-10);
+    EXPECT_NEAR(astro::RadiansToDegrees(star.raRad), 113.42208333333, 1e-10);
+    EXPECT_NEAR(astro::RadiansToDegrees(star.decRad), 67.53744444444, 1e-10);
     EXPECT_DOUBLE_EQ(star.magnitude, 12.5);
 
     // The sign applies to the whole declination; any other character leaves
@@ -62,7 +63,7 @@ TEST(ObjectLine, ConvertsEachFieldByItsKind) {
     const std::pair<const char*, double> signs[] = {{"-00 30 00.0", -0.5}, {" 00 30 00.0", 0.5}, {"+00 30 00.0", 0.5}};
     for (const auto& [dec, decDeg] : signs) {
         const ObjectPlace place = ReadObjectPlace(testing::ObjectLine("D", "00 00 00.00", dec, "1.0"));
-        EXPECT_DOUBLE_EQ(UMath::RadiansToDegrees(place.decRad), decDeg) << dec;
+        EXPECT_DOUBLE_EQ(astro::RadiansToDegrees(place.decRad), decDeg) << dec;
     }
 
     // Integer fields take no decimals, though the reader's check lets them

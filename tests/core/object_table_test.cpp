@@ -10,7 +10,8 @@
 #include <set>
 #include <string>
 
-#include "astro/umath.h"
+#include "astro/angles.h"
+#include "astro/sun.h"
 #include "support/table_source.h"
 
 namespace celestra {
@@ -24,7 +25,7 @@ ObjectTable Read(TableKind kind, const std::string& bytes, std::optional<double>
     return ReadObjectTable(kind, source, epoch, "lista.csv");
 }
 
-double Degrees(double radians) { return UMath::RadiansToDegrees(radians); }
+double Degrees(double radians) { return astro::RadiansToDegrees(radians); }
 
 // Places, motion and magnitude exactly as the cells read, or to a
 // thousandth of a milliarcsecond where a conversion comes between.

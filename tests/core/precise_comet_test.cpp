@@ -9,7 +9,8 @@
 #include <random>
 #include <string>
 
-#include "astro/umath.h"
+#include "astro/angles.h"
+#include "astro/sun.h"
 #include "core/element_line.h"
 #include "core/processing_run.h"
 #include "core/pseudo_comet.h"
@@ -70,7 +71,7 @@ TEST(PreciseElementLine, PutsTargetsOnTheirPlaceWithTheirMagnitude) {
         const double dayCount = DayNumber({1990, 1, 1}) + std::floor(unit(random) * 18262);
         PreciseDate date;
         date.dayCount = dayCount;
-        UMath::EarthJ2000(dayCount, date.earthAu);
+        astro::EarthJ2000(dayCount, date.earthAu);
         const Elements e = ReadLine(PreciseElementLine(object, date));
 
         // Light time: where the body stood when the light left it.

@@ -6,7 +6,8 @@
 #include <cmath>
 #include <string>
 
-#include "astro/umath.h"
+#include "astro/angles.h"
+#include "astro/sun.h"
 #include "core/element_line.h"
 #include "support/run_support.h"
 #include "support/temp_dir.h"
@@ -99,16 +100,16 @@ TEST(ClassicElementLineFromTexts, ReportsTheFieldsBeforeTheDate) {
 bool ExpectLinePlacesTarget(const std::string& object, const std::string& date) {
     SCOPED_TRACE(object + " on " + date);
     const DateGeometry geometry = GeometryOfDate(date);
-    const double sinK = std::sin(UMath::DegreesToRadians(0.05729530205541));
+    const double sinK = std::sin(astro::DegreesToRadians(0.05729530205541));
     const ObjectPlace place = ReadObjectPlace(object);
-    const auto [betaRad, lambdaRad] = UMath::EquatorialToEcliptic(geometry.obliquityRad, place.raRad, place.decRad);
+    const auto [betaRad, lambdaRad] = astro::EquatorialToEcliptic(geometry.obliquityRad, place.raRad, place.decRad);
     const double earthX = -geometry.sunDistanceAu * std::cos(geometry.sunLongitudeRad);
     const double earthY = -geometry.sunDistanceAu * std::sin(geometry.sunLongitudeRad);
     const double px = std::cos(betaRad) * std::cos(lambdaRad) + sinK * earthX;
     const double py = std::cos(betaRad) * std::sin(lambdaRad) + sinK * earthY;
     const double pz = std::sin(betaRad);
-    const double latitudeDeg = UMath::RadiansToDegrees(std::atan2(pz, std::hypot(px, py)));
-    const double longitudeDeg = UMath::RadiansToDegrees(std::atan2(py, px));
+    const double latitudeDeg = astro::RadiansToDegrees(std::atan2(pz, std::hypot(px, py)));
+    const double longitudeDeg = astro::RadiansToDegrees(std::atan2(py, px));
 
     // The line's perihelion: latitude +i for omega 90, -i for 270;
     // longitude node + 90 or node - 90.

@@ -1,11 +1,11 @@
-// UMath: angle helpers, the equatorial-to-ecliptic conversion, the Sun's
-// place and the obliquity of the ecliptic. Pure functions of double
-// precision; angles are radians unless a name says otherwise.
+// Angles and the turn of coordinates between the equator and the ecliptic:
+// pure functions of double precision; angles are radians unless a name
+// says otherwise.
 #pragma once
 
 #include <utility>
 
-namespace celestra::UMath {
+namespace celestra::astro {
 
 // Given an angle (degrees), returns it in radians.
 double DegreesToRadians(double angleDeg);
@@ -33,24 +33,4 @@ std::pair<double, double> EquatorialToEcliptic(double obliquityRad, double raRad
 // conversions on one date; the results are the same to the last bit.
 std::pair<double, double> EquatorialToEcliptic(double sinObliquity, double cosObliquity, double raRad, double decRad);
 
-// Given a day count (days since 1899-12-30 0h), returns the obliquity of the
-// ecliptic (radians).
-double Obliquity(double dayCount);
-
-// Given a day count (days since 1899-12-30 0h), returns the Sun's geometric
-// ecliptic longitude within [0, 2 pi] (radians), then its distance from the
-// Earth (AU).
-std::pair<double, double> SunPosition(double dayCount);
-
-// Given a day count (days since 1899-12-30 0h, taken as TT), returns the
-// general precession in longitude since J2000.0 (radians): what turns a
-// longitude of the mean equinox of date into one of the equinox of J2000.0.
-double PrecessionInLongitude(double dayCount);
-
-// Given a day count (days since 1899-12-30 0h, taken as TT), returns the
-// Earth's heliocentric position (AU) in the J2000.0 ecliptic frame: the
-// solar series' Sun, its longitude taken back to the equinox of J2000.0,
-// seen from the other side.
-void EarthJ2000(double dayCount, double earthAu[3]);
-
-}  // namespace celestra::UMath
+}  // namespace celestra::astro
