@@ -17,7 +17,7 @@ namespace {
 using namespace celestra;
 
 // The comet file's key: columns 1-14, trimmed.
-std::string CometKey(std::string_view line) { return std::string(Trim(Substring(line, 1, 14))); }
+std::string CometKey(std::string_view line) { return std::string(DesignationKey(Substring(line, 1, 14))); }
 
 }  // namespace
 
@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::string objectLine = "          07 33 41.30  +67 32 14.8  12.5";
         PutField(objectLine, kDesignationField, Substring(loaded[i], 1, kDesignationField.width));
         state.objects.push_back(ListObject(objectLine));
-        keys.insert(std::string(ObjectKey(objectLine)));
+        keys.insert(std::string(DesignationKey(FieldText(objectLine, kDesignationField))));
     }
     run.PurgeCometList();
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "astro/constants.h"
+#include "core/object_line.h"
 #include "core/pseudo_comet_constants.h"
 #include "text/conventions.h"
 #include "text/numbers.h"
@@ -177,7 +178,7 @@ void ElementLineWriter::Write(const ElementValues& values, std::string& line) {
         {&kElementInclination, inclination},
         {&kElementAbsoluteMagnitude, values.absoluteMagnitude},
         {&kElementSlope, slope},
-        {&kElementDesignationKey, values.name.empty() ? Trim(values.designation) : values.name},
+        {&kElementDesignationKey, values.name.empty() ? DesignationKey(values.designation) : values.name},
     };
 
     // Every text within its field: each in its columns of a blank line.

@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "astro/constants.h"
 #include "astro/angles.h"
+#include "astro/constants.h"
 #include "astro/sun.h"
 #include "text/catalogue.h"
 #include "text/errors.h"
@@ -299,6 +299,6 @@ ObjectPlace ReadObjectPlace(std::string_view line) {
     return object;
 }
 
-std::string_view ObjectKey(std::string_view objectLine) { return Trim(FieldText(objectLine, kDesignationField)); }
+std::string_view DesignationKey(std::string_view designationText) { return Trim(designationText); }
 
 }  // namespace celestra

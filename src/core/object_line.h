@@ -144,8 +144,9 @@ ObjectLineKind ReadObjectLine(std::string_view line, ListedObject& listed, std::
 // The listing of an accepted line, as ReadObjectLine gives it.
 ListedObject ListObject(std::string_view acceptedLine);
 
-// The designation key of an object line: its designation, trimmed; a view
-// into the line.
-std::string_view ObjectKey(std::string_view objectLine);
+// The key by which comet lines and objects are matched, and which names a
+// target in its element line: a designation's text (an object's columns
+// 1-8, a comet line's 1-14), trimmed; a view into it.
+std::string_view DesignationKey(std::string_view designationText);
 
 }  // namespace celestra

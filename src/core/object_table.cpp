@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <utility>
 
-#include "astro/constants.h"
 #include "astro/angles.h"
+#include "astro/constants.h"
 #include "astro/sun.h"
 #include "text/catalogue.h"
 #include "text/numbers.h"
@@ -392,14 +392,14 @@ public:
         const ObjectPlace& first = objects_[earlier->index].place;
         const ObjectPlace& second = objects_[later->index].place;
         const auto nameOf = [](const ObjectPlace& place) {
-            return place.name.empty() ? std::string(Trim(place.designation)) : place.name;
+            return place.name.empty() ? std::string(DesignationKey(place.designation)) : place.name;
         };
         const std::string secondName = nameOf(second);
         where_ = later->where;
         name_ = secondName;
-        Refuse(roles_[kName], kKeyCollisionBefore + std::string(Trim(second.designation)) + kKeyCollisionMiddle +
-                                  IntToText(static_cast<std::int64_t>(earlier->where.row)) + " ('" + nameOf(first) +
-                                  "')");
+        Refuse(roles_[kName], kKeyCollisionBefore + std::string(DesignationKey(second.designation)) +
+                                  kKeyCollisionMiddle + IntToText(static_cast<std::int64_t>(earlier->where.row)) +
+                                  " ('" + nameOf(first) + "')");
     }
 
     ObjectTable Take() {

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
+#include "astro/angles.h"
 #include "astro/constants.h"
 #include "astro/space_motion.h"
-#include "astro/angles.h"
 #include "astro/sun.h"
 #include "core/element_line.h"
 #include "core/observation_date.h"

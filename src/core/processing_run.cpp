@@ -26,7 +26,9 @@ namespace {
 // The designation of a comet line: its key is these columns, trimmed.
 constexpr int kCometDesignationWidth = 14;
 
-std::string_view CometKey(std::string_view cometLine) { return Trim(Substring(cometLine, 1, kCometDesignationWidth)); }
+std::string_view CometKey(std::string_view cometLine) {
+    return DesignationKey(Substring(cometLine, 1, kCometDesignationWidth));
+}
 
 // Some Windows editors begin a UTF-8 file with these bytes.
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -292,7 +294,7 @@ void ProcessingRun::PurgeCometList() {
     std::pmr::monotonic_buffer_resource entries;
     std::pmr::unordered_set<std::string_view> objectKeys(&entries);
     objectKeys.reserve(state_.objects.size());
-    for (const ListedObject& object : state_.objects) objectKeys.insert(Trim(object.place.designation));
+    for (const ListedObject& object : state_.objects) objectKeys.insert(DesignationKey(object.place.designation));
     if (objectKeys.empty()) return;
     state_.cometList.RemoveIf([&](std::string_view line) { return objectKeys.contains(CometKey(line)); });
 }

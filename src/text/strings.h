@@ -31,7 +31,4 @@ inline std::string_view Trim(std::string_view text) {
     return text.substr(first, last - first);
 }
 
-// Same length, same bytes: no case folding, no locale.
-bool TextEquals(std::string_view a, std::string_view b);
-
 }  // namespace celestra

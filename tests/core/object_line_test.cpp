@@ -157,7 +157,7 @@ TEST(ObjectLine, PutFieldAlignsNumbersRightAndTheDesignationLeft) {
     EXPECT_EQ(FieldText(line, kDesignationField), "AB      ");
     PutField(line, kDesignationField, "LONGER-THAN-8");
     EXPECT_EQ(FieldText(line, kDesignationField), "LONGER-T");
-    EXPECT_EQ(ObjectKey("  AB    07 33 41.30"), "AB");
+    EXPECT_EQ(DesignationKey(FieldText("  AB    07 33 41.30", kDesignationField)), "AB");
 }
 
 // The keyed values after column 40: what counts as one, what each gives, and

@@ -49,13 +49,5 @@ TEST(Trim, RemovesBytesUpTo32AtBothEnds) {
     for (const auto& [text, expected] : rows) EXPECT_EQ(Trim(text), expected);
 }
 
-TEST(TextEquals, ComparesBytesExactly) {
-    EXPECT_TRUE(TextEquals("STAR01", "STAR01"));
-    EXPECT_FALSE(TextEquals("STAR01", "star01"));
-    EXPECT_FALSE(TextEquals("STAR01", "STAR01 "));
-    EXPECT_TRUE(TextEquals("", ""));
-    EXPECT_FALSE(TextEquals(std::string("a\0b", 3), "a"));
-}
-
 }  // namespace
 }  // namespace celestra
