@@ -171,8 +171,8 @@ def gaia_runs():
     """The columns as runs: a row's own cell, or a run of pooled columns."""
     runs, filler = [], []
     for entry in GAIA_SOURCE:
-        _, _, spec = entry.partition(":")
-        kind, _, group = spec.partition("/")
+        _, _, description = entry.partition(":")
+        kind, _, group = description.partition("/")
         if kind in ROW_KINDS:
             if filler:
                 runs.append(("filler", filler))

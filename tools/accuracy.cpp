@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "astro/constants.h"
 #include "astro/angles.h"
+#include "astro/constants.h"
 #include "astro/sun.h"
 #include "core/precise_comet.h"
 #include "core/pseudo_comet.h"
