@@ -18,7 +18,7 @@
 
 #include "core/object_line.h"
 #include "core/processing_run.h"
-#include "core/pseudo_comet.h"
+#include "core/pseudo_comet_lines.h"
 #include "text/conventions.h"
 
 namespace {
@@ -58,6 +58,7 @@ Files MakeFiles(long objectCount, long ordinaryCount, bool withMotion = false) {
     for (long i = 0; i < ordinaryCount; ++i) {
         comets << "    C/" << 1990 + i % 30 << " A" << i << "    2005 01 24.9968  1.205075  0.999760  151.1066\r\n";
     }
+    celestra::PseudoCometLines earlier("14/01/2006", celestra::Computation::kClassic);
     for (long i = 0; i < objectCount; ++i) {
         // Each field through the object line's own table, in the order the
         // draws have always been made.
@@ -85,7 +86,7 @@ Files MakeFiles(long objectCount, long ordinaryCount, bool withMotion = false) {
         }
         objects << line << "\r\n";
         // The line an earlier run wrote for this object, on another date.
-        comets << celestra::ClassicElementLineFromTexts(line, "14/01/2006") << "\r\n";
+        comets << earlier.LineOf(celestra::ReadObjectPlace(line)) << "\r\n";
     }
     objects.close();
     comets.close();

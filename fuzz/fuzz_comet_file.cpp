@@ -39,7 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < loaded.size(); i += 3) {
         std::string objectLine = "          07 33 41.30  +67 32 14.8  12.5";
         PutField(objectLine, kDesignationField, Substring(loaded[i], 1, kDesignationField.width));
-        state.objects.push_back(ListObject(objectLine));
+        ListedObject listed;
+        ReadObjectLine(objectLine, listed);
+        state.objects.push_back(listed);
         keys.insert(std::string(DesignationKey(FieldText(objectLine, kDesignationField))));
     }
     run.PurgeCometList();
@@ -53,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     run.SaveCometList();
     FUZZ_CHECK(fuzz::ReadFile(state.cometPath) == JoinLines(expected));
     LineList reloaded;
-    LoadFromFile(reloaded, state.cometPath);
+    LoadRawLines(reloaded, state.cometPath);
     FUZZ_CHECK(reloaded.Lines() == expected);
     return 0;
 }

@@ -6,7 +6,7 @@
 
 #include "core/element_line.h"
 #include "core/object_line.h"
-#include "core/pseudo_comet.h"
+#include "core/pseudo_comet_lines.h"
 #include "fuzz_support.h"
 #include "text/date_field.h"
 #include "text/dates.h"
@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::string element;
     try {
-        element = ClassicElementLineFromTexts(line, date);
+        element = PseudoCometLines(date, Computation::kClassic).LineOf(ReadObjectPlace(line));
     } catch (const ConversionError&) {
         return 0;  // hours, minutes, degrees or arc minutes that are no integer
     }

@@ -7,7 +7,7 @@
 #include "core/object_line.h"
 #include "core/object_table.h"
 #include "core/processing_run.h"
-#include "core/pseudo_comet.h"
+#include "core/pseudo_comet_lines.h"
 #include "fuzz_support.h"
 #include "platform/line_list_file.h"
 #include "text/errors.h"
@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Every object the reader kept is the reading of an accepted line.
     LineList lines;
     try {
-        ReadFromFile(lines, state.objectPath);
+        ReadTextLines(lines, state.objectPath);
     } catch (const Error&) {
         return 0;
     }
@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(object.place.designation == FieldText(line, kDesignationField));
         std::string element;
         try {
-            element = ClassicElementLineFromTexts(line, "15/01/2006");
+            element = PseudoCometLines("15/01/2006", Computation::kClassic).LineOf(ReadObjectPlace(line));
         } catch (const ConversionError& error) {
             FUZZ_CHECK(object.readError == error.what());  // a field the reader admits but text to integer does not
             continue;

@@ -20,8 +20,7 @@
 #include "astro/angles.h"
 #include "astro/constants.h"
 #include "astro/sun.h"
-#include "core/precise_comet.h"
-#include "core/pseudo_comet.h"
+#include "core/pseudo_comet_lines.h"
 #include "erfa_judge.h"
 #include "text/dates.h"
 
@@ -154,8 +153,8 @@ int main(int argc, char** argv) {
         const int year = kFirstYear + static_cast<int>(i % (kLastYear - kFirstYear + 1));
         const double dayCount = DayNumber({year, 1, 1}) + std::floor(365 * unit(random));
         const std::string dateText = DateToText(dayCount);
-        const std::string classicLine = ClassicElementLine(object, GeometryOfDate(dateText));
-        const std::string preciseLine = PreciseElementLine(object, PreciseDateOf(dateText));
+        const std::string classicLine = PseudoCometLines(dateText, Computation::kClassic).LineOf(object);
+        const std::string preciseLine = PseudoCometLines(dateText, Computation::kPrecise).LineOf(object);
         const auto period = static_cast<std::size_t>((year - kFirstYear) / kYearsPerPeriod);
         for (std::size_t o = 0; o < kOffsets; ++o) {
             const double hours = kOffsetsHours[o];
@@ -214,8 +213,8 @@ int main(int argc, char** argv) {
         const int year = kFirstYear + static_cast<int>((i * 7) % (kLastYear - kFirstYear + 1));
         const double dayCount = DayNumber({year, 1, 1}) + std::floor(365 * unit(random));
         const std::string dateText = DateToText(dayCount);
-        const std::string classicLine = ClassicElementLine(object, GeometryOfDate(dateText));
-        const std::string preciseLine = PreciseElementLine(object, PreciseDateOf(dateText));
+        const std::string classicLine = PseudoCometLines(dateText, Computation::kClassic).LineOf(object);
+        const std::string preciseLine = PseudoCometLines(dateText, Computation::kPrecise).LineOf(object);
         const auto [raThen, decThen] = judge::TargetPlace(object, dayCount);
         movingClassic.push_back(judge::JudgeLine(classicLine, dayCount, raThen, decThen).separationArcsec);
         movingCatalogue.push_back(

@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "platform/wide_text.h"
+#include "ui/win32/win32_clipboard.h"
 
 namespace {
 
@@ -43,24 +44,11 @@ std::string Text(HWND window) {
 }
 
 // 0 when the file's text is on the clipboard.
-int PutOnClipboard(const char* file) {
+int PutFileOnClipboard(const char* file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) return 2;
-    const std::wstring text =
-        WideText(std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
-    if (!OpenClipboard(nullptr)) return 1;
-    EmptyClipboard();
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-    auto* units = memory != nullptr ? static_cast<wchar_t*>(GlobalLock(memory)) : nullptr;
-    if (units != nullptr) {
-        text.copy(units, text.size());
-        units[text.size()] = L'\0';
-        GlobalUnlock(memory);
-        if (SetClipboardData(CF_UNICODETEXT, memory) != nullptr) memory = nullptr;
-    }
-    if (memory != nullptr) GlobalFree(memory);
-    CloseClipboard();
-    return memory == nullptr && units != nullptr ? 0 : 1;
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return PutOnClipboard(nullptr, text) ? 0 : 1;
 }
 
 std::string ClassOf(HWND window) {
@@ -125,7 +113,7 @@ int main(int argc, char** argv) {
                    stderr);
         return 2;
     }
-    if (command == "clip") return PutOnClipboard(argv[2]);
+    if (command == "clip") return PutFileOnClipboard(argv[2]);
     const HWND window = FindWindowA(nullptr, argv[2]);
     if (window == nullptr) return 1;
     if (command == "focus") {

@@ -18,6 +18,8 @@ inline constexpr double kJulianDayOfDayCountZero = 2415018.5;
 inline constexpr double kSeriesEpochJulianDay = 2415020.0;
 // Days per Julian century.
 inline constexpr double kDaysPerJulianCentury = 36525.0;
+// The semi-major axis of the Earth's orbit in the solar series (AU).
+inline constexpr double kEarthOrbitSemiMajorAxisAu = 1.0000002;
 
 // One turn (degrees).
 inline constexpr double kDegreesPerTurn = 360.0;

@@ -51,8 +51,8 @@ std::pair<double, double> SunPosition(double dayCount) {
     longitudeRad = longitudeRad + centreRad;
 
     // Radius vector of the unperturbed orbit (AU).
-    const double radiusAu =
-        1.0000002 * (1.0 - eccentricity * eccentricity) / (1.0 + eccentricity * std::cos(meanAnomalyRad + centreRad));
+    const double radiusAu = kEarthOrbitSemiMajorAxisAu * (1.0 - eccentricity * eccentricity) /
+                            (1.0 + eccentricity * std::cos(meanAnomalyRad + centreRad));
 
     // Perturbations by Venus (A, B), Jupiter (Cp), the Moon (Dp), the long
     // period term (E) and Venus again (Hp): arguments in radians.

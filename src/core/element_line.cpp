@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
-#include <cstring>
 
 #include "astro/constants.h"
 #include "core/object_line.h"
@@ -17,6 +16,15 @@ namespace {
 
 constexpr double kNorthernArgumentDeg = 90.0;
 constexpr double kSouthernArgumentDeg = 270.0;
+// The perihelion lies a quarter turn from the node: after it in the
+// north, before it in the south (degrees).
+constexpr double kNodeToPerihelionDeg = 90.0;
+
+// The angles' patterns (degrees), and the eccentricity's.
+constexpr const char* kEccentricityFormat = "0.000000";
+constexpr const char* kArgumentFormat = "0.0000";
+constexpr const char* kNodeFormat = "000.0000";
+constexpr const char* kInclinationFormat = "00.0000";
 
 // Appends the field's text, padded to its width, then blanks up to `next`.
 void Append(std::string& line, const ElementField& field, std::string_view text, const ElementField* next) {
@@ -124,7 +132,7 @@ ElementNumbers ReadElementLine(std::string_view line) {
 
 OrbitOrientation OrientationOfPerihelion(double latitudeDeg, double longitudeDeg) {
     const bool north = latitudeDeg >= 0;
-    double nodeDeg = north ? longitudeDeg - 90.0 : longitudeDeg + 90.0;
+    double nodeDeg = north ? longitudeDeg - kNodeToPerihelionDeg : longitudeDeg + kNodeToPerihelionDeg;
     // Into range by at most two turns either way; 0 and 360 stay.
     if (nodeDeg < 0) nodeDeg += astro::kDegreesPerTurn;
     if (nodeDeg < 0) nodeDeg += astro::kDegreesPerTurn;
@@ -133,73 +141,41 @@ OrbitOrientation OrientationOfPerihelion(double latitudeDeg, double longitudeDeg
     return {north ? kNorthernArgumentDeg : kSouthernArgumentDeg, nodeDeg, std::fabs(latitudeDeg)};
 }
 
-// The patterns and the texts a writer keeps from line to line.
-struct ElementLineWriter::Kept {
+// Each field's pattern, with the texts it wrote last.
+struct ElementLineWriter::Patterns {
     PerihelionTime lastPerihelion{-1, -1, -1, -1};
     std::string perihelion;
-    FieldFormat eccentricity{"0.000000"};
-    FieldFormat argument{"0.0000"};
-    FieldFormat node{"000.0000"};
-    FieldFormat inclination{"00.0000"};
-    FieldFormat slope{"00.0;-0.0"};
+    FieldFormat eccentricity{kEccentricityFormat};
+    FieldFormat argument{kArgumentFormat};
+    FieldFormat node{kNodeFormat};
+    FieldFormat inclination{kInclinationFormat};
+    FieldFormat slope{kTenthsFormat};
 };
 
-ElementLineWriter::ElementLineWriter() : kept_(std::make_unique<Kept>()) {}
+ElementLineWriter::ElementLineWriter() : patterns_(std::make_unique<Patterns>()) {}
 ElementLineWriter::~ElementLineWriter() = default;
 ElementLineWriter::ElementLineWriter(ElementLineWriter&&) noexcept = default;
 ElementLineWriter& ElementLineWriter::operator=(ElementLineWriter&&) noexcept = default;
 
-std::string LayOutElementLine(const ElementValues& values) {
-    std::string line;
-    ElementLineWriter().Write(values, line);
-    return line;
-}
-
 void ElementLineWriter::Write(const ElementValues& values, std::string& line) {
     const OrbitOrientation& orbit = values.orbit;
-    Kept& kept = *kept_;
-    if (!(values.perihelion == kept.lastPerihelion)) {
-        kept.perihelion = PerihelionText(values.perihelion);
-        kept.lastPerihelion = values.perihelion;
+    Patterns& patterns = *patterns_;
+    if (!(values.perihelion == patterns.lastPerihelion)) {
+        patterns.perihelion = PerihelionText(values.perihelion);
+        patterns.lastPerihelion = values.perihelion;
     }
-    const std::string_view perihelion = kept.perihelion;
-    const std::string_view eccentricity = kept.eccentricity.Text(kPseudoCometEccentricity);
-    const std::string_view argument = kept.argument.Text(orbit.argumentOfPerihelionDeg);
-    const std::string_view node = kept.node.Text(orbit.nodeDeg);
-    const std::string_view inclination = kept.inclination.Text(orbit.inclinationDeg);
-    const std::string_view slope = kept.slope.Text(values.slope);
     const std::pair<const ElementField*, std::string_view> fields[] = {
         {&kElementDesignation, values.designation},
-        {&kElementPerihelionDate, perihelion},
+        {&kElementPerihelionDate, patterns.perihelion},
         {&kElementPerihelionDistance, values.perihelionDistance},
-        {&kElementEccentricity, eccentricity},
-        {&kElementArgumentOfPerihelion, argument},
-        {&kElementNode, node},
-        {&kElementInclination, inclination},
+        {&kElementEccentricity, patterns.eccentricity.Text(kPseudoCometEccentricity)},
+        {&kElementArgumentOfPerihelion, patterns.argument.Text(orbit.argumentOfPerihelionDeg)},
+        {&kElementNode, patterns.node.Text(orbit.nodeDeg)},
+        {&kElementInclination, patterns.inclination.Text(orbit.inclinationDeg)},
         {&kElementAbsoluteMagnitude, values.absoluteMagnitude},
-        {&kElementSlope, slope},
+        {&kElementSlope, patterns.slope.Text(values.slope)},
         {&kElementDesignationKey, values.name.empty() ? DesignationKey(values.designation) : values.name},
     };
-
-    // Every text within its field: each in its columns of a blank line.
-    const std::string_view key = fields[std::size(fields) - 1].second;
-    line.assign(static_cast<std::size_t>(kElementDesignationKey.firstColumn - 1) + key.size(), ' ');
-    bool fits = true;
-    // Unrolled, every field's columns are constants.
-#pragma GCC unroll 16
-    for (const auto& [field, text] : fields) {
-        const auto width = static_cast<std::size_t>(field->width > 0 ? field->width : static_cast<int>(text.size()));
-        if (text.size() > width) {
-            fits = false;
-            break;
-        }
-        const std::size_t at =
-            static_cast<std::size_t>(field->firstColumn - 1) + (field->rightAligned ? width - text.size() : 0);
-        if (!text.empty()) std::memcpy(line.data() + at, text.data(), text.size());
-    }
-    if (fits) return;
-
-    // A wider text pushes the rest of the line along.
     line.assign(static_cast<std::size_t>(kElementDesignation.firstColumn - 1), ' ');
     for (std::size_t i = 0; i < std::size(fields); ++i) {
         Append(line, *fields[i].first, fields[i].second, i + 1 < std::size(fields) ? fields[i + 1].first : nullptr);

@@ -116,11 +116,8 @@ public:
     void Write(const ElementValues& values, std::string& line);
 
 private:
-    struct Kept;
-    std::unique_ptr<Kept> kept_;
+    struct Patterns;
+    std::unique_ptr<Patterns> patterns_;
 };
-
-// One line, by a writer of its own.
-std::string LayOutElementLine(const ElementValues& values);
 
 }  // namespace celestra

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "text/catalogue.h"
+#include "text/fixed_texts.h"
 
 namespace celestra {
 

@@ -10,8 +10,8 @@
 #include "astro/angles.h"
 #include "astro/constants.h"
 #include "astro/sun.h"
-#include "text/catalogue.h"
 #include "text/errors.h"
+#include "text/fixed_texts.h"
 #include "text/number_scan.h"
 #include "text/numbers.h"
 #include "text/strings.h"
@@ -282,12 +282,6 @@ ObjectLineKind ReadObjectLine(std::string_view line, ListedObject& listed, std::
 ObjectLineKind ClassifyObjectLine(std::string_view line) {
     ListedObject ignored;
     return ReadObjectLine(line, ignored);
-}
-
-ListedObject ListObject(std::string_view acceptedLine) {
-    ListedObject listed;
-    ReadObjectLine(acceptedLine, listed);
-    return listed;
 }
 
 ObjectPlace ReadObjectPlace(std::string_view line) {

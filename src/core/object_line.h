@@ -141,9 +141,6 @@ struct ListedObject {
 // un número".
 ObjectLineKind ReadObjectLine(std::string_view line, ListedObject& listed, std::string* refusal = nullptr);
 
-// The listing of an accepted line, as ReadObjectLine gives it.
-ListedObject ListObject(std::string_view acceptedLine);
-
 // The key by which comet lines and objects are matched, and which names a
 // target in its element line: a designation's text (an object's columns
 // 1-8, a comet line's 1-14), trimmed; a view into it.

@@ -10,7 +10,7 @@
 #include "astro/angles.h"
 #include "astro/constants.h"
 #include "astro/sun.h"
-#include "text/catalogue.h"
+#include "text/fixed_texts.h"
 #include "text/numbers.h"
 #include "text/strings.h"
 

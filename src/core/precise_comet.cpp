@@ -8,7 +8,6 @@
 #include "astro/sun.h"
 #include "core/element_line.h"
 #include "core/observation_date.h"
-#include "core/place_on_date.h"
 #include "core/pseudo_comet_constants.h"
 #include "text/dates.h"
 #include "text/numbers.h"
@@ -172,19 +171,8 @@ PreciseDate PreciseDateOf(std::string_view dateText) {
     return date;
 }
 
-std::string PreciseElementLine(const ObjectPlace& object, const PreciseDate& date) {
-    ElementLineWriter writer;
-    std::string line;
-    PreciseElementLine(object, date, writer, line);
-    return line;
-}
-
 void PreciseElementLine(const ObjectPlace& object, const PreciseDate& date, ElementLineWriter& writer,
                         std::string& line) {
-    if (object.motion) {
-        PreciseElementLine(PlaceOnDate(object, date.dayCount, date.earthAu), date, writer, line);
-        return;
-    }
     double u[3];
     CatalogueDirection(object.raRad, object.decRad, u);
 
@@ -218,15 +206,15 @@ void PreciseElementLine(const ObjectPlace& object, const PreciseDate& date, Elem
     // its floor, or the next one down: a tenth of slope moves H by 1.25 mag,
     // half a tenth and more, so one of the two leaves H within 0.025 of a
     // tenth.
-    const double distanceTerm = 5.0 * std::log10(distanceAu);
-    const double slopeTerm = 2.5 * std::log10(q);
+    const double distanceTerm = kMagnitudePerTenfoldDistance * std::log10(distanceAu);
+    const double slopeTerm = kMagnitudePerTenfoldRadiusPerSlope * std::log10(q);
     const double highestSlopeTenths =
-        std::floor((object.magnitude - distanceTerm - kLowestAbsoluteMagnitude) / slopeTerm * 10.0);
+        std::floor((object.magnitude - distanceTerm - kLowestAbsoluteMagnitude) / slopeTerm * kTenthsPerUnit);
     double slope = 0, absoluteMagnitude = 0, leastRounding = INFINITY;
     for (const double slopeTenths : {highestSlopeTenths, highestSlopeTenths - 1}) {
-        const double candidateSlope = slopeTenths / 10.0;
+        const double candidateSlope = slopeTenths / kTenthsPerUnit;
         const double candidateH = object.magnitude - distanceTerm - slopeTerm * candidateSlope;
-        const double rounding = std::fabs(candidateH * 10.0 - std::round(candidateH * 10.0));
+        const double rounding = std::fabs(candidateH * kTenthsPerUnit - std::round(candidateH * kTenthsPerUnit));
         if (rounding < leastRounding) {
             leastRounding = rounding;
             slope = candidateSlope;
@@ -238,7 +226,7 @@ void PreciseElementLine(const ObjectPlace& object, const PreciseDate& date, Elem
                                  static_cast<double>(plane.nodeUnits) / kAngleUnitsPerDegree,
                                  static_cast<double>(plane.inclinationUnits) / kAngleUnitsPerDegree};
     const std::string distanceText = FormatFloat(kPreciseDistanceFormat, q);
-    const std::string absoluteMagnitudeText = FormatFloat("00.0;-0.0", absoluteMagnitude);
+    const std::string absoluteMagnitudeText = FormatFloat(kTenthsFormat, absoluteMagnitude);
     writer.Write({object.designation, PerihelionOfDayCount(perihelionDayCount), distanceText, orbit,
                   absoluteMagnitudeText, slope, object.name},
                  line);

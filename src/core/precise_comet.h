@@ -1,7 +1,6 @@
 // The precise pseudo-comet: elements that put the body, propagated as a
 // two-body orbit in the J2000.0 ecliptic frame and seen from the Earth with
-// light time, at the catalogue place (J2000.0 / ICRS), or for a target with
-// its own motion at its place on the date, at 0h of the date, and
+// light time, at the catalogue place (J2000.0 / ICRS) at 0h of the date, and
 // predict its catalogue magnitude. The orbit lies so far out (99999.999 AU)
 // that the Earth's motion moves the place by 0.02" at most in the 12 hours
 // either side.
@@ -25,10 +24,9 @@ struct PreciseDate {
 // Throws ConversionError "'<text>' is not a valid date".
 PreciseDate PreciseDateOf(std::string_view dateText);
 
-// The precise element line of an object: of its place on the date, for a
-// target with its own motion.
-std::string PreciseElementLine(const ObjectPlace& object, const PreciseDate& date);
-// The same by `writer` into `line`, whose room is reused: many lines.
+// The precise element line, by `writer` into `line`, of a place without
+// motion: one with its own motion is placed on the date first
+// (PseudoCometLines does).
 void PreciseElementLine(const ObjectPlace& object, const PreciseDate& date, ElementLineWriter& writer,
                         std::string& line);
 

@@ -9,14 +9,13 @@
 
 #include "core/object_line.h"
 #include "core/object_table.h"
-#include "core/precise_comet.h"
-#include "core/pseudo_comet.h"
+#include "core/pseudo_comet_lines.h"
 #include "platform/file_source.h"
 #include "platform/line_list_file.h"
 #include "platform/platform_file.h"
 #include "platform/safe_write.h"
-#include "text/catalogue.h"
 #include "text/errors.h"
+#include "text/fixed_texts.h"
 #include "text/numbers.h"
 #include "text/strings.h"
 
@@ -175,7 +174,7 @@ bool ProcessingRun::LoadCometFile() {
         throw Error(kCometFileInUse + state_.cometPath);
     }
     RecoverStoppedWrites();
-    LoadFromFile(state_.cometList, state_.cometPath);
+    LoadRawLines(state_.cometList, state_.cometPath);
     loaded_ = true;
     backedUp_.reset();
     return true;
@@ -229,7 +228,7 @@ void ProcessingRun::ReadObjectFile() {
         return;
     }
     LineList lines;
-    ReadFromFile(lines, state_.objectPath);
+    ReadTextLines(lines, state_.objectPath);
     if (lines.Count() > 0 && lines[0].starts_with(kByteOrderMark)) {
         lines.Replace(0, lines[0].substr(kByteOrderMark.size()));
     }
@@ -310,23 +309,8 @@ void ProcessingRun::AppendPseudoComets() {
     // The date is converted, and the Sun computed, after the first object's
     // fields: their error comes first.
     placeOf(0);
-    std::optional<DateGeometry> date;
-    std::optional<PreciseDate> preciseDate;
-    if (state_.precise) {
-        preciseDate = PreciseDateOf(state_.dateText);
-    } else {
-        date = GeometryOfDate(state_.dateText);
-    }
-    ElementLineWriter writer;  // keeps the texts of one line for the next
-    std::string line;          // one room for every line
-    for (std::size_t i = 0; i < objects.size(); ++i) {
-        if (preciseDate) {
-            PreciseElementLine(placeOf(i), *preciseDate, writer, line);
-        } else {
-            ClassicElementLine(placeOf(i), *date, writer, line);
-        }
-        state_.cometList.Add(line);
-    }
+    PseudoCometLines lines(state_.dateText, state_.precise ? Computation::kPrecise : Computation::kClassic);
+    for (std::size_t i = 0; i < objects.size(); ++i) state_.cometList.Add(lines.LineOf(placeOf(i)));
 }
 
 void ProcessingRun::SaveCometList() {

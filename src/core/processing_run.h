@@ -12,7 +12,7 @@
 #include "core/object_line.h"
 #include "platform/file_lock.h"
 #include "platform/platform_file.h"
-#include "text/catalogue.h"
+#include "text/fixed_texts.h"
 #include "text/line_list.h"
 
 namespace celestra {

@@ -6,7 +6,6 @@
 #include "astro/sun.h"
 #include "core/element_line.h"
 #include "core/observation_date.h"
-#include "core/place_on_date.h"
 #include "core/pseudo_comet_constants.h"
 #include "text/date_field.h"
 #include "text/dates.h"
@@ -26,7 +25,7 @@ struct HeliocentricDirection {
 // Given the object's ecliptic latitude and longitude (radians) and the
 // date's Sun, returns the direction from the Sun of the point 1 / sin k AU
 // from the Earth towards the object.
-HeliocentricDirection DirectionFromSun(double latitudeRad, double longitudeRad, const DateGeometry& date) {
+HeliocentricDirection DirectionFromSun(double latitudeRad, double longitudeRad, const ClassicDate& date) {
     static const double sinK = std::sin(DegreesToRadians(kPseudoCometParallaxDeg));
 
     // Sun's longitude from the object's: the Earth stands R AU away
@@ -53,38 +52,27 @@ HeliocentricDirection DirectionFromSun(double latitudeRad, double longitudeRad, 
 
 }  // namespace
 
-DateGeometry GeometryOfDate(std::string_view dateText) {
+ClassicDate ClassicDateOf(std::string_view dateText) {
     const double dayCount = ReadObservationDate(dateText);
     const auto [sunLongitudeRad, sunDistanceAu] = SunPosition(dayCount);
     // Perihelion at 0h of the date, as the date text writes it.
     const PerihelionTime perihelion{TextToInt(DatePart(dateText, kYearPart)), TextToInt(DatePart(dateText, kMonthPart)),
                                     TextToInt(DatePart(dateText, kDayPart)), 0};
     const double obliquityRad = Obliquity(dayCount);
-    DateGeometry date{dayCount,
-                      obliquityRad,
-                      std::sin(obliquityRad),
-                      std::cos(obliquityRad),
-                      sunLongitudeRad,
-                      sunDistanceAu,
-                      perihelion,
-                      FormatFloat("0.000000", kPseudoCometDistanceAu)};
+    ClassicDate date{dayCount,
+                     obliquityRad,
+                     std::sin(obliquityRad),
+                     std::cos(obliquityRad),
+                     sunLongitudeRad,
+                     sunDistanceAu,
+                     perihelion,
+                     FormatFloat(kPseudoCometDistanceFormat, kPseudoCometDistanceAu)};
     EarthJ2000(dayCount, date.earthAu);
     return date;
 }
 
-std::string ClassicElementLine(const ObjectPlace& object, const DateGeometry& date) {
-    ElementLineWriter writer;
-    std::string line;
-    ClassicElementLine(object, date, writer, line);
-    return line;
-}
-
-void ClassicElementLine(const ObjectPlace& object, const DateGeometry& date, ElementLineWriter& writer,
+void ClassicElementLine(const ObjectPlace& object, const ClassicDate& date, ElementLineWriter& writer,
                         std::string& line) {
-    if (object.motion) {
-        ClassicElementLine(PlaceOnDate(object, date.dayCount, date.earthAu), date, writer, line);
-        return;
-    }
     const auto [latitudeRad, longitudeRad] =
         EquatorialToEcliptic(date.sinObliquity, date.cosObliquity, object.raRad, object.decRad);
     const HeliocentricDirection direction = DirectionFromSun(latitudeRad, longitudeRad, date);
@@ -92,11 +80,6 @@ void ClassicElementLine(const ObjectPlace& object, const DateGeometry& date, Ele
                   OrientationOfPerihelion(direction.latitudeDeg, direction.longitudeDeg), kClassicAbsoluteMagnitude,
                   (object.magnitude - kSlopeMagnitudeOffset) / kSlopeMagnitudeDivisor, object.name},
                  line);
-}
-
-std::string ClassicElementLineFromTexts(std::string_view objectLine, std::string_view dateText) {
-    const ObjectPlace object = ReadObjectPlace(objectLine);
-    return ClassicElementLine(object, GeometryOfDate(dateText));
 }
 
 }  // namespace celestra

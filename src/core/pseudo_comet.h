@@ -12,8 +12,8 @@
 
 namespace celestra {
 
-// What the elements need of the observation date.
-struct DateGeometry {
+// What the classic elements need of the observation date.
+struct ClassicDate {
     double dayCount = 0;      // 0h of the date
     double obliquityRad = 0;  // obliquity of the ecliptic
     double sinObliquity = 0;  // its sine and cosine, for every object of the date
@@ -30,17 +30,12 @@ struct DateGeometry {
 // Reads the date text ("dd/mm/yyyy", exactly as the date field holds it)
 // and computes the Sun and the obliquity for 0h of that day. Throws
 // ConversionError "'<text>' is not a valid date".
-DateGeometry GeometryOfDate(std::string_view dateText);
+ClassicDate ClassicDateOf(std::string_view dateText);
 
-// The classic element line of an object for a date's geometry: of its place
-// on the date, for a target with its own motion.
-std::string ClassicElementLine(const ObjectPlace& object, const DateGeometry& date);
-// The same by `writer` into `line`, whose room is reused: many lines.
-void ClassicElementLine(const ObjectPlace& object, const DateGeometry& date, ElementLineWriter& writer,
+// The classic element line, by `writer` into `line`, of a place without
+// motion: one with its own motion is placed on the date first
+// (PseudoCometLines does).
+void ClassicElementLine(const ObjectPlace& object, const ClassicDate& date, ElementLineWriter& writer,
                         std::string& line);
-
-// The classic element line of one object line for one date text, errors in the
-// order fields first, then the date.
-std::string ClassicElementLineFromTexts(std::string_view objectLine, std::string_view dateText);
 
 }  // namespace celestra

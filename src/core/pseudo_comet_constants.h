@@ -6,6 +6,7 @@ namespace celestra {
 // The orbit's radius, its perihelion distance q (AU); the orbit is a
 // circle, eccentricity 0.
 inline constexpr double kPseudoCometDistanceAu = 999.999999;
+inline constexpr const char* kPseudoCometDistanceFormat = "0.000000";
 inline constexpr double kPseudoCometEccentricity = 0.0;
 
 // The precise placement's radius (AU): as far as the nine columns 31-39
@@ -22,5 +23,15 @@ inline constexpr double kPseudoCometParallaxDeg = 0.05729530205541;
 inline constexpr const char* kClassicAbsoluteMagnitude = "-9.9";
 inline constexpr double kSlopeMagnitudeOffset = 5.1;
 inline constexpr double kSlopeMagnitudeDivisor = 7.5;
+
+// The magnitude law of comet-file readers: m = H + 5 log10(Delta) +
+// 2.5 n log10(r), Delta and r in AU (magnitudes per tenfold distance; the
+// second per unit of the slope n).
+inline constexpr double kMagnitudePerTenfoldDistance = 5.0;
+inline constexpr double kMagnitudePerTenfoldRadiusPerSlope = 2.5;
+// H and n are written in tenths (tenths per magnitude, per unit of slope),
+// two digits and a tenth, "-0.0" below zero.
+inline constexpr double kTenthsPerUnit = 10.0;
+inline constexpr const char* kTenthsFormat = "00.0;-0.0";
 
 }  // namespace celestra

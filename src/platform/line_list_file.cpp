@@ -2,26 +2,26 @@
 
 #include <utility>
 
-#include "text/catalogue.h"
 #include "text/errors.h"
+#include "text/fixed_texts.h"
 
 namespace celestra {
 
-void LoadFromFile(LineList& list, const std::string& path) {
+void LoadRawLines(LineList& list, const std::string& path) {
     ByteBuffer bytes;
     FileAccess failedAccess;
     if (ReadWholeFile(path, bytes, failedAccess) != 0) throw FileStreamError(kCannotOpenFileBefore + path);
-    list.Load(std::move(bytes));
+    list.LoadRawLines(std::move(bytes));
 }
 
-void ReadFromFile(LineList& list, const std::string& path) {
+void ReadTextLines(LineList& list, const std::string& path) {
     list.Clear();
     ByteBuffer bytes;
     FileAccess failedAccess;
     if (const int error = ReadWholeFile(path, bytes, failedAccess); error != 0) {
         throw InOutErrorOf(error, failedAccess, path);
     }
-    list.LoadAsRead(std::move(bytes));
+    list.LoadTextLines(std::move(bytes));
 }
 
 ReplaceOutcome SaveToFile(const LineList& list, const std::string& path, const FileIdentity* expected) {

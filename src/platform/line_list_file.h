@@ -9,14 +9,19 @@
 
 namespace celestra {
 
-// Refills the list with the lines of a file, split as SplitLines does.
-// Throws FileStreamError "Cannot open file <path>" when it cannot be opened,
-// leaving the list as it was.
-void LoadFromFile(LineList& list, const std::string& path);
+// Two readings of a whole file, for two kinds of file:
+//
+// Raw lines, for a file the run rewrites (the comet file): every byte kept,
+// lines split at CR LF, a lone CR or a lone LF, as SplitLines does, so that
+// the lines saved again are the lines read. Throws FileStreamError "Cannot
+// open file <path>" when it cannot be opened, leaving the list as it was.
+void LoadRawLines(LineList& list, const std::string& path);
 
-// Refills the list with the lines of a file as the line reader reads them
-// (LineList::LoadAsRead). Throws InOutError, the list then being empty.
-void ReadFromFile(LineList& list, const std::string& path);
+// Text lines, for a file the run only reads (the object list, the
+// settings): LF ends a line, a CR is never part of one, a Ctrl-Z at the
+// start of a line ends the file (LineList::LoadTextLines). Throws InOutError
+// with the reason, the list then being empty.
+void ReadTextLines(LineList& list, const std::string& path);
 
 // Creates or replaces the file with every line followed by CR LF, by
 // ReplaceFileContent, so that a failure leaves the old file whole. Throws

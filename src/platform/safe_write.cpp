@@ -11,7 +11,7 @@
 #include "platform/busy_wait.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/os_file.h"
-#include "text/catalogue.h"
+#include "text/fixed_texts.h"
 
 namespace celestra {
 namespace {

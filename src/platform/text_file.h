@@ -18,7 +18,7 @@ namespace celestra {
 class LineReader {
 public:
     // Reads an existing file.
-    explicit LineReader(const std::string& path) { ReadFromFile(lines_, path); }
+    explicit LineReader(const std::string& path) { ReadTextLines(lines_, path); }
 
     // True when no line is left (or the next one began with Ctrl-Z).
     bool Eof() const { return next_ >= lines_.Count(); }

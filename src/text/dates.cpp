@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "text/catalogue.h"
 #include "text/conventions.h"
 #include "text/errors.h"
+#include "text/fixed_texts.h"
 #include "text/number_scan.h"
 
 namespace celestra {

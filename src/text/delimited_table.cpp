@@ -18,7 +18,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "text/catalogue.h"
+#include "text/fixed_texts.h"
 #include "text/numbers.h"
 #include "text/table.h"
 

@@ -1,6 +1,6 @@
 #include "text/errors.h"
 
-#include "text/catalogue.h"
+#include "text/fixed_texts.h"
 
 namespace celestra {
 

@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "text/catalogue.h"
 #include "text/conventions.h"
 #include "text/errors.h"
 #include "text/extended_precision.h"
+#include "text/fixed_texts.h"
 #include "text/number_scan.h"
 #include "text/numbers.h"
 

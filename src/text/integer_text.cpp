@@ -1,8 +1,8 @@
 // Text to integer and back.
 #include <string>
 
-#include "text/catalogue.h"
 #include "text/errors.h"
+#include "text/fixed_texts.h"
 #include "text/number_scan.h"
 #include "text/numbers.h"
 

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <iterator>
 
-#include "text/catalogue.h"
 #include "text/errors.h"
+#include "text/fixed_texts.h"
 
 namespace celestra {
 namespace {
@@ -93,7 +93,7 @@ void LineList::Clear() {
     blockRoom_ = 0;
 }
 
-void LineList::Load(ByteBuffer bytes) {
+void LineList::LoadRawLines(ByteBuffer bytes) {
     std::vector<std::string_view> lines = SplitLines(bytes.View());
     if (lines.size() > maxCount_) ThrowFull();
     Clear();
@@ -101,7 +101,7 @@ void LineList::Load(ByteBuffer bytes) {
     lines_ = std::move(lines);
 }
 
-void LineList::LoadAsRead(ByteBuffer bytes) {
+void LineList::LoadTextLines(ByteBuffer bytes) {
     Clear();
     loaded_ = std::move(bytes);
     const std::string_view all = loaded_.View();

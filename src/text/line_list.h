@@ -65,13 +65,13 @@ public:
     // Refills the list with the lines of a file's bytes, split as SplitLines
     // does. Throws ListError "Unable to insert a line", leaving the list as
     // it was, when they are more than the list holds.
-    void Load(ByteBuffer bytes);
+    void LoadRawLines(ByteBuffer bytes);
 
     // Refills the list with the lines of a file's bytes as the line reader
     // reads them (text_file.h): LF ends a line, a CR is never part of one, a
     // Ctrl-Z at the start of a line ends the file. Throws ListError, the list
     // then being empty.
-    void LoadAsRead(ByteBuffer bytes);
+    void LoadTextLines(ByteBuffer bytes);
 
     // The whole content of the bytes last loaded, as read; empty after Clear.
     std::string_view LoadedBytes() const { return loaded_.View(); }

@@ -26,7 +26,7 @@
 #include <utility>
 #include <vector>
 
-#include "text/catalogue.h"
+#include "text/fixed_texts.h"
 #include "text/numbers.h"
 #include "text/strings.h"
 #include "text/table.h"

@@ -239,4 +239,39 @@ void DateMask::CursorToFirstEmpty() {
     }
 }
 
+bool PressDateKey(DateMask& mask, DateKeyTarget& target, DateKey key, bool shift, bool control) {
+    const auto copy = [&] {
+        if (const std::string text = mask.Copy(); !text.empty()) target.SetClipboardText(text);
+        return true;
+    };
+    const auto cut = [&] {
+        if (const std::string text = mask.Cut(); !text.empty()) target.SetClipboardText(text);
+        return true;
+    };
+    const auto paste = [&] {
+        mask.Paste(target.ClipboardText());
+        return true;
+    };
+    switch (key) {
+        case DateKey::kLeft: return mask.Press(MaskKey::kLeft, shift);
+        case DateKey::kRight: return mask.Press(MaskKey::kRight, shift);
+        case DateKey::kHome: return mask.Press(MaskKey::kHome, shift);
+        case DateKey::kEnd: return mask.Press(MaskKey::kEnd, shift);
+        case DateKey::kUp: return mask.Press(MaskKey::kUp, false);
+        case DateKey::kDown: return mask.Press(MaskKey::kDown, false);
+        case DateKey::kBackspace: return mask.Press(MaskKey::kBackspace, false);
+        case DateKey::kDelete: return shift ? cut() : mask.Press(MaskKey::kDelete, false);
+        case DateKey::kInsert: return shift ? paste() : control && copy();
+        case DateKey::kEscape: return mask.Press(MaskKey::kEscape, false);
+        case DateKey::kEnter: target.Enter(); return true;
+        case DateKey::kA:
+            if (control) mask.SelectAll();
+            return control;
+        case DateKey::kC: return control && copy();
+        case DateKey::kX: return control && cut();
+        case DateKey::kV: return control && paste();
+    }
+    return false;
+}
+
 }  // namespace celestra

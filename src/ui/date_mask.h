@@ -14,6 +14,49 @@ namespace celestra {
 // The editing keys of the date field, as every front end names them.
 enum class MaskKey { kLeft, kRight, kHome, kEnd, kBackspace, kDelete, kUp, kDown, kEscape };
 
+// The keys the date field takes, as both windows name them; A, C, V and X
+// count only with Ctrl.
+enum class DateKey {
+    kLeft,
+    kRight,
+    kHome,
+    kEnd,
+    kUp,
+    kDown,
+    kBackspace,
+    kDelete,
+    kInsert,
+    kEscape,
+    kEnter,
+    kA,
+    kC,
+    kV,
+    kX
+};
+
+// What the date field's keys reach beyond the mask: the front end's
+// clipboard, and Enter's check.
+class DateKeyTarget {
+public:
+    virtual ~DateKeyTarget() = default;
+    virtual std::string ClipboardText() = 0;
+    // Not called with an empty text: with nothing selected, the clipboard
+    // keeps what it holds.
+    virtual void SetClipboardText(const std::string& text) = 0;
+    virtual void Enter() = 0;
+};
+
+class DateMask;
+
+// What a key does in the date field, with Shift and Ctrl as held: the
+// arrows, Home and End (Shift extends the selection), Backspace, Delete
+// (Shift+Delete cuts), Shift+Insert pastes and Ctrl+Insert copies, Escape,
+// Enter, Ctrl+A, Ctrl+C, Ctrl+X and Ctrl+V. False when the key is not the
+// field's (Escape with nothing to abandon, a bare Insert, a letter without
+// Ctrl), so that the front end passes it on. The one table of the date
+// field's keys, for both windows.
+bool PressDateKey(DateMask& mask, DateKeyTarget& target, DateKey key, bool shift, bool control);
+
 class DateMask {
 public:
     static constexpr int kLength = kDateFieldLength;

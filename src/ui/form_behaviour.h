@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "core/processing_run.h"
-#include "text/catalogue.h"
+#include "text/fixed_texts.h"
 #include "ui/desktop.h"
 #include "ui/settings_file.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "text/catalogue.h"
+#include "text/fixed_texts.h"
 
 namespace celestra {
 

@@ -21,7 +21,6 @@
 #include <string>
 #include <thread>
 
-#include "core/pseudo_comet.h"
 #include "support/child_process.h"
 #include "support/run_support.h"
 #include "support/temp_dir.h"
@@ -71,7 +70,7 @@ void MakeFiles(const Dir& dir, int objectCount = kObjects) {
         std::snprintf(magnitude, sizeof magnitude, "%4.1f", 5.0 + i % 100 / 10.0);
         const std::string line = testing::ObjectLine(designation, ra, dec, magnitude);
         objects += line + "\r\n";
-        comets += ClassicElementLineFromTexts(line, "14/01/2006") + "\r\n";
+        comets += testing::ClassicLineOf(line, "14/01/2006") + "\r\n";
     }
     WriteBytes(dir.File("objetos.txt"), objects);
     WriteBytes(dir.File("comet.dat"), comets);

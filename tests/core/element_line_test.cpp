@@ -12,17 +12,23 @@
 namespace celestra {
 namespace {
 
-// The README's example line, assembled by hand from its column table (not
+std::string LayOutElementLine(const ElementValues& values) {
+    std::string line;
+    ElementLineWriter().Write(values, line);
+    return line;
+}
+
+// The manual's example line, assembled by hand from its column table (not
 // by the program): blanks 1-4, designation 5-12, date 15-29, q 30-39, e
 // 42-49, omega 52-59, node 62-69, inclination 73-79, H 92-95, slope 97-100,
 // key from 103.
-const std::string kReadmeLine = std::string("    ") + "STAR01  " + "  " + "2006 01 15.0000" + "999.999999" + "  " +
+const std::string kManualLine = std::string("    ") + "STAR01  " + "  " + "2006 01 15.0000" + "999.999999" + "  " +
                                 "0.000000" + "  " + " 90.0000" + "  " + "012.4435" + "   " + "45.0677" +
                                 std::string(12, ' ') + "-9.9" + " " + "01.0" + "  " + "STAR01";
 
 TEST(ElementLine, WritesEachFieldInItsColumns) {
     EXPECT_EQ(LayOutElementLine({"STAR01  ", {2006, 1, 15, 0}, "999.999999", {90.0, 12.4435, 45.06771}, "-9.9", 1.0}),
-              kReadmeLine);
+              kManualLine);
     const std::pair<ElementField, const char*> fields[] = {
         {kElementDesignation, "STAR01  "},
         {kElementPerihelionDate, "2006 01 15.0000"},
@@ -35,7 +41,7 @@ TEST(ElementLine, WritesEachFieldInItsColumns) {
         {kElementSlope, "01.0"},
         {kElementDesignationKey, "STAR01"},
     };
-    for (const auto& [field, text] : fields) EXPECT_EQ(ElementFieldText(kReadmeLine, field), text) << text;
+    for (const auto& [field, text] : fields) EXPECT_EQ(ElementFieldText(kManualLine, field), text) << text;
 
     // Read back: the day with its four decimals, the angles as written.
     const ElementNumbers read = ReadElementLine(LayOutElementLine(
@@ -59,7 +65,7 @@ TEST(ElementLine, WritesEachFieldInItsColumns) {
     ElementLineWriter writer;
     std::string line;
     writer.Write({"STAR01  ", {2006, 1, 15, 0}, "999.999999", {90.0, 12.4435, 45.06771}, "-9.9", 1.0}, line);
-    EXPECT_EQ(line, kReadmeLine);
+    EXPECT_EQ(line, kManualLine);
     {
         TextConventions comma;
         comma.decimalSeparator = ',';
@@ -68,7 +74,7 @@ TEST(ElementLine, WritesEachFieldInItsColumns) {
         EXPECT_EQ(line.substr(41, 59), "0,000000   90,0000  012,4435   45,0677            -9,9 01,0");
     }
     writer.Write({"STAR01  ", {2006, 1, 15, 0}, "999.999999", {90.0, 12.4435, 45.06771}, "-9.9", 1.0}, line);
-    EXPECT_EQ(line, kReadmeLine);
+    EXPECT_EQ(line, kManualLine);
 }
 
 // The perihelion at a latitude and longitude gives omega, node and

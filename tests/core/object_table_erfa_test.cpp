@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "core/object_table.h"
-#include "core/precise_comet.h"
+#include "core/pseudo_comet_lines.h"
 #include "erfa_judge.h"
 #include "support/binary_stream.h"
 #include "support/run_support.h"
@@ -242,9 +242,9 @@ std::vector<double> WorstOfEachStar(const std::vector<ObjectPlace>& places) {
     std::vector<double> worst(places.size(), 0.0);
     for (int year = 1950; year <= 2090; year += 14) {
         const double dayCount = DayNumber({year, 1 + year % 12, 1 + year % 28});
-        const PreciseDate date = PreciseDateOf(DateToText(dayCount));
+        PseudoCometLines lines(DateToText(dayCount), Computation::kPrecise);
         for (std::size_t i = 0; i < places.size(); ++i) {
-            const std::string line = PreciseElementLine(places[i], date);
+            const std::string& line = lines.LineOf(places[i]);
             for (const double hours : {-12.0, -6.0, 0.0, 6.0, 12.0}) {
                 const auto [ra, dec] = judge::TargetPlace(Truth(kStars[i]), dayCount, hours);
                 worst[i] = std::max(worst[i], judge::JudgeLine(line, dayCount, ra, dec, hours).separationArcsec);

@@ -69,17 +69,16 @@ TEST(PreciseElementLine, PutsTargetsOnTheirPlaceWithTheirMagnitude) {
         object.decRad = std::asin(2 * unit(random) - 1);
         object.magnitude = -1.5 + 26.5 * unit(random);
         const double dayCount = DayNumber({1990, 1, 1}) + std::floor(unit(random) * 18262);
-        PreciseDate date;
-        date.dayCount = dayCount;
-        astro::EarthJ2000(dayCount, date.earthAu);
-        const Elements e = ReadLine(PreciseElementLine(object, date));
+        const Elements e = ReadLine(testing::LineOf(object, DateToText(dayCount), Computation::kPrecise));
+        double earthAu[3];
+        astro::EarthJ2000(dayCount, earthAu);
 
         // Light time: where the body stood when the light left it.
         double body[3], geo[3];
         double emission = dayCount;
         for (int k = 0; k < 4; ++k) {
             Position(e, emission, body);
-            for (int c = 0; c < 3; ++c) geo[c] = body[c] - date.earthAu[c];
+            for (int c = 0; c < 3; ++c) geo[c] = body[c] - earthAu[c];
             emission = dayCount - std::sqrt(geo[0] * geo[0] + geo[1] * geo[1] + geo[2] * geo[2]) / 173.1446326846693;
         }
         const double distance = std::sqrt(geo[0] * geo[0] + geo[1] * geo[1] + geo[2] * geo[2]);
@@ -106,10 +105,9 @@ TEST(PreciseElementLine, PutsTargetsOnTheirPlaceWithTheirMagnitude) {
 }
 
 TEST(PreciseElementLine, KeepsTheColumnsAndTheDesignationKey) {
-    PreciseDate date = PreciseDateOf("15/01/2006");
     const ObjectPlace star = ReadObjectPlace(testing::ObjectLine("STAR01"));
-    const std::string precise = PreciseElementLine(star, date);
-    const std::string classic = ClassicElementLineFromTexts(testing::ObjectLine("STAR01"), "15/01/2006");
+    const std::string precise = testing::LineOf(star, "15/01/2006", Computation::kPrecise);
+    const std::string classic = testing::ClassicLineOf(testing::ObjectLine("STAR01"), "15/01/2006");
     ASSERT_EQ(precise.size(), classic.size());
     for (const ElementField& field : {kElementDesignation, kElementEccentricity, kElementDesignationKey}) {
         EXPECT_EQ(ElementFieldText(precise, field), ElementFieldText(classic, field)) << field.firstColumn;

@@ -37,7 +37,7 @@ TEST(PreciseAgainstErfa, StaysWithinFiveHundredthsOfAnArcsecondThroughTheNight) 
         const int year = 1901 + static_cast<int>(i % 199);
         const double dayCount = DayNumber({year, 1, 1}) + std::floor(365 * unit(random));
         const std::string date = DateToText(dayCount);
-        const std::string line = PreciseElementLine(object, PreciseDateOf(date));
+        const std::string line = testing::LineOf(object, date, Computation::kPrecise);
         for (const double hours : kOffsetsHours) {
             const auto judged = judge::JudgeLine(line, dayCount, object.raRad, object.decRad, hours);
             ASSERT_LT(judged.separationArcsec, 0.05) << date << " " << hours << " h\n" << line;
@@ -45,7 +45,7 @@ TEST(PreciseAgainstErfa, StaysWithinFiveHundredthsOfAnArcsecondThroughTheNight) 
             worstMagnitude = std::max(worstMagnitude, std::fabs(judged.predictedMagnitude - object.magnitude));
         }
         if (i % 10 == 0) {
-            const auto classic = judge::JudgeLine(ClassicElementLine(object, GeometryOfDate(date)),
+            const auto classic = judge::JudgeLine(testing::LineOf(object, date, Computation::kClassic),
                                                   DayNumber({2026, 6, 1}), object.raRad, object.decRad);
             worstClassic2026 = std::max(worstClassic2026, classic.separationArcsec);
         }
@@ -100,7 +100,7 @@ TEST(MovingTargetsAgainstErfa, StandWhereErfaCarriesThemThroughTheNight) {
             EXPECT_LT(placeArcsec, 0.01);
             worstPlace = std::max(worstPlace, placeArcsec);
 
-            const std::string line = PreciseElementLine(object, preciseDate);
+            const std::string line = testing::LineOf(object, date, Computation::kPrecise);
             for (const double hours : kOffsetsHours) {
                 const auto [ra, dec] = judge::TargetPlace(object, dayCount, hours);
                 const auto judged = judge::JudgeLine(line, dayCount, ra, dec, hours);
@@ -110,7 +110,7 @@ TEST(MovingTargetsAgainstErfa, StandWhereErfaCarriesThemThroughTheNight) {
 
             // The classic computation of the place on the date: its usual
             // error about that place, whatever the catalogue place was.
-            const std::string classic = ClassicElementLine(object, GeometryOfDate(date));
+            const std::string classic = testing::LineOf(object, date, Computation::kClassic);
             const double classicArcsec = judge::JudgeLine(classic, dayCount, raThen, decThen).separationArcsec;
             EXPECT_LT(classicArcsec, 60.0);
             worstClassic = std::max(worstClassic, classicArcsec);

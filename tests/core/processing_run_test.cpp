@@ -183,7 +183,7 @@ TEST_F(RunTest, PurgeRemovesEveryLineWithAnObjectsKey) {
     }
     for (const auto& line : comets) state.cometList.Add(line);
     for (const char* designation : {"STAR01", "TWO WDS", "STAR01", "EIGHT_CH", "TA\tB"}) {
-        state.objects.push_back(ListObject(ObjectLine(designation)));
+        state.objects.push_back(testing::ListedObjectOf(ObjectLine(designation)));
     }
     ProcessingRun(state, box).PurgeCometList();
     EXPECT_EQ(Strings(state.cometList), expected);
@@ -191,7 +191,7 @@ TEST_F(RunTest, PurgeRemovesEveryLineWithAnObjectsKey) {
 
 TEST_F(RunTest, PurgeOfABlankDesignationRemovesBlankKeys) {
     for (const char* line : {"", "              STAR01", "\t\r  ", "    KEPT"}) state.cometList.Add(line);
-    state.objects.push_back(ListObject(ObjectLine("")));
+    state.objects.push_back(testing::ListedObjectOf(ObjectLine("")));
     ProcessingRun(state, box).PurgeCometList();
     EXPECT_EQ(Strings(state.cometList), Lines{"    KEPT"});
 }
@@ -211,11 +211,11 @@ TEST_F(RunTest, AppendsTheObjectsAsTheStateHoldsThem) {
         Lines lines;  // the object lines whose element lines are expected
     } rows[] = {
         {"none", [](Objects&) {}, {first, second}},
-        {"one replaced", [&](Objects& objects) { objects[1] = ListObject(moved); }, {first, moved}},
+        {"one replaced", [&](Objects& objects) { objects[1] = testing::ListedObjectOf(moved); }, {first, moved}},
         {"one removed", [](Objects& objects) { objects.erase(objects.begin()); }, {second}},
         {"cleared and refilled",
          [&](Objects& objects) {
-             objects = {ListObject(moved), ListObject(first)};
+             objects = {testing::ListedObjectOf(moved), testing::ListedObjectOf(first)};
          },
          {moved, first}},
     };
@@ -227,7 +227,7 @@ TEST_F(RunTest, AppendsTheObjectsAsTheStateHoldsThem) {
         row.apply(state.objects);
         run.AppendPseudoComets();
         Lines expected;
-        for (const std::string& line : row.lines) expected.push_back(ClassicElementLineFromTexts(line, state.dateText));
+        for (const std::string& line : row.lines) expected.push_back(testing::ClassicLineOf(line, state.dateText));
         EXPECT_EQ(Strings(state.cometList), expected);
     }
 
@@ -297,8 +297,8 @@ TEST_F(RunTest, AppendsALongListInOrderWithItsFirstFailure) {
             // Every tenth line and the last against the line made alone.
             for (std::size_t i = 0; i < row.expectedLines; i += (i + 1 == row.expectedLines ? 1 : 10)) {
                 const std::string expected =
-                    precise ? PreciseElementLine(ReadObjectPlace(lines[i]), PreciseDateOf(state.dateText))
-                            : ClassicElementLineFromTexts(lines[i], state.dateText);
+                    precise ? testing::LineOf(ReadObjectPlace(lines[i]), state.dateText, Computation::kPrecise)
+                            : testing::ClassicLineOf(lines[i], state.dateText);
                 ASSERT_EQ(state.cometList[i], expected) << "line " << i;
             }
         }

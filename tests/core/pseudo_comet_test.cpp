@@ -26,7 +26,7 @@ std::string Field(const std::string& line, const ElementField& field) { return E
 // its exact output (every digit follows from the formulas in a fixed order).
 // Where each line puts its target is checked independently below with plain
 // vectors (PlacesTargetsOnTheEclipticAndNextToIt takes these two as well).
-TEST(ClassicElementLineFromTexts, WritesTheWorkedLinesCharacterForCharacter) {
+TEST(ClassicElementLine, WritesTheWorkedLinesCharacterForCharacter) {
     const std::pair<const char*, const char*> rows[] = {
         {"STAR01    07 33 41.30  +67 32 14.8  12.5",
          "    STAR01    2006 01 15.0000999.999999  0.000000   90.0000  012.4435   45.0677            -9.9 01.0  "
@@ -35,11 +35,11 @@ TEST(ClassicElementLineFromTexts, WritesTheWorkedLinesCharacterForCharacter) {
          "    SOUTH-02  2006 01 15.0000999.999999  0.000000  270.0000  284.8817   15.3651            -9.9 -0.1  "
          "SOUTH-02"},
     };
-    for (const auto& [object, element] : rows) EXPECT_EQ(ClassicElementLineFromTexts(object, "15/01/2006"), element);
+    for (const auto& [object, element] : rows) EXPECT_EQ(testing::ClassicLineOf(object, "15/01/2006"), element);
 }
 
-TEST(ClassicElementLineFromTexts, PutsEachPieceInItsColumns) {
-    const std::string line = ClassicElementLineFromTexts("AB        07 33 41.30  +67 32 14.8  12.5", "03/11/2024");
+TEST(ClassicElementLine, PutsEachPieceInItsColumns) {
+    const std::string line = testing::ClassicLineOf("AB        07 33 41.30  +67 32 14.8  12.5", "03/11/2024");
     EXPECT_EQ(line.substr(0, 4), "    ");
     EXPECT_EQ(Field(line, kElementDesignation), "AB      ") << "designation with its blanks";
     EXPECT_EQ(Field(line, kElementPerihelionDate), "2024 11 03.0000") << "perihelion date from the date text";
@@ -50,24 +50,24 @@ TEST(ClassicElementLineFromTexts, PutsEachPieceInItsColumns) {
     EXPECT_EQ(Field(line, kElementDesignationKey), "AB");
     EXPECT_EQ(line.size(), 104u);
 
-    const std::string blank = ClassicElementLineFromTexts("          07 33 41.30  +67 32 14.8  12.5", "03/11/2024");
+    const std::string blank = testing::ClassicLineOf("          07 33 41.30  +67 32 14.8  12.5", "03/11/2024");
     EXPECT_EQ(Field(blank, kElementDesignation), "        ");
     EXPECT_EQ(blank.size(), 102u) << "ends with the two blanks of columns 101-102";
     EXPECT_EQ(blank.substr(96), "01.0  ");
 }
 
-TEST(ClassicElementLineFromTexts, WritesTheSlopeOfTheMagnitude) {
+TEST(ClassicElementLine, WritesTheSlopeOfTheMagnitude) {
     const std::pair<const char*, const char*> rows[] = {
         {"5.1", "00.0"}, {"4.8", "00.0"}, {"4.5", "-0.1"}, {"12.5", "01.0"}, {"-9.9", "-2.0"}, {"99.9", "12.6"},
     };
     for (const auto& [magnitude, slope] : rows) {
         const std::string line =
-            ClassicElementLineFromTexts(ObjectLine("S", "07 33 41.30", "+67 32 14.8", magnitude), "15/01/2006");
+            testing::ClassicLineOf(ObjectLine("S", "07 33 41.30", "+67 32 14.8", magnitude), "15/01/2006");
         EXPECT_EQ(Field(line, kElementSlope), slope) << "magnitude " << magnitude;
     }
 }
 
-TEST(ClassicElementLineFromTexts, ReportsTheFieldsBeforeTheDate) {
+TEST(ClassicElementLine, ReportsTheFieldsBeforeTheDate) {
     testing::FixedClock clock({2026, 12, 8, 0, 0, 0, 0});
     const struct {
         std::string object;
@@ -88,7 +88,7 @@ TEST(ClassicElementLineFromTexts, ReportsTheFieldsBeforeTheDate) {
         {ObjectLine("M", "07 33 41.30", "+67 32 14.8", "12.5"), "15/01", "'15/01' is not a valid date"},
     };
     for (const auto& row : rows) {
-        EXPECT_THAT([&] { ClassicElementLineFromTexts(row.object, row.date); },
+        EXPECT_THAT([&] { testing::ClassicLineOf(row.object, row.date); },
                     ::testing::ThrowsMessage<ConversionError>(row.message));
     }
 }
@@ -99,7 +99,7 @@ TEST(ClassicElementLineFromTexts, ReportsTheFieldsBeforeTheDate) {
 // side, where the classic formula would flip it to the other pole.
 bool ExpectLinePlacesTarget(const std::string& object, const std::string& date) {
     SCOPED_TRACE(object + " on " + date);
-    const DateGeometry geometry = GeometryOfDate(date);
+    const ClassicDate geometry = ClassicDateOf(date);
     const double sinK = std::sin(astro::DegreesToRadians(0.05729530205541));
     const ObjectPlace place = ReadObjectPlace(object);
     const auto [betaRad, lambdaRad] = astro::EquatorialToEcliptic(geometry.obliquityRad, place.raRad, place.decRad);
@@ -113,7 +113,7 @@ bool ExpectLinePlacesTarget(const std::string& object, const std::string& date) 
 
     // The line's perihelion: latitude +i for omega 90, -i for 270;
     // longitude node + 90 or node - 90.
-    const std::string line = ClassicElementLineFromTexts(object, date);
+    const std::string line = testing::ClassicLineOf(object, date);
     const bool north = Field(line, kElementArgumentOfPerihelion) == " 90.0000";
     const double inclinationDeg = static_cast<double>(TextToFloat(Field(line, kElementInclination)));
     const double nodeDeg = static_cast<double>(TextToFloat(Field(line, kElementNode)));
@@ -127,7 +127,7 @@ bool ExpectLinePlacesTarget(const std::string& object, const std::string& date) 
 
 // Near an ecliptic pole, on the Sun's side, the line must still place the
 // pseudo-comet at its target.
-TEST(ClassicElementLineFromTexts, KeepsTargetsNextToAPoleAtTheirPole) {
+TEST(ClassicElementLine, KeepsTargetsNextToAPoleAtTheirPole) {
     int sunSideCount = 0;
     // Around both poles (RA 18h / 6h, declination 90 - 23.4385 deg), at
     // distances up to 3 arc minutes, four right ascensions each.
@@ -155,7 +155,7 @@ TEST(ClassicElementLineFromTexts, KeepsTargetsNextToAPoleAtTheirPole) {
 // On the ecliptic the hemisphere is decided once, for the node and the
 // argument of perihelion together: a target there, and targets just north
 // and south of it, stand where their line puts them.
-TEST(ClassicElementLineFromTexts, PlacesTargetsOnTheEclipticAndNextToIt) {
+TEST(ClassicElementLine, PlacesTargetsOnTheEclipticAndNextToIt) {
     const std::pair<const char*, const char*> rows[] = {
         {"00 00 00.00", "+00 00 00.0"},  // the equinox: latitude 0 before and after the parallax
         {"00 00 00.00", "-00 00 00.1"},  // a tenth of an arc second south

@@ -1,6 +1,7 @@
 #include "support/run_support.h"
 
 #include "core/object_line.h"
+#include "core/pseudo_comet_lines.h"
 
 namespace celestra::testing {
 
@@ -16,6 +17,21 @@ std::string ObjectLine(std::string designation, const std::string& ra, const std
     line += dec;
     PutField(line, kMagnitudeField, magnitude);
     return line;
+}
+
+ListedObject ListedObjectOf(std::string_view acceptedLine) {
+    ListedObject listed;
+    ReadObjectLine(acceptedLine, listed);
+    return listed;
+}
+
+std::string LineOf(const ObjectPlace& object, std::string_view dateText, Computation computation) {
+    return PseudoCometLines(dateText, computation).LineOf(object);
+}
+
+std::string ClassicLineOf(std::string_view objectLine, std::string_view dateText) {
+    const ObjectPlace object = ReadObjectPlace(objectLine);
+    return LineOf(object, dateText, Computation::kClassic);
 }
 
 }  // namespace celestra::testing

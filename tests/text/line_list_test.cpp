@@ -49,7 +49,7 @@ TEST(LineList, SavesAndLoadsWholeFiles) {
     EXPECT_EQ(testing::ReadBytes(path), "x\r\n");
 
     testing::WriteBytes(path, "first\rsecond\n\x1A\r\nlast");
-    LoadFromFile(list, path);
+    LoadRawLines(list, path);
     EXPECT_EQ(Strings(list.Lines()), (Lines{"first", "second", "\x1A", "last"}));
     SaveToFile(list, path);
     EXPECT_EQ(testing::ReadBytes(path), "first\r\nsecond\r\n\x1A\r\nlast\r\n");
@@ -60,7 +60,7 @@ TEST(LineList, KeepsItsLinesWhenAFileCannotBeOpened) {
     LineList list;
     list.Add("kept");
     for (const std::string& path : {dir.File("missing"), dir.path()}) {
-        EXPECT_THAT([&] { LoadFromFile(list, path); }, ThrowsMessage<FileStreamError>("Cannot open file " + path));
+        EXPECT_THAT([&] { LoadRawLines(list, path); }, ThrowsMessage<FileStreamError>("Cannot open file " + path));
         EXPECT_EQ(Strings(list.Lines()), Lines{"kept"});
     }
 }
@@ -102,7 +102,7 @@ TEST(LineList, ReadsAFileOfExactlyItsCapacity) {
         testing::WriteBytes(path, row.bytes);
         for (const bool asRead : {false, true}) {
             LineList list(3);
-            const auto load = [&] { asRead ? ReadFromFile(list, path) : LoadFromFile(list, path); };
+            const auto load = [&] { asRead ? ReadTextLines(list, path) : LoadRawLines(list, path); };
             if (row.fits) {
                 EXPECT_NO_THROW(load());
                 EXPECT_EQ(list.Count(), 3u);
@@ -113,7 +113,7 @@ TEST(LineList, ReadsAFileOfExactlyItsCapacity) {
     }
 }
 
-// ReadFromFile splits as the streaming line reader does, row by row.
+// ReadTextLines splits as the streaming line reader does, row by row.
 TEST(LineList, ReadsAFileKeepingItsBytes) {
     testing::TempDir dir;
     const std::string path = dir.File("objetos.txt");
@@ -122,11 +122,11 @@ TEST(LineList, ReadsAFileKeepingItsBytes) {
     for (const std::string& bytes : rows) {
         testing::WriteBytes(path, bytes);
         LineList list;
-        ReadFromFile(list, path);
+        ReadTextLines(list, path);
         EXPECT_EQ(list.LoadedBytes(), bytes);
     }
     LineList list;
-    EXPECT_THAT([&] { ReadFromFile(list, dir.File("missing")); },
+    EXPECT_THAT([&] { ReadTextLines(list, dir.File("missing")); },
                 ThrowsMessage<InOutError>("File not found: " + dir.File("missing")));
 }
 

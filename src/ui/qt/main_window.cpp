@@ -12,11 +12,11 @@
 
 #include "text/conventions.h"
 #include "ui/form_layout.h"
-#include "ui/qt/mask_edit.h"
+#include "ui/qt/date_edit.h"
 #include "ui/qt/qt_desktop.h"
 #include "ui/qt/qt_font_fit.h"
+#include "ui/qt/spin_buttons.h"
 #include "ui/qt/text_bytes.h"
-#include "ui/qt/up_down.h"
 
 namespace celestra {
 namespace {
@@ -85,12 +85,12 @@ void MainWindow::BuildControls() {
     ObjectPathField = new QLineEdit(this);
     Place(ObjectPathField, kObjectPathFieldLayout);
     ProcessButton = button(kProcessButtonLayout);
-    DateField = new TMaskEdit(this, desktop_, Conventions().dateSeparator);
+    DateField = new DateEdit(this, desktop_, Conventions().dateSeparator);
     Place(DateField, kDateFieldLayout);
     TodayButton = button(kTodayButtonLayout);
     PreciseBox = new QCheckBox(QString::fromLatin1(kPreciseBoxLayout.text), this);
     Place(PreciseBox, kPreciseBoxLayout);
-    DaySpinner = new TUpDown(this);
+    DaySpinner = new SpinButtons(this);
     Place(DaySpinner, kDaySpinnerLayout);
     DateLabel = new QLabel(QString::fromLatin1(kDateLabelLayout.text), this);
     Place(DateLabel, kDateLabelLayout);
@@ -102,8 +102,8 @@ void MainWindow::BuildControls() {
     connect(ObjectFileButton, &QPushButton::clicked, this, [this] { behaviour_.PickObjectFile(); });
     connect(ProcessButton, &QPushButton::clicked, this, [this] { behaviour_.Process(); });
     connect(TodayButton, &QPushButton::clicked, this, [this] { behaviour_.SetToday(); });
-    connect(DaySpinner, &TUpDown::Click, this, [this](bool up) { behaviour_.StepDay(up); });
-    connect(DateField, &TMaskEdit::EnterPressed, this, [this] { behaviour_.DateFieldEnter(); });
+    connect(DaySpinner, &SpinButtons::Click, this, [this](bool up) { behaviour_.StepDay(up); });
+    connect(DateField, &DateEdit::EnterPressed, this, [this] { behaviour_.DateFieldEnter(); });
     // Leaving the date field by the keyboard runs its checks once the event
     // that moved the focus is done. What counts is the control of this
     // window that had the focus last: between the two, the focus may have

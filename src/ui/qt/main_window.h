@@ -22,8 +22,8 @@ class QPushButton;
 namespace celestra {
 
 struct ControlLayout;
-class TMaskEdit;
-class TUpDown;
+class DateEdit;
+class SpinButtons;
 
 class MainWindow : public QWidget, private FormControls {
     Q_OBJECT
@@ -38,10 +38,10 @@ public:
     QLineEdit* CometPathField;      // the comet-elements file's path
     QLineEdit* ObjectPathField;     // the object list's path
     QPushButton* ProcessButton;     // "Proceso": the processing run
-    TMaskEdit* DateField;           // the observation date
+    DateEdit* DateField;            // the observation date
     QPushButton* TodayButton;       // "Hoy": the default observation date
     QCheckBox* PreciseBox;          // "Preciso": precise lines instead of the classic ones
-    TUpDown* DaySpinner;            // the day spinner
+    SpinButtons* DaySpinner;        // the day spinner
     QLabel* DateLabel;              // "Fecha:"
 
 private:

@@ -8,7 +8,7 @@
 #include <QScreen>
 #include <QTreeView>
 
-#include "text/catalogue.h"
+#include "text/fixed_texts.h"
 #include "ui/qt/text_bytes.h"
 
 namespace celestra {

@@ -17,6 +17,7 @@
 #include "ui/font_fit.h"
 #include "ui/form_behaviour.h"
 #include "ui/form_layout.h"
+#include "ui/win32/win32_clipboard.h"
 #include "ui/win32/win32_desktop.h"
 
 namespace celestra {
@@ -170,7 +171,7 @@ void SetEditMargins(HWND edit, int dpi) {
     SendMessageW(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
 }
 
-class Win32Form final : private FormControls {
+class Win32Form final : private FormControls, private DateKeyTarget {
 public:
     Win32Form(HINSTANCE instance, Win32Desktop& desktop) : instance_(instance), desktop_(desktop) {
         behaviour_.emplace(desktop, static_cast<FormControls&>(*this));
@@ -356,35 +357,43 @@ private:
 
     static bool ShiftHeld() { return (GetKeyState(VK_SHIFT) & 0x8000) != 0; }
 
-    // As UTF-16 (CF_UNICODETEXT), which the system offers other programs
-    // in every other form too.
-    void CopyToClipboard(const std::string& text) {
-        if (text.empty() || !OpenClipboard(window_)) return;  // nothing selected: the clipboard keeps its text
-        EmptyClipboard();
-        const std::wstring wide = WideText(text);
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
-        wchar_t* units = memory != nullptr ? static_cast<wchar_t*>(GlobalLock(memory)) : nullptr;
-        if (units != nullptr) {
-            wide.copy(units, wide.size());
-            units[wide.size()] = L'\0';
-            GlobalUnlock(memory);
-            if (SetClipboardData(CF_UNICODETEXT, memory) != nullptr) memory = nullptr;  // the clipboard owns it now
+    std::string ClipboardText() override { return celestra::ClipboardText(window_); }
+    void SetClipboardText(const std::string& text) override { PutOnClipboard(window_, text); }
+    void Enter() override { behaviour_->DateFieldEnter(); }
+
+    // The key of a WM_KEYDOWN the date field takes there; the rest arrive
+    // as WM_CHAR.
+    static std::optional<DateKey> DateKeyOfVirtualKey(WPARAM virtualKey) {
+        switch (virtualKey) {
+            case VK_LEFT: return DateKey::kLeft;
+            case VK_RIGHT: return DateKey::kRight;
+            case VK_HOME: return DateKey::kHome;
+            case VK_END: return DateKey::kEnd;
+            case VK_UP: return DateKey::kUp;
+            case VK_DOWN: return DateKey::kDown;
+            case VK_DELETE: return DateKey::kDelete;
+            case VK_INSERT: return DateKey::kInsert;
+            default: return std::nullopt;
         }
-        if (memory != nullptr) GlobalFree(memory);
-        CloseClipboard();
     }
 
-    std::string ClipboardText() {
-        std::string text;
-        if (!OpenClipboard(window_)) return text;
-        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-            if (const wchar_t* units = static_cast<const wchar_t*>(GlobalLock(data))) {
-                text = Utf8Text(units);
-                GlobalUnlock(data);
-            }
+    // The key of a WM_CHAR control character: Enter, Escape, Backspace and
+    // Ctrl with A, C, X or V.
+    static std::optional<DateKey> DateKeyOfControlCharacter(char c) {
+        switch (c) {
+            case '\r': return DateKey::kEnter;
+            case '\x1b': return DateKey::kEscape;
+            case '\b': return DateKey::kBackspace;
+            case '\x01': return DateKey::kA;
+            case '\x03': return DateKey::kC;
+            case '\x18': return DateKey::kX;
+            case '\x16': return DateKey::kV;
+            default: return std::nullopt;
         }
-        CloseClipboard();
-        return text;
+    }
+
+    bool PressDateKeyHeld(DateKey key) {
+        return PressDateKey(*mask_, *this, key, ShiftHeld(), (GetKeyState(VK_CONTROL) & 0x8000) != 0);
     }
 
     // The date field: every key, clipboard action and mouse placement goes
@@ -397,35 +406,12 @@ private:
                                            (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE);
                 return DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL | (enterOrEscape ? DLGC_WANTMESSAGE : 0);
             }
-            case WM_KEYDOWN:
-                switch (wParam) {
-                    case VK_LEFT: mask_->Press(MaskKey::kLeft, ShiftHeld()); break;
-                    case VK_RIGHT: mask_->Press(MaskKey::kRight, ShiftHeld()); break;
-                    case VK_HOME: mask_->Press(MaskKey::kHome, ShiftHeld()); break;
-                    case VK_END: mask_->Press(MaskKey::kEnd, ShiftHeld()); break;
-                    case VK_UP: mask_->Press(MaskKey::kUp, false); break;
-                    case VK_DOWN: mask_->Press(MaskKey::kDown, false); break;
-                    case VK_DELETE:
-                        // Shift+Delete cuts, as in any edit field.
-                        if (ShiftHeld()) {
-                            CopyToClipboard(mask_->Cut());
-                        } else {
-                            mask_->Press(MaskKey::kDelete, false);
-                        }
-                        break;
-                    case VK_INSERT:
-                        // Shift+Insert pastes and Ctrl+Insert copies: through
-                        // the mask, or the edit would change its text alone.
-                        if (ShiftHeld()) {
-                            mask_->Paste(ClipboardText());
-                        } else if ((GetKeyState(VK_CONTROL) & 0x8000) != 0) {
-                            CopyToClipboard(mask_->Copy());
-                        }
-                        break;
-                    default: return CallWindowProcW(dateProc_, date, message, wParam, lParam);
-                }
+            case WM_KEYDOWN: {
+                const std::optional<DateKey> key = DateKeyOfVirtualKey(wParam);
+                if (!key || !PressDateKeyHeld(*key)) return CallWindowProcW(dateProc_, date, message, wParam, lParam);
                 RenderDate();
                 return 0;
+            }
             case WM_CHAR: {
                 // A UTF-16 unit: no date character lies outside ASCII, so
                 // any other is refused (once for a pair of surrogates).
@@ -434,30 +420,28 @@ private:
                     return 0;
                 }
                 const char c = static_cast<char>(wParam);
-                switch (c) {
-                    case '\r': behaviour_->DateFieldEnter(); break;
-                    case '\x1b': mask_->Press(MaskKey::kEscape, false); break;
-                    case '\b': mask_->Press(MaskKey::kBackspace, false); break;
-                    case '\x01': mask_->SelectAll(); break;              // Ctrl+A
-                    case '\x03': CopyToClipboard(mask_->Copy()); break;  // Ctrl+C
-                    case '\x18': CopyToClipboard(mask_->Cut()); break;   // Ctrl+X
-                    case '\x16': mask_->Paste(ClipboardText()); break;   // Ctrl+V
-                    default:
-                        if (static_cast<unsigned char>(c) < 0x20) return 0;
-                        if (!mask_->Type(c)) desktop_.Beep();
+                if (const std::optional<DateKey> key = DateKeyOfControlCharacter(c)) {
+                    // Ctrl+A, C, X and V arrive as control characters.
+                    PressDateKey(*mask_, *this, *key, false, true);
+                } else if (static_cast<unsigned char>(c) < 0x20) {
+                    return 0;
+                } else if (!mask_->Type(c)) {
+                    desktop_.Beep();
                 }
                 RenderDate();
                 return 0;
             }
             case WM_PASTE:
-                mask_->Paste(ClipboardText());
-                RenderDate();
-                return 0;
             case WM_CUT:
-                CopyToClipboard(mask_->Cut());
+            case WM_COPY:
+                // The edit menu's and other programs' requests: as Ctrl+V, X, C.
+                PressDateKey(*mask_, *this,
+                             message == WM_PASTE ? DateKey::kV
+                             : message == WM_CUT ? DateKey::kX
+                                                 : DateKey::kC,
+                             false, true);
                 RenderDate();
                 return 0;
-            case WM_COPY: CopyToClipboard(mask_->Copy()); return 0;
             case WM_CLEAR:
             case WM_CONTEXTMENU:
             case WM_IME_CHAR:

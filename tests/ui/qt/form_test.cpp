@@ -27,15 +27,15 @@
 #include <vector>
 
 #include "core/element_line.h"
-#include "core/pseudo_comet.h"
 #include "support/fake_desktop.h"
+#include "support/run_support.h"
 #include "support/temp_dir.h"
 #include "ui/form_layout.h"
+#include "ui/qt/date_edit.h"
 #include "ui/qt/main_window.h"
-#include "ui/qt/mask_edit.h"
 #include "ui/qt/qt_desktop.h"
 #include "ui/qt/qt_font_fit.h"
-#include "ui/qt/up_down.h"
+#include "ui/qt/spin_buttons.h"
 
 namespace celestra {
 namespace {
@@ -653,7 +653,7 @@ private slots:
         f.form->DateField->SetProgramText("15/01/2006");
         QTest::mouseClick(f.form->ProcessButton, Qt::LeftButton);
         QCOMPARE(testing::ReadBytes(comet),
-                 ClassicElementLineFromTexts(testing::ReadBytes(objects).substr(0, 40), "15/01/2006") + "\r\n");
+                 testing::ClassicLineOf(testing::ReadBytes(objects).substr(0, 40), "15/01/2006") + "\r\n");
     }
 };
 

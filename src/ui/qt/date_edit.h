@@ -11,11 +11,11 @@ namespace celestra {
 
 class Desktop;
 
-class TMaskEdit : public QLineEdit {
+class DateEdit : public QLineEdit, private DateKeyTarget {
     Q_OBJECT
 
 public:
-    TMaskEdit(QWidget* parent, Desktop& desktop, char separator);
+    DateEdit(QWidget* parent, Desktop& desktop, char separator);
 
     // The ten characters the program reads.
     const std::string& DateText() const { return mask_.Text(); }
@@ -40,6 +40,10 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    std::string ClipboardText() override;
+    void SetClipboardText(const std::string& text) override;
+    void Enter() override { emit EnterPressed(); }
+
     // Shows the mask's text, cursor and selection.
     void Render();
     // Takes the cursor and selection the mouse made.

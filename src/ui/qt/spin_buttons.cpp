@@ -1,10 +1,10 @@
-#include "ui/qt/up_down.h"
+#include "ui/qt/spin_buttons.h"
 
 #include <QToolButton>
 
 namespace celestra {
 
-TUpDown::TUpDown(QWidget* parent) : QWidget(parent), up_(new QToolButton(this)), down_(new QToolButton(this)) {
+SpinButtons::SpinButtons(QWidget* parent) : QWidget(parent), up_(new QToolButton(this)), down_(new QToolButton(this)) {
     setFocusPolicy(Qt::NoFocus);
     for (QToolButton* button : {up_, down_}) {
         button->setFocusPolicy(Qt::NoFocus);
@@ -16,13 +16,13 @@ TUpDown::TUpDown(QWidget* parent) : QWidget(parent), up_(new QToolButton(this)),
     connect(down_, &QToolButton::clicked, this, [this] { Step(false); });
 }
 
-void TUpDown::resizeEvent(QResizeEvent*) {
+void SpinButtons::resizeEvent(QResizeEvent*) {
     const int upHeight = height() / 2;
     up_->setGeometry(0, 0, width(), upHeight);
     down_->setGeometry(0, upHeight, width(), height() - upHeight);
 }
 
-void TUpDown::Step(bool up) {
+void SpinButtons::Step(bool up) {
     if (position_.Step(up)) emit Click(up);
 }
 

@@ -10,11 +10,11 @@ class QToolButton;
 
 namespace celestra {
 
-class TUpDown : public QWidget {
+class SpinButtons : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TUpDown(QWidget* parent);
+    explicit SpinButtons(QWidget* parent);
 
     int Position() const { return position_.position(); }
     QToolButton* UpButton() const { return up_; }
