@@ -48,7 +48,7 @@ int PutFileOnClipboard(const char* file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) return 2;
     const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    return PutOnClipboard(nullptr, text) ? 0 : 1;
+    return celestra::PutOnClipboard(nullptr, text) ? 0 : 1;
 }
 
 std::string ClassOf(HWND window) {
