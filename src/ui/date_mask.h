@@ -11,7 +11,7 @@
 
 namespace celestra {
 
-// The editing keys of the date field, as every front end names them.
+// The editing keys the mask itself takes; PressDateKey hands them on.
 enum class MaskKey { kLeft, kRight, kHome, kEnd, kBackspace, kDelete, kUp, kDown, kEscape };
 
 // The keys the date field takes, as both windows name them; A, C, V and X
@@ -45,17 +45,6 @@ public:
     virtual void SetClipboardText(const std::string& text) = 0;
     virtual void Enter() = 0;
 };
-
-class DateMask;
-
-// What a key does in the date field, with Shift and Ctrl as held: the
-// arrows, Home and End (Shift extends the selection), Backspace, Delete
-// (Shift+Delete cuts), Shift+Insert pastes and Ctrl+Insert copies, Escape,
-// Enter, Ctrl+A, Ctrl+C, Ctrl+X and Ctrl+V. False when the key is not the
-// field's (Escape with nothing to abandon, a bare Insert, a letter without
-// Ctrl), so that the front end passes it on. The one table of the date
-// field's keys, for both windows.
-bool PressDateKey(DateMask& mask, DateKeyTarget& target, DateKey key, bool shift, bool control);
 
 class DateMask {
 public:
@@ -156,5 +145,14 @@ private:
     bool editMark_ = false;
     bool focusReturning_ = false;  // sent back, until the focus arrives
 };
+
+// What a key does in the date field, with Shift and Ctrl as held: the
+// arrows, Home and End (Shift extends the selection), Backspace, Delete
+// (Shift+Delete cuts), Shift+Insert pastes and Ctrl+Insert copies, Escape,
+// Enter, Ctrl+A, Ctrl+C, Ctrl+X and Ctrl+V. False when the key is not the
+// field's (Escape with nothing to abandon, a bare Insert, a letter without
+// Ctrl), so that the front end passes it on. The one table of the date
+// field's keys, for both windows.
+bool PressDateKey(DateMask& mask, DateKeyTarget& target, DateKey key, bool shift, bool control);
 
 }  // namespace celestra

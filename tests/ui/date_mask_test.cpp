@@ -8,10 +8,20 @@
 namespace celestra {
 namespace {
 
-// Keys of an edit script: digits and other characters are typed; the
-// letters below stand for the other keys.
+// The front end's side of the keys: its clipboard, and the Enters pressed.
+struct RecordingTarget final : DateKeyTarget {
+    std::string clipboard;
+    int enters = 0;
+    std::string ClipboardText() override { return clipboard; }
+    void SetClipboardText(const std::string& text) override { clipboard = text; }
+    void Enter() override { ++enters; }
+};
+
+// Keys of an edit script, pressed through the key table as the front ends
+// press them: digits and other characters are typed; the letters below
+// stand for the other keys.
 //   < > Left/Right   { } Shift+Left/Right   H E Home/End   B Backspace
-//   D Delete   X Cut   A select all   ! Escape
+//   D Delete   X Ctrl+X   A Ctrl+A   ! Escape   ^ v Up/Down
 struct Script {
     int refused = 0;
     std::string clipboard;
@@ -19,26 +29,28 @@ struct Script {
 
 Script Play(DateMask& mask, const std::string& keys) {
     Script result;
+    RecordingTarget target;
+    const auto press = [&](DateKey key, bool shift, bool control) { PressDateKey(mask, target, key, shift, control); };
     for (char key : keys) {
         switch (key) {
-            // The editing keys as the front ends send them.
-            case '<': mask.Press(MaskKey::kLeft, false); break;
-            case '>': mask.Press(MaskKey::kRight, false); break;
-            case '{': mask.Press(MaskKey::kLeft, true); break;
-            case '}': mask.Press(MaskKey::kRight, true); break;
-            case 'H': mask.Press(MaskKey::kHome, false); break;
-            case 'E': mask.Press(MaskKey::kEnd, false); break;
-            case 'B': mask.Press(MaskKey::kBackspace, false); break;
-            case 'D': mask.Press(MaskKey::kDelete, false); break;
-            case '^': mask.Press(MaskKey::kUp, false); break;
-            case 'v': mask.Press(MaskKey::kDown, false); break;
-            case 'X': result.clipboard = mask.Cut(); break;
-            case 'A': mask.SelectAll(); break;
-            case '!': mask.Press(MaskKey::kEscape, false); break;
+            case '<': press(DateKey::kLeft, false, false); break;
+            case '>': press(DateKey::kRight, false, false); break;
+            case '{': press(DateKey::kLeft, true, false); break;
+            case '}': press(DateKey::kRight, true, false); break;
+            case 'H': press(DateKey::kHome, false, false); break;
+            case 'E': press(DateKey::kEnd, false, false); break;
+            case 'B': press(DateKey::kBackspace, false, false); break;
+            case 'D': press(DateKey::kDelete, false, false); break;
+            case '^': press(DateKey::kUp, false, false); break;
+            case 'v': press(DateKey::kDown, false, false); break;
+            case 'X': press(DateKey::kX, false, true); break;
+            case 'A': press(DateKey::kA, false, true); break;
+            case '!': press(DateKey::kEscape, false, false); break;
             default:
                 if (!mask.Type(key)) ++result.refused;
         }
     }
+    result.clipboard = target.clipboard;
     return result;
 }
 
@@ -97,6 +109,48 @@ TEST(DateMask, ShowsBlanksAsUnderscoresAndKeepsItsSeparator) {
     EXPECT_FALSE(mask.Type('/')) << "another one is refused";
     mask.SetProgramText("21.03.2005");
     EXPECT_EQ(mask.DisplayText(), "21.03.2005");
+}
+
+// The keys whose meaning hangs on Shift or Ctrl, from "08/12/2026" with
+// the clipboard holding "01/01/2000".
+TEST(PressDateKey, TakesEachKeyWithItsModifiers) {
+    struct KeyRow {
+        bool selectAll;
+        DateKey key;
+        bool shift, control;
+        bool taken;
+        const char* text;
+        const char* clipboard;
+        const char* reason;
+    };
+    const KeyRow rows[] = {
+        {true, DateKey::kDelete, true, false, true, "  /  /    ", "08/12/2026", "Shift+Delete cuts"},
+        {true, DateKey::kDelete, false, false, true, "  /  /    ", "01/01/2000", "Delete empties, the clipboard kept"},
+        {true, DateKey::kInsert, false, true, true, "08/12/2026", "08/12/2026", "Ctrl+Insert copies"},
+        {true, DateKey::kInsert, true, false, true, "01/01/2000", "01/01/2000", "Shift+Insert pastes"},
+        {true, DateKey::kInsert, false, false, false, "08/12/2026", "01/01/2000", "a bare Insert is not the field's"},
+        {true, DateKey::kC, false, true, true, "08/12/2026", "08/12/2026", "Ctrl+C copies"},
+        {false, DateKey::kC, false, true, true, "08/12/2026", "01/01/2000", "Ctrl+C with nothing selected"},
+        {true, DateKey::kX, false, true, true, "  /  /    ", "08/12/2026", "Ctrl+X cuts"},
+        {true, DateKey::kV, false, true, true, "01/01/2000", "01/01/2000", "Ctrl+V pastes"},
+        {true, DateKey::kC, false, false, false, "08/12/2026", "01/01/2000", "C without Ctrl is a letter to type"},
+        {false, DateKey::kEscape, false, false, false, "08/12/2026", "01/01/2000", "Escape with nothing to abandon"},
+    };
+    for (const KeyRow& row : rows) {
+        DateMask mask('/');
+        mask.SetProgramText("08/12/2026");
+        if (row.selectAll) mask.SelectAll();
+        RecordingTarget target;
+        target.clipboard = "01/01/2000";
+        EXPECT_EQ(PressDateKey(mask, target, row.key, row.shift, row.control), row.taken) << row.reason;
+        EXPECT_EQ(mask.Text(), row.text) << row.reason;
+        EXPECT_EQ(target.clipboard, row.clipboard) << row.reason;
+        EXPECT_EQ(target.enters, 0) << row.reason;
+    }
+    DateMask mask('/');
+    RecordingTarget target;
+    EXPECT_TRUE(PressDateKey(mask, target, DateKey::kEnter, false, false));
+    EXPECT_EQ(target.enters, 1);
 }
 
 TEST(DateMask, PastesOverThePositions) {
