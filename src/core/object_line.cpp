@@ -134,6 +134,9 @@ std::string ColumnsText(std::size_t first, std::size_t last) {
            IntToText(static_cast<std::int64_t>(last));
 }
 
+// The columns one word stands in.
+std::string ColumnsOf(const Word& word) { return ColumnsText(word.offset + 1, word.offset + word.text.size()); }
+
 std::string WordsRefusal(std::string_view line, const Word& first, const Word& last, std::string_view why) {
     const std::size_t end = last.offset + last.text.size();
     return ColumnsText(first.offset + 1, end) + ": '" + std::string(line.substr(first.offset, end - first.offset)) +
@@ -156,33 +159,30 @@ bool ReadMotion(std::string_view line, std::optional<CatalogueMotion>& motion, s
         for (std::size_t k = 0; k < std::size(kKeys); ++k) {
             const std::string_view key = kKeys[k].name;
             const std::string_view bare = key.substr(0, key.size() - 1);
-            const std::string unread = kUnreadKeyedWordMiddle + std::string(key) + kKeyedValueSuffix;
+            // The refusals, made only when one is given.
+            const auto unread = [&](const Word& last) {
+                refusal = WordsRefusal(line, word, last, kUnreadKeyedWordMiddle + std::string(key) + kKeyedValueSuffix);
+                return false;
+            };
             if (word.text.starts_with(key)) {
                 if (given[k]) {
-                    refusal = ColumnsText(word.offset + 1, word.offset + word.text.size()) + ": '" + std::string(key) +
-                              kGivenTwiceAfter;
+                    refusal = ColumnsOf(word) + ": '" + std::string(key) + kGivenTwiceAfter;
                     return false;
                 }
                 if (next != nullptr &&
                     std::find(std::begin(kUnitWords), std::end(kUnitWords), next->text) != std::end(kUnitWords)) {
-                    refusal = WordsRefusal(line, word, *next, unread);
-                    return false;
+                    return unread(*next);
                 }
                 switch (ReadKeyedValue(key, word.text.substr(key.size()), read)) {
                     case KeyedRead::kRead: break;
-                    case KeyedRead::kUnread: refusal = WordsRefusal(line, word, word, unread); return false;
-                    case KeyedRead::kOutOfRange:
-                        refusal =
-                            ColumnsText(word.offset + 1, word.offset + word.text.size()) + ": " + kKeys[k].outOfRange;
-                        return false;
+                    case KeyedRead::kUnread: return unread(word);
+                    case KeyedRead::kOutOfRange: refusal = ColumnsOf(word) + ": " + kKeys[k].outOfRange; return false;
                 }
                 given[k] = true;
             } else if ((word.text == bare && next != nullptr &&
                         (next->text.starts_with('=') || next->text.starts_with(':'))) ||
                        (word.text.starts_with(bare) && word.text.substr(bare.size()).starts_with(':'))) {
-                const Word& last = word.text == bare ? *next : word;
-                refusal = WordsRefusal(line, word, last, unread);
-                return false;
+                return unread(word.text == bare ? *next : word);
             }
         }
     }

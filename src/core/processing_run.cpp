@@ -215,7 +215,8 @@ bool ProcessingRun::ReadObjectList() {
 
 void ProcessingRun::ReadObjectFile() {
     // The kind is told from the first bytes; a table is then read on from
-    // them in one pass, a fixed-column list whole, as it always was.
+    // them in one pass, a fixed-column list whole, as it always was. Both
+    // from the one file opened here: the kind is the content's.
     FileSource source(state_.objectPath);
     HeadFirst head(source);
     const TableKind kind = ObjectListKindOf(head.Head());
@@ -228,7 +229,7 @@ void ProcessingRun::ReadObjectFile() {
         return;
     }
     LineList lines;
-    ReadTextLines(lines, state_.objectPath);
+    lines.LoadTextLines(source.ReadToEnd(head.Head()));
     if (lines.Count() > 0 && lines[0].starts_with(kByteOrderMark)) {
         lines.Replace(0, lines[0].substr(kByteOrderMark.size()));
     }

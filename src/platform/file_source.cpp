@@ -22,4 +22,12 @@ std::uint64_t FileSource::SizeBytes() const {
     return file_.Identity(identity) == 0 ? identity.sizeBytes : 0;
 }
 
+ByteBuffer FileSource::ReadToEnd(std::string_view before) {
+    ByteBuffer bytes;
+    if (const int error = ReadRestOfFile(file_, before, bytes); error != 0) {
+        throw InOutErrorOf(error, FileAccess::kRead, path_);
+    }
+    return bytes;
+}
+
 }  // namespace celestra

@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/os_file.h"
+#include "text/byte_buffer.h"
 #include "text/table.h"
 
 namespace celestra {
@@ -19,6 +21,10 @@ public:
     // The file's size when it was opened, as the open file tells it; 0
     // when it does not.
     std::uint64_t SizeBytes() const;
+    // The whole file: `before` (what the reads so far gave), then the rest
+    // read from the same open file. Throws the InOutError of a read that
+    // fails.
+    ByteBuffer ReadToEnd(std::string_view before);
 
 private:
     std::string path_;

@@ -87,14 +87,19 @@ int OpenForWholeReading(const std::string& path, OsFile& file, FileAccess& faile
 int ReadWholeFile(const std::string& path, ByteBuffer& bytes, FileAccess& failedAccess, FileIdentity* identity) {
     OsFile file;
     if (const int error = OpenForWholeReading(path, file, failedAccess, identity); error != 0) return error;
+    return ReadRestOfFile(file, {}, bytes);
+}
+
+int ReadRestOfFile(OsFile& file, std::string_view before, ByteBuffer& bytes) {
     FileIdentity opened;
     // Room for the whole file at once and one byte more, so that a single
     // read and one that finds the end suffice; a file that tells no size
     // (or grows) gets twice the room whenever it fills what it has.
     const std::size_t sizeHint = file.Identity(opened) == 0 ? static_cast<std::size_t>(opened.sizeBytes) : 0;
-    std::size_t room = std::max<std::size_t>(sizeHint + 1, kMinimumReadBytes);
+    std::size_t room = std::max<std::size_t>(std::max(sizeHint, before.size()) + 1, kMinimumReadBytes);
     std::unique_ptr<char[]> content(new char[room]);
-    std::size_t used = 0;
+    std::copy(before.begin(), before.end(), content.get());
+    std::size_t used = before.size();
     for (;;) {
         if (used == room) {
             std::unique_ptr<char[]> larger(new char[2 * room]);

@@ -14,6 +14,8 @@
 
 namespace celestra {
 
+class OsFile;
+
 // True when the path names an existing file that is not a folder.
 bool FileExists(const std::string& path);
 
@@ -91,6 +93,11 @@ InOutError InOutErrorOf(int platformError, FileAccess access, const std::string&
 // first byte was read.
 int ReadWholeFile(const std::string& path, ByteBuffer& bytes, FileAccess& failedAccess,
                   FileIdentity* identity = nullptr);
+
+// Reads an open file on from where its last read ended, to its end, into
+// `bytes`, after `before` (what those reads gave): 0, or the platform error
+// number. Room for the whole file is made at once, from its size.
+int ReadRestOfFile(OsFile& file, std::string_view before, ByteBuffer& bytes);
 
 // Reads a file piece by piece, comparing it with `expected`: 0, with `same`
 // true when the file holds exactly those bytes, or the platform error number
